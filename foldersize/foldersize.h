@@ -1,0 +1,27 @@
+#pragma once
+
+#include "foldersize/sizeamount.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// What the scanner's yield callback answers after each directory entry.
+enum class ScanControl { Continue, Stop };
+
+// Called once per directory entry, at every depth. Answering Stop makes the whole scan
+// return at once; its partial total is then of no use to the caller.
+using FolderSizeYield = std::function<ScanControl()>;
+
+// Total length in bytes of every file below path, at every depth. Never fails: whatever
+// cannot be read counts 0 and an addition that would overflow is skipped. Symbolic links are
+// never followed and kernel pseudo filesystems (proc, sysfs, ...) are never entered.
+// path is in the system's narrow encoding, with or without a trailing "/".
+SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield = {});
+
+// Appends the platform's directory separator "/" when path does not end with one;
+// the empty path becomes "/".
+std::string AddBackslash(std::string path);
+
+// The characters before the first NUL, or text unchanged when it holds none.
+std::string TrimAtNul(std::string_view text);

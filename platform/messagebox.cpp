@@ -1,0 +1,23 @@
+#include "platform/messagebox.h"
+
+#include <QMessageBox>
+
+void QtMessageBox::show(const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    box.exec();
+}

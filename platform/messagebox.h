@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// A modal message box with a title, an icon and an OK button.
+class MessageBox {
+public:
+    enum class Icon { Information, Warning, Critical };
+
+    virtual ~MessageBox() = default;
+    virtual void show(const QString &text, const QString &title, Icon icon) = 0;
+};
+
+// The real one, a QMessageBox over the given parent window.
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget *parent = nullptr) : m_parent(parent) {}
+    void show(const QString &text, const QString &title, Icon icon) override;
+
+private:
+    QWidget *m_parent = nullptr;
+};

@@ -1,0 +1,75 @@
+#include "platform/shellhelpers.h"
+
+#include "platform/runtimeerror.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWidget>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int RawBufferLength = 512;
+
+QString specialFolder(int folderId)
+{
+    switch (folderId) {
+    case SpecialFolderId::Desktop: {
+        const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
+            return desktop;
+        return QDir::homePath();
+    }
+    case SpecialFolderId::MyDocuments: {
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return QFileInfo(documents).isDir() ? documents : QString();
+    }
+    default: // no favorites nor network folder on a Linux desktop
+        return {};
+    }
+}
+
+} // namespace
+
+QString GetSpecialFolderPath(int folderId)
+{
+    const QString path = specialFolder(folderId);
+    if (path.isEmpty() || path.size() >= RawBufferLength)
+        return {};
+    QString raw = path;
+    raw.append(QChar(0));
+    raw.append(QString(RawBufferLength - raw.size(), u' '));
+    return raw;
+}
+
+QString DesktopFolderPath()
+{
+    const QString raw = GetSpecialFolderPath(SpecialFolderId::Desktop);
+    const qsizetype lastNul = raw.lastIndexOf(QChar(0));
+    if (lastNul < 0)
+        throw RuntimeError(RuntimeErrorNumber::InvalidProcedureCall,
+                           QStringLiteral("Invalid procedure call or argument"));
+    return raw.left(lastNul) + u'/';
+}
+
+bool FileExists(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    struct stat st;
+    return stat(path.toLocal8Bit().constData(), &st) == 0;
+}
+
+void CenterWindow(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->geometry();
+    const QSize frame = window->frameGeometry().size();
+    window->move(available.x() + (available.width() - frame.width()) / 2,
+                 available.y() + (available.height() - frame.height()) / 2);
+}
