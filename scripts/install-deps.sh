@@ -9,6 +9,7 @@ packages=(
     libxlsxwriter-dev zlib1g-dev
     libgtest-dev
     xvfb xauth unzip
+    locales
 )
 
 missing=()
@@ -17,13 +18,24 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+
+# The size text tests need one locale with a decimal comma; Debian generates none by default.
+comma_locale=de_DE.UTF-8
+need_comma_locale=0
+locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' || need_comma_locale=1
+[ ${#missing[@]} -eq 0 ] && [ $need_comma_locale -eq 0 ] && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "install-deps: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    command -v sudo >/dev/null || { echo "install-deps: need root or sudo to install: ${missing[*]} $comma_locale" >&2; exit 1; }
     sudo="sudo"
 fi
-echo "install-deps: installing ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ $need_comma_locale -eq 1 ]; then
+    echo "install-deps: generating the locale $comma_locale"
+    $sudo localedef -i de_DE -f UTF-8 "$comma_locale"
+fi
