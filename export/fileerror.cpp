@@ -1,0 +1,46 @@
+#include "export/fileerror.h"
+
+#include "export/exporterrors.h"
+
+#include <cerrno>
+#include <cstring>
+
+RuntimeError fileError(int errnoValue, const QString &path)
+{
+    int number = ExportErrorNumber::DeviceIoError;
+    QString kind = QStringLiteral("Device I/O error");
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        number = ExportErrorNumber::PathNotFound;
+        kind = QStringLiteral("Path not found");
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        number = ExportErrorNumber::PermissionDenied;
+        kind = QStringLiteral("Permission denied");
+        break;
+    case EISDIR:
+    case ELOOP:
+    case EEXIST:
+    case ENXIO:
+        number = ExportErrorNumber::PathFileAccessError;
+        kind = QStringLiteral("Path/File access error");
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        number = ExportErrorNumber::DiskFull;
+        kind = QStringLiteral("Disk full");
+        break;
+    case ENAMETOOLONG:
+        number = ExportErrorNumber::BadFileName;
+        kind = QStringLiteral("Bad file name");
+        break;
+    default:
+        break;
+    }
+    return RuntimeError(number,
+                        QStringLiteral("%1: %2 (%3)")
+                            .arg(kind, path, QString::fromLocal8Bit(std::strerror(errnoValue))));
+}

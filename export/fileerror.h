@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/runtimeerror.h"
+
+#include <QString>
+
+// The runtime error for a failed system call on `path`: the classic number for that kind of
+// failure (76 path not found, 70 permission denied, 61 disk full, ...) and a description
+// such as "Path not found: /a/b.txt (No such file or directory)".
+RuntimeError fileError(int errnoValue, const QString &path);

@@ -1,0 +1,49 @@
+#include "export/savejpg.h"
+
+#include "export/exporterrors.h"
+#include "platform/runtimeerror.h"
+
+#include <QImage>
+
+namespace {
+
+constexpr int statusGenericError = 1;
+constexpr int statusInvalidParameter = 2;
+constexpr int statusWin32Error = 7;
+constexpr int statusUnknownImageFormat = 13;
+
+[[noreturn]] void raiseStatus(int status)
+{
+    throw RuntimeError(ExportErrorNumber::CannotSaveImage,
+                       QStringLiteral("Cannot save the image. GDI+ Error:") +
+                           QString::number(status));
+}
+
+} // namespace
+
+int jpegStatus(QImageWriter::ImageWriterError error)
+{
+    switch (error) {
+    case QImageWriter::InvalidImageError:
+        return statusInvalidParameter;
+    case QImageWriter::DeviceError:
+        return statusWin32Error;
+    case QImageWriter::UnsupportedFormatError:
+        return statusUnknownImageFormat;
+    case QImageWriter::UnknownError:
+        break;
+    }
+    return statusGenericError;
+}
+
+void SaveJPG(const QImage &picture, const QString &fileName, int quality)
+{
+    // Checked before the writer runs, so that a bad call leaves no empty file behind.
+    if (picture.isNull() || quality < 0 || quality > 100)
+        raiseStatus(statusInvalidParameter);
+
+    QImageWriter writer(fileName, QByteArrayLiteral("jpeg"));
+    writer.setQuality(quality);
+    if (!writer.write(picture))
+        raiseStatus(jpegStatus(writer.error()));
+}

@@ -1,0 +1,142 @@
+#include "export/spreadsheet.h"
+
+#include "export/exporterrors.h"
+#include "export/tempbitmap.h"
+#include "platform/launcher.h"
+#include "platform/runtimeerror.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+namespace {
+
+[[noreturn]] void raiseNotSet(const QString &missing)
+{
+    throw RuntimeError(ExportErrorNumber::ObjectNotSet,
+                       QStringLiteral("Object variable not set: %1").arg(missing));
+}
+
+QString libraryError(lxw_error error)
+{
+    return QString::fromLatin1(lxw_strerror(error));
+}
+
+} // namespace
+
+Spreadsheet::Spreadsheet(SpreadsheetLocator &locator, Launcher &launcher, QString workbookFolder)
+    : m_locator(locator), m_launcher(launcher), m_workbookFolder(std::move(workbookFolder))
+{}
+
+Spreadsheet::~Spreadsheet()
+{
+    discardWorkbook();
+}
+
+void Spreadsheet::createApplication()
+{
+    m_program = m_locator.find();
+    if (!m_program)
+        throw RuntimeError(ExportErrorNumber::CannotCreateObject,
+                           QStringLiteral("Cannot create the spreadsheet application: no "
+                                          "spreadsheet program found (install LibreOffice "
+                                          "Calc or Gnumeric)"));
+}
+
+void Spreadsheet::addWorkbook()
+{
+    if (!m_program)
+        raiseNotSet(QStringLiteral("no spreadsheet application"));
+    discardWorkbook();
+
+    const QString path = reserveWorkbookFile(m_workbookFolder);
+    m_workbook = workbook_new(QFile::encodeName(path).constData());
+    if (m_workbook)
+        m_firstSheet = workbook_add_worksheet(m_workbook, nullptr);
+    if (!m_firstSheet) {
+        discardWorkbook();
+        ::unlink(QFile::encodeName(path).constData());
+        throw RuntimeError(ExportErrorNumber::OutOfMemory,
+                           QStringLiteral("Out of memory: cannot start a workbook"));
+    }
+    m_workbookPath = path;
+}
+
+void Spreadsheet::selectFirstWorksheet()
+{
+    if (!m_workbook)
+        raiseNotSet(QStringLiteral("no workbook"));
+    m_worksheet = m_firstSheet;
+}
+
+void Spreadsheet::insertPicture(const QString &bitmapPath)
+{
+    if (!m_worksheet)
+        raiseNotSet(QStringLiteral("no worksheet"));
+
+    // The workbook holds the picture as PNG: the same pixels as the bitmap, compressed,
+    // and shown by every spreadsheet program.
+    const QImage picture = loadTempBitmap(bitmapPath);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, QByteArrayLiteral("png")).write(picture))
+        throw RuntimeError(ExportErrorNumber::InvalidPicture,
+                           QStringLiteral("Invalid picture: %1").arg(bitmapPath));
+    m_pictures.append(png);
+
+    const lxw_error error = worksheet_insert_image_buffer(
+        m_worksheet, 0, 0, reinterpret_cast<const unsigned char *>(m_pictures.last().constData()),
+        static_cast<size_t>(m_pictures.last().size()));
+    if (error != LXW_NO_ERROR)
+        throw RuntimeError(ExportErrorNumber::SpreadsheetError,
+                           QStringLiteral("Cannot place the picture on the worksheet: %1")
+                               .arg(libraryError(error)));
+    // A large chart would otherwise be cut across several printed pages.
+    worksheet_fit_to_pages(m_worksheet, 1, 1);
+}
+
+void Spreadsheet::makeVisible()
+{
+    if (!m_program)
+        raiseNotSet(QStringLiteral("no spreadsheet application"));
+
+    QStringList arguments = m_program->arguments;
+    if (m_workbook) {
+        lxw_workbook *workbook = std::exchange(m_workbook, nullptr);
+        m_firstSheet = m_worksheet = nullptr;
+        const lxw_error error = workbook_close(workbook); // writes and frees
+        m_pictures.clear();
+        if (error != LXW_NO_ERROR) {
+            const QString path = std::exchange(m_workbookPath, QString());
+            ::unlink(QFile::encodeName(path).constData());
+            throw RuntimeError(ExportErrorNumber::DeviceIoError,
+                               QStringLiteral("Device I/O error: cannot write the workbook %1 (%2)")
+                                   .arg(path, libraryError(error)));
+        }
+        arguments = m_program->argumentsFor(m_workbookPath);
+    } else if (m_program->fileArgument >= 0) {
+        arguments.removeAt(m_program->fileArgument);
+    }
+
+    if (!m_launcher.startProgram(m_program->program, arguments))
+        throw RuntimeError(
+            ExportErrorNumber::CannotCreateObject,
+            QStringLiteral("Cannot start the spreadsheet program %1").arg(m_program->program));
+}
+
+void Spreadsheet::discardWorkbook()
+{
+    if (!m_workbook)
+        return;
+    lxw_workbook_free(m_workbook);
+    m_workbook = nullptr;
+    m_firstSheet = m_worksheet = nullptr;
+    m_pictures.clear();
+    // Only the empty file reserved for it exists; nothing of the user's is lost.
+    ::unlink(QFile::encodeName(m_workbookPath).constData());
+    m_workbookPath.clear();
+}
