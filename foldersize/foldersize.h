@@ -9,14 +9,22 @@
 // What the scanner's yield callback answers after each directory entry.
 enum class ScanControl { Continue, Stop };
 
-// Called once per directory entry, at every depth. Answering Stop makes the whole scan
-// return at once; its partial total is then of no use to the caller.
+// Called once per directory entry ("." and ".." are not entries), at every depth, before the
+// entry is counted. Answering Stop makes the whole scan return at once; its partial total is
+// then of no use to the caller. The callback may start another scan of its own (it usually
+// pumps the event loop); the two do not disturb each other. A callback that throws is
+// treated as answering Continue.
 using FolderSizeYield = std::function<ScanControl()>;
 
 // Total length in bytes of every file below path, at every depth. Never fails: whatever
 // cannot be read counts 0 and an addition that would overflow is skipped. Symbolic links are
 // never followed and kernel pseudo filesystems (proc, sysfs, ...) are never entered.
 // path is in the system's narrow encoding, with or without a trailing "/".
+//
+// Only regular files have a length here: links, devices, pipes and sockets add 0, and so
+// does a folder's own entry. A hard-linked file counts once per name. A path the system
+// cannot open (missing, not a folder, denied, longer than its limit, holding a NUL) gives 0;
+// below it there is no length limit, as subfolders are opened relative to their parent.
 SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield = {});
 
 // Appends the platform's directory separator "/" when path does not end with one;

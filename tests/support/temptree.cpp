@@ -1,5 +1,6 @@
 #include "support/temptree.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -22,11 +23,56 @@ void check(bool ok, const std::string &what)
         throw std::runtime_error("TempTree: cannot " + what);
 }
 
+// Empties a folder through descriptors, never following a link.
+void removeContents(int dirFd)
+{
+    std::vector<std::string> names;
+    const int listFd = dup(dirFd);
+    DIR *dir = listFd >= 0 ? fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            close(listFd);
+        return;
+    }
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    for (const std::string &name : names) {
+        struct stat st;
+        if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISDIR(st.st_mode)) {
+            unlinkat(dirFd, name.c_str(), 0);
+            continue;
+        }
+        fchmodat(dirFd, name.c_str(), 0700, 0);
+        const int sub =
+            openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub >= 0) {
+            removeContents(sub);
+            close(sub);
+        }
+        unlinkat(dirFd, name.c_str(), AT_REMOVEDIR);
+    }
+}
+
 } // namespace
 
 TempTree::TempTree()
 {
     check(m_dir.isValid(), "create a temporary directory");
+}
+
+TempTree::~TempTree()
+{
+    const int fd = open(root().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        removeContents(fd);
+        close(fd);
+    }
 }
 
 std::string TempTree::root() const

@@ -9,6 +9,9 @@
 class TempTree {
 public:
     TempTree();
+    // Also removes what the temporary directory's own clean-up cannot: names that are not
+    // UTF-8, paths longer than PATH_MAX, folders a test made unreadable.
+    ~TempTree();
 
     // Root path without a trailing separator.
     std::string root() const;

@@ -1,0 +1,205 @@
+// The scanner against the system around it: permissions, descriptor limits, mounts.
+
+#include "foldersize/foldersize.h"
+#include "foldersize/pseudofilesystem.h"
+#include "scantestsupport.h"
+#include "support/temptree.h"
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <set>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+TEST(FolderSize, AFolderThatCannotBeOpenedCountsZeroAndItsSiblingsCount)
+{
+    TempTree tree;
+    tree.makeFile("a/own", 10);
+    tree.makeFile("a/sibling/file", 20);
+    tree.makeFile("a/locked/secret", 1000);
+    tree.makeFile("a/locked/deeper/more", 2000);
+    ASSERT_EQ(chmod(tree.path("a/locked").c_str(), 0), 0);
+    // The root reads every folder, so it checks as an unprivileged user in a child process.
+    ASSERT_EQ(chmod(tree.root().c_str(), 0755), 0);
+
+    const auto scanAsUnprivilegedUser = [&] {
+        if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0))
+            return std::string("skip");
+        return std::to_string(FolderSize(tree.path("a")).bytes()) + " " +
+               std::to_string(FolderSize(tree.path("a/locked")).bytes());
+    };
+    const std::string result = runInChild(scanAsUnprivilegedUser);
+    if (result == "skip")
+        GTEST_SKIP() << "running as root, which reads every folder, and cannot become nobody";
+    EXPECT_EQ(result, "30 0");
+}
+
+// A tree deeper than the descriptors the process may still open: each level holds a file,
+// a side folder and the next level. A side folder listed after the next level is reached
+// only after the deep branch, when its level has had to give up its descriptor.
+TEST(FolderSize, CountsATreeDeeperThanTheDescriptorLimit)
+{
+    TempTree tree;
+    constexpr int Depth = 40;
+    std::string level;
+    std::int64_t expected = 0;
+    for (int i = 0; i < Depth; ++i) {
+        // Names and creation order vary, so that on any file system some levels list their
+        // side folder before the next level and some after it.
+        const std::string next = level + "next" + std::to_string(i);
+        if (i % 2)
+            tree.makeDir(next);
+        tree.makeFile(level + "side" + std::to_string(i) + "/leaf", 1000);
+        tree.makeFile(level + "file", i + 1);
+        expected += i + 1 + 1000;
+        level = next + "/";
+    }
+
+    // Leaves room for four more descriptors.
+    std::set<int> used;
+    if (DIR *fds = opendir("/proc/self/fd")) {
+        while (const dirent *entry = readdir(fds))
+            if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != dirfd(fds))
+                used.insert(std::atoi(entry->d_name));
+        closedir(fds);
+    }
+    int limit = 0;
+    for (int free = 0; free < 4; ++limit)
+        free += used.count(limit) == 0;
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(limit);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::vector<int> probes;
+    for (int fd; (fd = open("/", O_RDONLY | O_DIRECTORY)) >= 0;)
+        probes.push_back(fd);
+    const int room = int(probes.size());
+    for (int fd : probes)
+        close(fd);
+    const std::int64_t total = FolderSize(tree.root()).bytes();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+
+    ASSERT_EQ(room, 4) << "the limit leaves exactly four descriptors";
+    EXPECT_EQ(total, expected);
+}
+
+std::string mountedType(const std::string &mountPoint)
+{
+    std::ifstream mounts("/proc/mounts");
+    std::string device, point, type, rest;
+    std::string found;
+    while (mounts >> device >> point >> type && std::getline(mounts, rest))
+        if (point == mountPoint)
+            found = type; // the last mount on a point is the one seen
+    return found;
+}
+
+bool isPseudo(const char *path)
+{
+    const int fd = open(path, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool pseudo = fstat(fd, &st) == 0 && isKernelPseudoFilesystem(fd, st.st_dev);
+    close(fd);
+    return pseudo;
+}
+
+TEST(KernelPseudoFilesystem, ProcSysfsAndDevtmpfsAreRecognisedButTmpfsIsNot)
+{
+    struct Case {
+        const char *mountPoint;
+        const char *type;
+        bool pseudo;
+    };
+    const Case cases[] = {
+        {"/proc", "proc", true},
+        {"/sys", "sysfs", true},
+        {"/dev", "devtmpfs", true},
+        {"/dev/pts", "devpts", true},
+        {"/sys/fs/cgroup", "cgroup2", true},
+        {"/dev/shm", "tmpfs", false},
+        {"/tmp", "tmpfs", false},
+        {"/run", "tmpfs", false},
+    };
+    int checked = 0;
+    for (const Case &c : cases) {
+        if (mountedType(c.mountPoint) != c.type)
+            continue; // not mounted that way on this machine
+        ++checked;
+        EXPECT_EQ(isPseudo(c.mountPoint), c.pseudo) << c.mountPoint;
+    }
+    TempTree tree;
+    EXPECT_FALSE(isPseudo(tree.root().c_str()));
+    if (checked == 0)
+        GTEST_SKIP() << "none of the usual mounts exists here";
+}
+
+TEST(FolderSize, NeverEntersKernelPseudoFilesystems)
+{
+    int calls = 0;
+    const auto counting = [&] {
+        ++calls;
+        return ScanControl::Continue;
+    };
+    int checked = 0;
+    for (const char *path : {"/proc", "/proc/self/", "/sys", "/dev"}) {
+        if (!isPseudo(path))
+            continue;
+        ++checked;
+        EXPECT_EQ(FolderSize(path, counting).bytes(), 0) << path;
+    }
+    EXPECT_EQ(calls, 0) << "not one entry of them was read";
+    if (checked == 0)
+        GTEST_SKIP() << "no kernel pseudo filesystem mounted here";
+}
+
+// Real mounts below the scanned folder need a private mount table, so the child process
+// makes one (as root, or as the owner of a new user namespace).
+TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
+{
+    TempTree tree;
+    tree.makeFile("own", 10);
+    tree.makeDir("proc");
+    tree.makeDir("memory");
+    ASSERT_EQ(chmod(tree.root().c_str(), 0755), 0);
+
+    const auto scanWithMounts = [&] {
+        const int flags = geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWNS | CLONE_NEWUSER;
+        if (unshare(flags) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+            return std::string("skip: no private mount table");
+        if (mount("tmpfs", tree.path("memory").c_str(), "tmpfs", 0, nullptr) != 0)
+            return std::string("skip: cannot mount tmpfs");
+        const int fd = open(tree.path("memory/held").c_str(), O_WRONLY | O_CREAT, 0644);
+        if (fd < 0 || ftruncate(fd, 500) != 0)
+            return std::string("skip: cannot write on tmpfs");
+        close(fd);
+        if (mount("proc", tree.path("proc").c_str(), "proc", 0, nullptr) != 0)
+            return std::string("skip: cannot mount proc");
+        int calls = 0;
+        const std::int64_t total = FolderSize(tree.root(), [&] {
+                                       ++calls;
+                                       return ScanControl::Continue;
+                                   }).bytes();
+        return std::to_string(total) + " " + std::to_string(calls);
+    };
+    const std::string result = runInChild(scanWithMounts);
+    if (result.starts_with("skip"))
+        GTEST_SKIP() << result;
+    // own, proc, memory and memory/held: nothing inside the proc mount.
+    EXPECT_EQ(result, "510 4");
+}
+
+} // namespace
