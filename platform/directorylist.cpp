@@ -2,6 +2,7 @@
 
 #include "platform/runtimeerror.h"
 
+#include <QFile>
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
@@ -34,7 +35,9 @@ bool isRealDirectory(int dirFd, const dirent *entry)
 // Names of the real subdirectories of path, or nullopt when it cannot be opened.
 std::optional<QStringList> subdirectoryNames(const QString &path)
 {
-    const QByteArray native = path.toLocal8Bit();
+    if (path.contains(QChar(0)))
+        return std::nullopt; // cutting the text at the NUL would list another folder
+    const QByteArray native = QFile::encodeName(path);
     int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
@@ -46,7 +49,7 @@ std::optional<QStringList> subdirectoryNames(const QString &path)
     QStringList names;
     while (const dirent *entry = readdir(dir.get())) {
         if (!isDot(entry->d_name) && isRealDirectory(fd, entry))
-            names.append(QString::fromLocal8Bit(entry->d_name));
+            names.append(QFile::decodeName(entry->d_name));
     }
     return names;
 }

@@ -3,6 +3,7 @@
 #include "platform/runtimeerror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
@@ -52,19 +53,25 @@ QString DesktopFolderPath()
     if (lastNul < 0)
         throw RuntimeError(RuntimeErrorNumber::InvalidProcedureCall,
                            QStringLiteral("Invalid procedure call or argument"));
-    return raw.left(lastNul) + u'/';
+    const QString folder = raw.left(lastNul);
+    // A home folder of "/" must not become "//", which would read as a drive key.
+    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty())
+    // No file name holds a NUL; cutting the text there would test some other file.
+    if (path.isEmpty() || path.contains(QChar(0)))
         return false;
     struct stat st;
-    return stat(path.toLocal8Bit().constData(), &st) == 0;
+    return stat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
 void CenterWindow(QWidget *window)
 {
+    if (!window)
+        throw RuntimeError(RuntimeErrorNumber::ObjectNotSet,
+                           QStringLiteral("Object variable or With block variable not set"));
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

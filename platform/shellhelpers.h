@@ -19,11 +19,14 @@ constexpr int Network = 19;
 // The desktop is the XDG desktop folder, or the home folder when that does not exist.
 QString GetSpecialFolderPath(int folderId);
 
-// The desktop folder with a trailing "/". Throws RuntimeError 5 when no path can be had.
+// The desktop folder with a trailing "/" ("/" itself stays "/"). Throws RuntimeError 5 when
+// no path can be had.
 QString DesktopFolderPath();
 
 // True when the entry's last-modified time can be read (any kind of entry; links followed).
+// Never fails: empty text, a text holding a NUL and every failure give false.
 bool FileExists(const QString &path);
 
-// Centres a top-level window on its screen, keeping its size.
+// Centres a top-level window on its screen, keeping its size; a window larger than the
+// screen gets a negative left or top. Throws RuntimeError 91 for a null window.
 void CenterWindow(QWidget *window);

@@ -1,0 +1,117 @@
+#include "platform/directorylist.h"
+#include "platform/runtimeerror.h"
+#include "support/temptree.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList entries(const DirectoryList &list)
+{
+    QStringList all;
+    for (int i = 0; i < list.listCount(); ++i)
+        all.append(list.list(i));
+    return all;
+}
+
+TEST(DirectoryList, ListsRealSubfoldersSortedWithoutRegardToCase)
+{
+    TempTree tree;
+    for (const char *name : {"beta", "Alpha", "alpha2", ".hidden", "Zeta", "with space"})
+        tree.makeDir(name);
+    tree.makeFile("a file", 1);
+    tree.makeSymlink("link to beta", "beta");
+    tree.makeFile("beta/grandchild/x", 1);
+    DirectoryList list;
+    list.setPath(tree.rootQ());
+
+    const QString root = tree.rootQ() + "/";
+    EXPECT_EQ(entries(list), QStringList({root + ".hidden", root + "Alpha", root + "alpha2",
+                                          root + "beta", root + "with space", root + "Zeta"}));
+    EXPECT_EQ(list.path(), tree.rootQ());
+}
+
+TEST(DirectoryList, NamesEqualButForCaseKeepAFixedOrder)
+{
+    TempTree tree;
+    tree.makeDir("b");
+    tree.makeDir("B");
+    DirectoryList list;
+    list.setPath(tree.rootQ());
+
+    EXPECT_EQ(entries(list), QStringList({tree.pathQ("B"), tree.pathQ("b")}));
+}
+
+TEST(DirectoryList, PathIsNormalisedAndTheRootKeepsItsSeparator)
+{
+    TempTree tree;
+    tree.makeDir("sub/child");
+    DirectoryList list;
+
+    list.setPath(tree.pathQ("sub/"));
+    EXPECT_EQ(list.path(), tree.pathQ("sub"));
+    EXPECT_EQ(entries(list), QStringList({tree.pathQ("sub/child")}));
+
+    list.setPath("/");
+    EXPECT_EQ(list.path(), "/");
+    ASSERT_GT(list.listCount(), 0);
+    for (const QString &entry : entries(list)) {
+        EXPECT_TRUE(entry.startsWith(u'/')) << entry.toStdString();
+        EXPECT_FALSE(entry.startsWith("//")) << entry.toStdString();
+    }
+
+    list.setPath("///");
+    EXPECT_EQ(list.path(), "/");
+}
+
+TEST(DirectoryList, AFolderThatCannotBeOpenedThrows76AndKeepsTheOldList)
+{
+    TempTree tree;
+    tree.makeDir("kept/one");
+    tree.makeFile("plain file", 1);
+    DirectoryList list;
+    list.setPath(tree.pathQ("kept"));
+    const QString withNul = tree.pathQ("kept") + QChar(0) + "/elsewhere";
+
+    for (const QString &bad :
+         {tree.pathQ("missing"), tree.pathQ("plain file"), QString(), withNul}) {
+        try {
+            list.setPath(bad);
+            ADD_FAILURE() << "no error for " << bad.toStdString();
+        } catch (const RuntimeError &error) {
+            EXPECT_EQ(error.number(), 76);
+            EXPECT_EQ(error.description(), "Path not found");
+        }
+        EXPECT_EQ(list.path(), tree.pathQ("kept"));
+        EXPECT_EQ(entries(list), QStringList({tree.pathQ("kept/one")}));
+    }
+}
+
+TEST(DirectoryList, OutsideTheListAnEntryIsEmpty)
+{
+    TempTree tree;
+    tree.makeDir("only");
+    DirectoryList list;
+    EXPECT_EQ(list.listCount(), 0);
+    EXPECT_TRUE(list.list(0).isEmpty());
+
+    list.setPath(tree.rootQ());
+    EXPECT_TRUE(list.list(-1).isEmpty());
+    EXPECT_TRUE(list.list(1).isEmpty());
+}
+
+TEST(DirectoryList, RefreshSeesFoldersMadeSince)
+{
+    TempTree tree;
+    tree.makeDir("first");
+    DirectoryList list;
+    list.setPath(tree.rootQ());
+    tree.makeDir("second");
+    EXPECT_EQ(list.listCount(), 1);
+
+    list.refresh();
+    EXPECT_EQ(entries(list), QStringList({tree.pathQ("first"), tree.pathQ("second")}));
+}
+
+} // namespace
