@@ -8,7 +8,8 @@
 # and /usr. For each tree it checks that FolderSize equals the sum of the lengths that
 # `find TREE -type f` reports, then, with a warm cache, times FolderSize with no yield,
 # FolderSize with a yield that reads a steady clock per entry, and du -sb, alternating them,
-# RUNS times each (7 unless set, at least 5), and prints the medians. It ends with one line
+# RUNS times each (7 unless set, at least 5), and prints the medians of wall-clock and of
+# processor time. The ratios compare wall-clock medians. It ends with one line
 # `ratio <tree> FolderSize/du <x.xx>` per tree and last `worst-ratio <x.xx>`.
 # Environment: RUNS; QUORVANE_BUILD_DIR to build somewhere other than the preset's build/.
 set -euo pipefail
@@ -40,16 +41,44 @@ if [ $# -eq 0 ]; then
     set -- "$synthetic" /usr
 fi
 
-# Wall-clock seconds of one run of a command, its output discarded.
-seconds() {
-    local start=$EPOCHREALTIME
-    "$@" >/dev/null 2>&1
-    local end=$EPOCHREALTIME
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }'
+# Wall-clock and processor (user + system) seconds of one run of a command, output discarded.
+measure() {
+    local TIMEFORMAT='%3R %3U %3S' times
+    times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' <<<"$times"
 }
 
 median() {
-    sort -g | awk '{ v[NR] = $1 } END { printf "%.6f\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    sort -g | awk '{ v[NR] = $1 } END { printf "%.3f\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Median of one column of "wall processor" lines.
+column() {
+    local which=$1
+    shift
+    printf '%s\n' "$@" | awk -v c="$which" '{ print $c }' | median
+}
+
+lengths_found() {
+    find "$1" -type f -printf '%s\n' 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'
+}
+
+# FolderSize against the lengths find reports; tried again if the tree changed meanwhile.
+check() {
+    local tree=$1 scanned before after attempt
+    for attempt in 1 2 3; do
+        before=$(lengths_found "$tree")
+        scanned=$("$bench" "$tree")
+        after=$(lengths_found "$tree")
+        [ "$before" = "$after" ] && break
+        echo "compare-du: $tree changed during the check (attempt $attempt)" >&2
+    done
+    if [ "$scanned" = "$after" ]; then
+        echo "check $tree FolderSize $scanned find $after equal"
+    else
+        echo "check $tree FolderSize $scanned find $after DIFFERENT"
+        return 1
+    fi
 }
 
 status=0
@@ -60,28 +89,22 @@ for tree in "$@"; do
         echo "compare-du: $tree is not a folder" >&2
         exit 2
     fi
-    scanned=$("$bench" "$tree")
-    found=$(find "$tree" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f\n", s }')
-    verdict=equal
-    if [ "$scanned" != "$found" ]; then
-        verdict=DIFFERENT
-        status=1
-    fi
-    echo "check $tree FolderSize $scanned find $found $verdict"
+    check "$tree" || status=1
 
     # One untimed round first, so every timed run starts with a warm cache.
     "$bench" "$tree" >/dev/null
     du -sb "$tree" >/dev/null 2>&1 || true
     plain=() clocked=() du=()
     for ((i = 0; i < runs; i++)); do
-        plain+=("$(seconds "$bench" "$tree")")
-        clocked+=("$(seconds "$bench" --yield clock "$tree")")
-        du+=("$(seconds du -sb "$tree")")
+        plain+=("$(measure "$bench" "$tree")")
+        clocked+=("$(measure "$bench" --yield clock "$tree")")
+        du+=("$(measure du -sb "$tree")")
     done
-    m_plain=$(printf '%s\n' "${plain[@]}" | median)
-    m_clocked=$(printf '%s\n' "${clocked[@]}" | median)
-    m_du=$(printf '%s\n' "${du[@]}" | median)
-    echo "median $tree FolderSize $m_plain FolderSize+clock-yield $m_clocked du $m_du (seconds, $runs runs)"
+    m_plain=$(column 1 "${plain[@]}") c_plain=$(column 2 "${plain[@]}")
+    m_clocked=$(column 1 "${clocked[@]}") c_clocked=$(column 2 "${clocked[@]}")
+    m_du=$(column 1 "${du[@]}") c_du=$(column 2 "${du[@]}")
+    echo "median $tree wall seconds ($runs runs): FolderSize $m_plain FolderSize+clock-yield $m_clocked du $m_du"
+    echo "median $tree processor seconds: FolderSize $c_plain FolderSize+clock-yield $c_clocked du $c_du"
     awk -v c="$m_clocked" -v p="$m_plain" -v t="$tree" \
         'BEGIN { printf "yield %s clock/no-op %.2f\n", t, c / p }'
     ratio=$(awk -v p="$m_plain" -v d="$m_du" 'BEGIN { printf "%.2f\n", p / d }')
