@@ -2,11 +2,20 @@
 
 #include <QMessageBox>
 
+QString MessageBoxDisplayText(const QString &text)
+{
+    QString display = text;
+    display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    display.replace(u'\r', u'\n');
+    return display;
+}
+
 void QtMessageBox::show(const QString &text, const QString &title, Icon icon)
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(title);
-    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(MessageBoxDisplayText(text));
     box.setStandardButtons(QMessageBox::Ok);
     switch (icon) {
     case Icon::Information:

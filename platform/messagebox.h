@@ -13,6 +13,10 @@ public:
     virtual void show(const QString &text, const QString &title, Icon icon) = 0;
 };
 
+// The text as a Qt label shows it: CR LF and a lone CR become line breaks (a label would
+// draw a lone CR as a blank).
+QString MessageBoxDisplayText(const QString &text);
+
 // The real one, a QMessageBox over the given parent window.
 class QtMessageBox : public MessageBox {
 public:

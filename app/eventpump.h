@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <chrono>
+
+// The one way long work on the GUI thread yields to the event loop. The scanner asks for a
+// yield after every directory entry; pumping each time would cost more than the scan, so
+// events are processed only when the interval has passed since the last pump. Clicks and
+// repaints then wait at most about one interval.
+class EventPump {
+public:
+    static constexpr std::chrono::milliseconds DefaultInterval{10};
+
+    explicit EventPump(std::chrono::milliseconds interval = DefaultInterval);
+
+    // Processes pending events when the interval has passed; returns whether it did.
+    bool yieldIfDue();
+    // Processes pending events now and restarts the interval.
+    void yieldNow();
+
+private:
+    std::chrono::milliseconds m_interval = DefaultInterval;
+    QElapsedTimer m_sinceLastPump;
+};

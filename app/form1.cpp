@@ -1,0 +1,118 @@
+#include "app/form1.h"
+
+#include "app/piechart.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The stored layout is in twips; at 15 twips a pixel its client area is 1184 x 505.
+constexpr int pixels(int twips)
+{
+    return twips / 15;
+}
+
+QPushButton *commandButton(const QString &caption, int widthTwips, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setFont(QFont(QStringLiteral("Arial"), 9));
+    button->setFixedSize(pixels(widthTwips), pixels(405));
+    button->setMouseTracking(true);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(Form1Environment environment, QWidget *parent)
+    : QWidget(parent), m_environment(completeEnvironment(std::move(environment), this)),
+      m_pump(m_environment.yieldInterval)
+{
+    createControls();
+    layOutControls();
+    setMouseTracking(true);
+    resize(pixels(17760), pixels(7575));
+}
+
+Form1::~Form1() = default;
+
+// In the stored order of the window's controls.
+void Form1::createControls()
+{
+    m_Creator = new QLabel(this);
+    m_Creator->setGeometry(pixels(18270), pixels(255), pixels(255), pixels(255));
+    m_Creator->hide();
+
+    m_Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    m_Frame2->setFont(QFont(QStringLiteral("Arial"), 9));
+    m_Frame2->setMouseTracking(true);
+
+    m_ProgressBar1 = new QProgressBar(this);
+    m_ProgressBar1->setRange(0, 100);
+    m_ProgressBar1->setValue(0);
+    m_ProgressBar1->setTextVisible(true);
+    m_ProgressBar1->setAlignment(Qt::AlignCenter);
+    m_ProgressBar1->setFixedHeight(pixels(405));
+    setProgressText(QStringLiteral("Progress Bar"));
+
+    m_PushButton1 = commandButton(QStringLiteral("Save Chart As JPG"), 3000, this);
+    m_Shape1 = new QFrame(this);
+    m_Shape1->setFrameShape(QFrame::Box);
+    m_MSChart1 = new PieChart(m_Shape1);
+    m_MSChart1->setTitle(QStringLiteral("Folder Sizes"));
+    m_PushButton3 = commandButton(QStringLiteral("Export Chart To Excel"), 3000, this);
+    m_PushButton2 = commandButton(QStringLiteral("Save Side Text To Text File"), 3360, this);
+
+    for (QWidget *watched :
+         {static_cast<QWidget *>(this), static_cast<QWidget *>(m_Frame2),
+          static_cast<QWidget *>(m_PushButton1), static_cast<QWidget *>(m_PushButton2),
+          static_cast<QWidget *>(m_PushButton3)})
+        watched->installEventFilter(this);
+}
+
+// Margins and gaps are the stored ones; the tree's frame and the chart share the extra room
+// in the ratio of their stored widths when the window grows.
+void Form1::layOutControls()
+{
+    auto *frameLayout = new QVBoxLayout(m_Frame2);
+    frameLayout->setContentsMargins(pixels(240), pixels(300) - pixels(120), pixels(225),
+                                    pixels(165));
+
+    auto *left = new QVBoxLayout;
+    left->setSpacing(pixels(105));
+    left->addWidget(m_Frame2, 1);
+    left->addWidget(m_ProgressBar1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(pixels(120));
+    buttons->addWidget(m_PushButton1);
+    buttons->addWidget(m_PushButton3);
+    buttons->addWidget(m_PushButton2);
+    buttons->addStretch(1);
+
+    auto *shapeLayout = new QVBoxLayout(m_Shape1);
+    shapeLayout->setContentsMargins(pixels(15), pixels(45), pixels(75), pixels(45));
+    shapeLayout->addWidget(m_MSChart1);
+
+    auto *right = new QVBoxLayout;
+    right->setSpacing(pixels(135));
+    right->addLayout(buttons);
+    right->addWidget(m_Shape1, 1);
+
+    auto *window = new QHBoxLayout(this);
+    window->setContentsMargins(pixels(120), pixels(120), pixels(120), pixels(105));
+    window->setSpacing(pixels(120));
+    window->addLayout(left, 7800);
+    window->addLayout(right, 9600);
+}
+
+void Form1::setProgressText(const QString &text)
+{
+    // The caption is drawn as the bar's whole text.
+    m_ProgressBar1->setFormat(text);
+}

@@ -1,0 +1,28 @@
+#include "app/form1environment.h"
+
+#include "platform/launcher.h"
+#include "platform/messagebox.h"
+#include "platform/savedialog.h"
+#include "platform/shellhelpers.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+
+Form1Environment completeEnvironment(Form1Environment environment, QWidget *window)
+{
+    if (!environment.messageBox)
+        environment.messageBox = std::make_shared<QtMessageBox>(window);
+    if (!environment.launcher)
+        environment.launcher = std::make_shared<SystemLauncher>();
+    if (!environment.saveDialog)
+        environment.saveDialog = std::make_shared<QtSaveDialog>(window);
+    if (!environment.drawPercent)
+        environment.drawPercent = [] { return int(QRandomGenerator::global()->bounded(100)) + 1; };
+    if (!environment.desktopFolder)
+        environment.desktopFolder = [] { return DesktopFolderPath(); };
+    if (environment.programFolder.isEmpty())
+        environment.programFolder = QCoreApplication::applicationDirPath();
+    if (!environment.endProgram)
+        environment.endProgram = [] { QCoreApplication::exit(0); };
+    return environment;
+}

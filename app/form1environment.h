@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/eventpump.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class Launcher;
+class MessageBox;
+class SaveDialog;
+class QWidget;
+
+// What the main window takes from outside. Every member may stay empty, which selects the
+// real service noted beside it; tests hand in fakes so that no box, browser or exit happens.
+struct Form1Environment {
+    std::shared_ptr<MessageBox> messageBox; // a QMessageBox over the window
+    std::shared_ptr<Launcher> launcher;     // SystemLauncher
+    std::shared_ptr<SaveDialog> saveDialog; // a QFileDialog over the window
+    std::function<int()> drawPercent;       // a random whole number from 1 to 100
+    std::function<QString()> desktopFolder; // DesktopFolderPath()
+    QString programFolder;                  // the folder of the running program
+    std::function<void()> endProgram;       // leaves every event loop with status 0
+    std::chrono::milliseconds yieldInterval = EventPump::DefaultInterval;
+};
+
+// The same environment with every empty member filled with its real service.
+Form1Environment completeEnvironment(Form1Environment environment, QWidget *window);

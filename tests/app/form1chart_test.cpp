@@ -1,0 +1,128 @@
+#include "app/piechart.h"
+#include "formfixture.h"
+
+#include <QProgressBar>
+
+namespace {
+
+// Data holds four subfolders; their list order is by name without regard to case.
+void makeDataFolder(const TempTree &tree)
+{
+    tree.makeDir("Data/empty");
+    tree.makeFile("Data/Music/a.mp3", 1024);
+    tree.makeFile("Data/Music/b.mp3", 512);
+    tree.makeFile("Data/Photographs 2019 Summer/p.jpg", 512);
+    tree.makeFile("Data/Photographs2019/x/y/deep.jpg", 2048);
+}
+
+const QStringList DataLabels = {"empty - 0 Bytes", "Music - 1.50 KB",
+                                "Photographs 201... - 512 Bytes", "Photographs2019 - 2.00 KB"};
+const QStringList DataLines = {"empty - 0 Bytes", "Music - 1.50 KB",
+                               "Photographs 2019 Summer - 512 Bytes", "Photographs2019 - 2.00 KB"};
+
+} // namespace
+
+TEST_F(FormTest, GenerationGivesOneSlicePerSubfolderAndEndsIdle)
+{
+    makeDataFolder(tree);
+    Form1 form(environment());
+    EXPECT_FALSE(form.ChartDone());
+    EXPECT_FALSE(form.SideTextLines().has_value());
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+
+    EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels);
+    EXPECT_EQ(form.MSChart1()->values(), QStringList({"0", "1536", "512", "2048"}));
+    EXPECT_EQ(form.MSChart1()->rowCount(), 1);
+    EXPECT_EQ(form.MSChart1()->columnLabelCount(), 4);
+    EXPECT_EQ(form.SideTextLines(), DataLines);
+    EXPECT_TRUE(form.ChartDone());
+    EXPECT_EQ(form.mousePointer(), Form1::Default);
+    EXPECT_EQ(form.ProgressBar1()->value(), 0);
+    EXPECT_EQ(form.ProgressBar1()->format(), "Progress Bar");
+    EXPECT_TRUE(form.isVisible()) << "shown before the first scan";
+    EXPECT_TRUE(form.MSChart1()->isVisible());
+}
+
+TEST_F(FormTest, WhileASubfolderIsScannedTheLegendSaysSoAndTheWindowIsBusy)
+{
+    tree.makeFile("One/only/f.bin", 10);
+    Form1 form(environment());
+    QStringList labelsDuringScan;
+    int progressDuringScan = -1;
+    int pointerDuringScan = -1;
+    QString captionDuringScan;
+    atNextYield([&] {
+        labelsDuringScan = form.MSChart1()->columnLabels();
+        progressDuringScan = form.ProgressBar1()->value();
+        pointerDuringScan = form.mousePointer();
+        captionDuringScan = form.ProgressBar1()->format();
+    });
+
+    form.TreeFolder1_FolderClick(tree.pathQ("One"));
+
+    EXPECT_EQ(labelsDuringScan, QStringList({"Getting folder size..."}));
+    EXPECT_EQ(progressDuringScan, 100);
+    EXPECT_EQ(pointerDuringScan, Form1::Hourglass);
+    EXPECT_EQ(captionDuringScan, "Generating Chart...Please Wait");
+    EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"only - 10 Bytes"}));
+}
+
+TEST_F(FormTest, FolderWithoutSubfoldersHidesTheChartAndKeepsTheEarlierSideText)
+{
+    makeDataFolder(tree);
+    tree.makeFile("Flat/file.txt", 99);
+    Form1 form(environment());
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Flat"));
+
+    EXPECT_FALSE(form.MSChart1()->isVisible());
+    EXPECT_EQ(form.SideTextLines(), DataLines);
+    EXPECT_EQ(form.ProgressBar1()->format(), "Generating Chart...Please Wait");
+    EXPECT_TRUE(form.ChartDone());
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    EXPECT_TRUE(form.MSChart1()->isVisible()) << "the next folder with subfolders shows it again";
+}
+
+TEST_F(FormTest, RejectedFolderKeepsTheChartAndPutsTheIndicatorsBack)
+{
+    makeDataFolder(tree);
+    tree.makeDir("Flat");
+    Form1 form(environment());
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    form.TreeFolder1_FolderClick(tree.pathQ("Flat")); // leaves "Generating Chart..."
+    form.MSChart1()->setVisible(true);
+    form.setMousePointer(Form1::Hourglass);
+    form.ProgressBar1()->setValue(50);
+
+    form.TreeFolder1_FolderClick(tree.pathQ("vanished"));
+
+    EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels);
+    EXPECT_TRUE(form.MSChart1()->isVisible());
+    EXPECT_EQ(form.SideTextLines(), DataLines);
+    EXPECT_EQ(form.Dir1().path(), tree.pathQ("Flat"));
+    EXPECT_EQ(form.mousePointer(), Form1::Default);
+    EXPECT_EQ(form.ProgressBar1()->value(), 0);
+    EXPECT_EQ(form.ProgressBar1()->format(), "Progress Bar");
+    EXPECT_TRUE(box->boxes.empty());
+}
+
+TEST_F(FormTest, RejectedFolderDuringAScanLeavesTheIndicatorsToTheScan)
+{
+    makeDataFolder(tree);
+    Form1 form(environment());
+    int pointerAfterRejection = -1;
+    atNextYield([&] {
+        form.TreeFolder1_FolderClick(tree.pathQ("vanished"));
+        pointerAfterRejection = form.mousePointer();
+    });
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+
+    EXPECT_EQ(pointerAfterRejection, Form1::Hourglass);
+    EXPECT_EQ(form.SideTextLines(), DataLines);
+    EXPECT_EQ(form.mousePointer(), Form1::Default);
+    EXPECT_TRUE(form.ChartDone());
+}

@@ -1,0 +1,115 @@
+#include "app/makerinfo.h"
+#include "app/piechart.h"
+#include "formfixture.h"
+#include "platform/runtimeerror.h"
+
+#include <QEnterEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+void sendMouseMove(QWidget *widget, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+void sendEnter(QWidget *widget)
+{
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)));
+    QCoreApplication::sendEvent(widget, &enter);
+}
+
+} // namespace
+
+TEST_F(FormTest, StartUpChartsTheDesktopFolder)
+{
+    tree.makeFile("Desktop/Projects/plan.txt", 2048);
+    tree.makeDir("Desktop/Empty");
+    Form1 form(environment());
+    form.Form_Load();
+
+    EXPECT_EQ(form.windowTitle(), "Quorvane ");
+    EXPECT_FALSE(form.windowIcon().isNull());
+    EXPECT_EQ(form.Dir1().path(), tree.pathQ("Desktop"));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Empty - 0 Bytes", "Projects - 2.00 KB"}));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.ChartDone());
+    EXPECT_TRUE(form.styleSheet().isEmpty()) << "no skin file, stored look";
+    EXPECT_TRUE(launcher->urls.isEmpty());
+}
+
+TEST_F(FormTest, OneStartInAHundredOpensTheHomePage)
+{
+    for (int draw : {1, 6, 7, 8, 100}) {
+        auto env = environment();
+        env.drawPercent = [draw] { return draw; };
+        Form1 form(env);
+        form.Form_Load();
+    }
+    EXPECT_EQ(launcher->urls, QStringList({MakerHomePage}));
+}
+
+TEST_F(FormTest, AFailingStartUpStatementIsSkippedAndTheRestRuns)
+{
+    tree.makeDir("program/x/o.cjs"); // exists, but cannot be read as a skin
+    tree.makeFile("Desktop/Projects/plan.txt", 10);
+    auto env = environment();
+    env.drawPercent = []() -> int { throw RuntimeError(5, "Invalid procedure call"); };
+    Form1 form(env);
+    form.Form_Load();
+    EXPECT_EQ(form.windowTitle(), "Quorvane ");
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Projects - 10 Bytes"}));
+
+    auto noDesktop = environment();
+    noDesktop.desktopFolder = []() -> QString { throw RuntimeError(5, "no desktop"); };
+    Form1 second(noDesktop);
+    second.Form_Load();
+    EXPECT_FALSE(second.SideTextLines().has_value());
+    EXPECT_EQ(second.ProgressBar1()->format(), "Generating Chart...Please Wait");
+    EXPECT_TRUE(box->boxes.empty()) << "start-up never shows the error box";
+}
+
+TEST_F(FormTest, SkinFileBelowTheProgramFolderBecomesTheStyleSheet)
+{
+    const QByteArray sheet = "QPushButton { color: #123456; }";
+    tree.makeDir("program/x");
+    QFile skin(tree.pathQ("program/x/o.cjs"));
+    ASSERT_TRUE(skin.open(QIODevice::WriteOnly));
+    skin.write(sheet);
+    skin.close();
+    Form1 form(environment());
+    const QColor buttonFace = form.palette().color(QPalette::Button);
+    form.Form_Load();
+    EXPECT_EQ(form.styleSheet(), QString::fromUtf8(sheet));
+    EXPECT_EQ(form.Frame2()->palette().color(QPalette::Window), buttonFace);
+}
+
+TEST_F(FormTest, ButtonsShowTheCustomPointerAndTheSurfaceTheDefaultButNeverOverTheHourglass)
+{
+    Form1 form(environment());
+    form.show();
+    sendEnter(form.PushButton1());
+    EXPECT_EQ(form.mousePointer(), Form1::Custom);
+    EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor) << "no cursor file: ordinary pointer";
+
+    sendMouseMove(form.PushButton3(), QPoint(3, 3)); // reaches the window too
+    EXPECT_EQ(form.mousePointer(), Form1::Custom);
+    sendMouseMove(&form, QPoint(2, 2)); // the margin, over no control
+    EXPECT_EQ(form.mousePointer(), Form1::Default);
+    sendMouseMove(form.PushButton2(), QPoint(3, 3));
+    sendMouseMove(form.Frame2(), QPoint(3, 3));
+    EXPECT_EQ(form.mousePointer(), Form1::Default);
+
+    form.setMousePointer(Form1::Hourglass);
+    sendEnter(form.PushButton2());
+    sendMouseMove(&form, QPoint(2, 2));
+    sendMouseMove(form.Frame2(), QPoint(3, 3));
+    EXPECT_EQ(form.mousePointer(), Form1::Hourglass);
+    EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
+}
