@@ -1,0 +1,171 @@
+#include "platform/drives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+namespace {
+
+// The kernel writes blanks and other awkward bytes as octal escapes (\040); udev names its
+// label links with hex escapes (\x20).
+QString decodeMountField(const QByteArray &field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const bool hex = field[i + 1] == 'x';
+            bool ok = false;
+            const int value =
+                hex ? field.mid(i + 2, 2).toInt(&ok, 16) : field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok && value > 0 && value < 256) {
+                out.append(char(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return QString::fromLocal8Bit(out);
+}
+
+const QSet<QString> &networkTypes()
+{
+    static const QSet<QString> types = {
+        "nfs",  "nfs4",       "cifs",  "smb3",        "smbfs",         "ncpfs",
+        "afs",  "fuse.sshfs", "sshfs", "fuse.rclone", "fuse.davfs2",   "davfs",
+        "ceph", "glusterfs",  "9p",    "fuse.s3fs",   "fuse.gvfsd-smb"};
+    return types;
+}
+
+bool isOpticalType(const QString &type)
+{
+    return type == QLatin1String("iso9660") || type == QLatin1String("udf");
+}
+
+bool isUnderMedia(const QString &mountPoint)
+{
+    return mountPoint.startsWith(QLatin1String("/media/")) ||
+           mountPoint.startsWith(QLatin1String("/run/media/"));
+}
+
+bool isCandidate(const MountEntry &mount)
+{
+    if (mount.mountPoint == QLatin1String("/"))
+        return true; // the root is always a drive, also an overlay root in a container
+    if (mount.fsType == QLatin1String("squashfs") || mount.fsType == QLatin1String("overlay") ||
+        mount.mountPoint.startsWith(QLatin1String("/snap/")))
+        return false;
+    if (networkTypes().contains(mount.fsType) || isOpticalType(mount.fsType))
+        return true;
+    return mount.source.startsWith(QLatin1String("/dev/"));
+}
+
+DriveType typeOf(const MountEntry &mount, const MountFacts &facts)
+{
+    if (networkTypes().contains(mount.fsType))
+        return DriveType::Network;
+    if (isOpticalType(mount.fsType))
+        return DriveType::CdRom;
+    if (isUnderMedia(mount.mountPoint) ||
+        (facts.isRemovableDevice && facts.isRemovableDevice(mount.source)))
+        return DriveType::Removable;
+    return DriveType::Fixed;
+}
+
+// Block device name of a source ("/dev/sdb1" -> "sdb1"), following /dev/disk/by-* links.
+QString blockName(const QString &device)
+{
+    return QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
+}
+
+bool sysfsRemovable(const QString &device)
+{
+    const QString name = blockName(device);
+    if (name.isEmpty())
+        return false;
+    // A partition has no removable flag of its own; its disk is the parent folder in sysfs.
+    const QString classLink =
+        QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    for (const QString &dir : {classLink, QFileInfo(classLink).path()}) {
+        QFile flag(dir + QStringLiteral("/removable"));
+        if (flag.open(QIODevice::ReadOnly))
+            return flag.readAll().trimmed() == "1";
+    }
+    return false;
+}
+
+QString labelFromDevLinks(const QString &device)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    if (target.isEmpty())
+        return {};
+    const QDir labels(QStringLiteral("/dev/disk/by-label"));
+    const QStringList names = labels.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (QFileInfo(labels.filePath(name)).canonicalFilePath() == target)
+            return decodeMountField(name.toLocal8Bit()); // udev escapes blanks as \x20
+    }
+    return {};
+}
+
+} // namespace
+
+QList<MountEntry> parseMountInfo(const QByteArray &text)
+{
+    QList<MountEntry> mounts;
+    for (const QByteArray &line : text.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        if (fields.size() < 5 || separator < 6 || separator + 2 >= fields.size())
+            continue; // not a mount line
+        MountEntry entry;
+        entry.root = decodeMountField(fields[3]);
+        entry.mountPoint = decodeMountField(fields[4]);
+        entry.fsType = decodeMountField(fields[separator + 1]);
+        entry.source = decodeMountField(fields[separator + 2]);
+        mounts.append(entry);
+    }
+    return mounts;
+}
+
+QList<Drive> drivesFromMounts(const QList<MountEntry> &mounts, const MountFacts &facts)
+{
+    QList<Drive> drives;
+    QHash<QString, qsizetype> byPath;
+    for (const MountEntry &mount : mounts) {
+        if (!isCandidate(mount))
+            continue;
+        if (facts.isDirectory && !facts.isDirectory(mount.mountPoint))
+            continue; // a single file bound over another
+        Drive drive;
+        drive.path = mount.mountPoint;
+        drive.type = typeOf(mount, facts);
+        if (drive.type == DriveType::Network)
+            drive.shareName = mount.source;
+        else if (facts.labelOf)
+            drive.volumeName = facts.labelOf(mount.source);
+        const auto known = byPath.constFind(drive.path);
+        if (known != byPath.constEnd()) {
+            drives[*known] = drive;
+        } else {
+            byPath.insert(drive.path, drives.size());
+            drives.append(drive);
+        }
+    }
+    return drives;
+}
+
+QList<Drive> MountedDrives::drives() const
+{
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {Drive{QStringLiteral("/"), DriveType::Fixed, {}, {}, true}};
+    MountFacts facts;
+    facts.isRemovableDevice = sysfsRemovable;
+    facts.labelOf = labelFromDevLinks;
+    facts.isDirectory = [](const QString &path) { return QFileInfo(path).isDir(); };
+    return drivesFromMounts(parseMountInfo(file.readAll()), facts);
+}

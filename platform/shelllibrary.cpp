@@ -1,0 +1,55 @@
+#include "platform/shelllibrary.h"
+
+#include <QApplication>
+#include <QStyle>
+
+namespace ShellLibrary {
+
+QString string(int number)
+{
+    switch (number) {
+    case StringId::ControlPanel:
+        return QStringLiteral("Control Panel");
+    case StringId::Desktop:
+        return QStringLiteral("Desktop");
+    case StringId::Computer:
+        return QStringLiteral("Computer");
+    case StringId::RemovableDisk:
+        return QStringLiteral("Removable Disk");
+    case StringId::LocalDisk:
+        return QStringLiteral("Local Disk");
+    default:
+        return {};
+    }
+}
+
+QPixmap icon(int number, int size)
+{
+    QStyle::StandardPixmap which;
+    switch (number) {
+    case IconId::Computer:
+        which = QStyle::SP_ComputerIcon;
+        break;
+    case IconId::Network:
+        which = QStyle::SP_DriveNetIcon;
+        break;
+    case IconId::Documents:
+        which = QStyle::SP_DirHomeIcon;
+        break;
+    case IconId::Desktop:
+        which = QStyle::SP_DesktopIcon;
+        break;
+    case IconId::ControlPanel:
+        which = QStyle::SP_FileDialogDetailedView;
+        break;
+    case IconId::NetworkEntry:
+        which = QStyle::SP_DirLinkIcon;
+        break;
+    default:
+        return {};
+    }
+    QStyle *style = QApplication::style();
+    return style ? style->standardIcon(which).pixmap(size, size) : QPixmap();
+}
+
+} // namespace ShellLibrary

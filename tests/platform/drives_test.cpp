@@ -1,0 +1,110 @@
+#include "platform/drives.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A desktop machine's mount table, with the kinds of lines a file manager leaves out.
+const QByteArray mountInfo = R"(22 28 0:21 / /proc rw,nosuid - proc proc rw
+23 28 0:22 / /sys rw,nosuid - sysfs sysfs rw
+24 28 0:5 / /dev rw,nosuid - devtmpfs udev rw
+25 24 0:23 / /dev/pts rw - devpts devpts rw
+26 28 0:24 / /run rw - tmpfs tmpfs rw
+28 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw
+29 23 0:25 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw
+30 28 8:3 / /home rw,relatime shared:2 - ext4 /dev/sda3 rw
+31 28 7:0 / /snap/core/123 ro - squashfs /dev/loop0 ro
+32 26 0:40 / /run/user/1000 rw - tmpfs tmpfs rw
+33 28 8:17 / /media/u/MY\040STICK rw - vfat /dev/sdb1 rw
+34 28 11:0 / /media/u/DVD ro - iso9660 /dev/sr0 ro
+35 28 0:50 / /mnt/share rw - cifs //server/data rw
+36 28 0:51 / /mnt/nfs rw - nfs4 fileserver:/export rw
+37 28 8:4 /etc/hosts /etc/hosts rw - ext4 /dev/sda2 rw
+38 28 0:60 / /var/lib/docker/overlay2/abc/merged rw - overlay overlay rw
+39 28 8:5 / /data rw - xfs /dev/sdc1 rw
+40 28 8:6 / /data rw - ext4 /dev/sdd1 rw
+41 28 0:70 / /run/user/1000/doc rw - fuse.portal portal rw
+42 28 0:71 / /home/u/remote rw - fuse.sshfs u@host:/srv rw
+garbage line
+)";
+
+MountFacts desktopFacts()
+{
+    MountFacts facts;
+    facts.isRemovableDevice = [](const QString &device) { return device == "/dev/sdb1"; };
+    facts.labelOf = [](const QString &device) {
+        return device == "/dev/sda3" ? QStringLiteral("HOME") : QString();
+    };
+    facts.isDirectory = [](const QString &path) { return path != "/etc/hosts"; };
+    return facts;
+}
+
+TEST(Drives, ParsesMountInfoFieldsAndDecodesEscapes)
+{
+    const QList<MountEntry> mounts = parseMountInfo(mountInfo);
+    ASSERT_EQ(mounts.size(), 20);
+    EXPECT_EQ(mounts[5].mountPoint, "/");
+    EXPECT_EQ(mounts[5].fsType, "ext4");
+    EXPECT_EQ(mounts[5].source, "/dev/sda2");
+    EXPECT_EQ(mounts[10].mountPoint, "/media/u/MY STICK");
+    EXPECT_EQ(mounts[14].root, "/etc/hosts");
+}
+
+TEST(Drives, KeepsWhatAFileManagerShowsWithTypesNamesAndShares)
+{
+    const QList<Drive> drives = drivesFromMounts(parseMountInfo(mountInfo), desktopFacts());
+    QStringList paths;
+    for (const Drive &drive : drives)
+        paths << drive.path;
+    EXPECT_EQ(paths, QStringList({"/", "/home", "/media/u/MY STICK", "/media/u/DVD", "/mnt/share",
+                                  "/mnt/nfs", "/data", "/home/u/remote"}));
+
+    auto find = [&](const QString &path) {
+        for (const Drive &drive : drives)
+            if (drive.path == path)
+                return drive;
+        return Drive{};
+    };
+    EXPECT_EQ(find("/").type, DriveType::Fixed);
+    EXPECT_EQ(find("/home").volumeName, "HOME");
+    EXPECT_EQ(find("/media/u/MY STICK").type, DriveType::Removable);
+    EXPECT_EQ(find("/media/u/DVD").type, DriveType::CdRom);
+    EXPECT_EQ(find("/mnt/share").type, DriveType::Network);
+    EXPECT_EQ(find("/mnt/share").shareName, "//server/data");
+    EXPECT_EQ(find("/mnt/nfs").shareName, "fileserver:/export");
+    EXPECT_EQ(find("/home/u/remote").type, DriveType::Network);
+    // Mounted twice: the later mount hides the earlier one.
+    EXPECT_EQ(drives.size(), QSet<QString>(paths.begin(), paths.end()).size());
+    EXPECT_TRUE(find("/data").ready);
+}
+
+TEST(Drives, RemovableDeviceOutsideMediaIsRemovable)
+{
+    const QByteArray line = "50 28 8:33 / /mnt/card rw - exfat /dev/sdb1 rw\n";
+    const QList<Drive> drives = drivesFromMounts(parseMountInfo(line), desktopFacts());
+    ASSERT_EQ(drives.size(), 1);
+    EXPECT_EQ(drives[0].type, DriveType::Removable);
+}
+
+TEST(Drives, ContainerRootOnOverlayIsStillTheRootDrive)
+{
+    const QByteArray line = "600 500 0:99 / / rw - overlay overlay rw,lowerdir=/x\n";
+    const QList<Drive> drives = drivesFromMounts(parseMountInfo(line), desktopFacts());
+    ASSERT_EQ(drives.size(), 1);
+    EXPECT_EQ(drives[0].path, "/");
+}
+
+TEST(Drives, TheMachineAlwaysHasItsRootDrive)
+{
+    const QList<Drive> drives = MountedDrives().drives();
+    bool hasRoot = false;
+    for (const Drive &drive : drives) {
+        hasRoot = hasRoot || drive.path == "/";
+        EXPECT_FALSE(drive.path.startsWith("/proc")) << drive.path.toStdString();
+        EXPECT_FALSE(drive.path.startsWith("/sys")) << drive.path.toStdString();
+    }
+    EXPECT_TRUE(hasRoot);
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/drives.h"
+
+#include <QList>
+#include <QString>
+
+class SpecialFolders;
+
+// The control's file-system service m_FSO: the drives, the shell's special folders and base
+// names, answered by the machine's services or by the fakes a host hands in. The services
+// must outlive this object.
+class FileSystemObject {
+public:
+    FileSystemObject(const DriveProvider &drives, const SpecialFolders &specialFolders)
+        : m_drives(&drives), m_specialFolders(&specialFolders)
+    {}
+
+    QList<Drive> drives() const { return m_drives->drives(); }
+    // The special folder's path, empty text when the platform has none.
+    QString specialFolder(int folderId) const;
+    // The path's last component without its extension.
+    static QString getBaseName(const QString &path);
+
+private:
+    const DriveProvider *m_drives = nullptr;
+    const SpecialFolders *m_specialFolders = nullptr;
+};

@@ -1,0 +1,43 @@
+#include "platform/fileicon.h"
+#include "platform/shelllibrary.h"
+#include "treefolder/treefolder.h"
+
+#include <QPainter>
+
+int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
+                             bool useShellLibrary)
+{
+    if (const int known = imgFolder.indexOf(key))
+        return known; // each distinct key is drawn once for the life of the control
+    QPixmap picture;
+    if (!fromLibrary) {
+        picture = fileIconPixmap(key, size);
+        if (picture.isNull())
+            return 0; // nothing at that path: the node shows no picture
+    } else if (useShellLibrary) {
+        // A number the library does not hold still gets its (empty) picture.
+        picture = ShellLibrary::icon(iconNumber, size);
+    } else {
+        picture = QPixmap(key);
+        if (picture.isNull())
+            return 0; // not a readable picture file
+    }
+    return imgFolder.add(key, drawInBuffer(picture, size));
+}
+
+QPixmap TreeFolder::drawInBuffer(const QPixmap &picture, int size)
+{
+    // A picture of the right size is kept as it is, so many keys can share its data.
+    if (!picture.isNull() && picture.width() == size && picture.height() == size &&
+        picture.devicePixelRatio() == 1.0)
+        return picture;
+    if (picBuffer.size() != QSize(size, size))
+        picBuffer = QPixmap(size, size);
+    picBuffer.fill(Qt::transparent);
+    if (!picture.isNull()) {
+        QPainter painter(&picBuffer);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect(0, 0, size, size), picture);
+    }
+    return picBuffer.copy();
+}

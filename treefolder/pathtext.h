@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// AddBackslash appends the platform's directory separator to a path that does not end with
+// one; the empty text becomes "/".
+QString AddBackslash(const QString &path);
+
+// The last component of a path (the text after its last separator).
+QString lastPathComponent(const QString &path);
+
+// The last component without its extension (from the last dot on). A name that starts with
+// its only dot (".config") is all name and keeps it.
+QString baseName(const QString &path);

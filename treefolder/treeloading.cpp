@@ -1,0 +1,96 @@
+#include "platform/runtimeerror.h"
+#include "platform/shellhelpers.h"
+#include "platform/shelllibrary.h"
+#include "treefolder/nodekeys.h"
+#include "treefolder/pathtext.h"
+#include "treefolder/treefolder.h"
+
+namespace {
+
+constexpr int IconSize = 16;
+
+QString driveLabel(const Drive &drive)
+{
+    switch (drive.type) {
+    case DriveType::Removable: // never asked for its name, so a slow medium costs nothing
+        return ShellLibrary::string(ShellLibrary::StringId::RemovableDisk);
+    case DriveType::Fixed:
+        return drive.volumeName.isEmpty() ? ShellLibrary::string(ShellLibrary::StringId::LocalDisk)
+                                          : drive.volumeName;
+    case DriveType::Network:
+        return drive.shareName;
+    case DriveType::CdRom:
+        return drive.ready ? drive.volumeName : QString();
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+void TreeFolder::LoadTreeView(const QString &startPath)
+{
+    // The start path needs no listing of its own: its drive loads its children when opened.
+    Q_UNUSED(startPath);
+    if (m_nodes.count() > 0)
+        return;
+    try {
+        buildRootLevel();
+    } catch (const RuntimeError &error) {
+        throw error.withSource(displayName() + QStringLiteral("_LoadTreeView"));
+    }
+}
+
+void TreeFolder::buildRootLevel()
+{
+    using namespace ShellLibrary;
+    m_WorkSpaceNode = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
+    m_WorkSpaceNode.setImage(GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
+
+    m_MyComputerNode =
+        m_nodes.add(m_WorkSpaceNode.key(), MyComputerKey, string(StringId::Computer), 0);
+    m_MyComputerNode.setImage(GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
+
+    for (const Drive &drive : m_FSO.drives())
+        addDrive(drive);
+
+    m_WorkSpaceNode.setExpanded(true);
+    m_MyComputerNode.setExpanded(true);
+
+    if (!m_HideFavorites)
+        addSpecialFolder(SpecialFolderId::Favorites, MyComputerKey, 0);
+    if (!m_HideMyDocuments)
+        addSpecialFolder(SpecialFolderId::MyDocuments, MyComputerKey, IconId::Documents);
+    if (!m_HideNetwork)
+        addSpecialFolder(SpecialFolderId::Network, WorkSpaceKey, IconId::Network);
+    if (!m_HideControlPanel) {
+        m_LastNode =
+            m_nodes.add(WorkSpaceKey, ControlPanelKey, string(StringId::ControlPanel),
+                        GetIconIndex(ControlPanelKey, IconSize, true, IconId::ControlPanel, true));
+        m_LastNode.setTag(0);
+    }
+}
+
+TreeNode TreeFolder::addDrive(const Drive &drive)
+{
+    const QString key = AddBackslash(drive.path);
+    const int image = GetIconIndex(key, IconSize, false);
+    m_LastNode = m_nodes.add(MyComputerKey, key,
+                             driveLabel(drive) + QStringLiteral(" (") + drive.path + u')', image);
+    TreeNode node = m_LastNode;
+    node.setTag(0);
+    m_LastNode = m_nodes.add(key, entryPlaceholderKey(key), {}, 0);
+    return node;
+}
+
+void TreeFolder::addSpecialFolder(int folderId, const QString &parentKey, int iconNumber)
+{
+    const QString path = m_FSO.specialFolder(folderId);
+    if (path.isEmpty())
+        return; // a folder this platform does not have is left out, not a failed build
+    const int image = iconNumber > 0 ? GetIconIndex(path, IconSize, true, iconNumber, true)
+                                     : GetIconIndex(path, IconSize, false);
+    m_LastNode = m_nodes.add(parentKey, path, FileSystemObject::getBaseName(path), image);
+    m_LastNode.setTag(0);
+    m_LastNode = m_nodes.add(path, entryPlaceholderKey(path), {}, 0);
+}
