@@ -149,15 +149,6 @@ TEST(FolderSize, CountsHardLinksOncePerName)
     EXPECT_EQ(bytesBelow(tree.root()), 600);
 }
 
-TEST(FolderSize, SpecialFilesAddNothing)
-{
-    TempTree tree;
-    tree.makeFile("dir/real", 42);
-    ASSERT_EQ(mkfifo(tree.path("dir/pipe").c_str(), 0644), 0);
-
-    EXPECT_EQ(bytesBelow(tree.root()), 42);
-}
-
 TEST(FolderSize, CountsBelowPathsLongerThanTheSystemLimit)
 {
     TempTree tree;

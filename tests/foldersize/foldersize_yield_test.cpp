@@ -28,6 +28,7 @@ TEST(FolderSizeYield, IsCalledOncePerEntryAtEveryDepth)
 {
     TempTree tree;
     makeMixedTree(tree);
+    const int descriptorsBefore = openDescriptorCount();
     int calls = 0;
     const SizeAmount total = FolderSize(tree.root(), [&] {
         ++calls;
@@ -35,7 +36,8 @@ TEST(FolderSizeYield, IsCalledOncePerEntryAtEveryDepth)
     });
 
     EXPECT_EQ(calls, EntryCount);
-    EXPECT_EQ(total.bytes(), TreeBytes);
+    EXPECT_EQ(total.bytes(), TreeBytes) << "links, pipes and folders add nothing";
+    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
 }
 
 TEST(FolderSizeYield, StopEndsTheScanAtOnceAndReleasesEverything)
@@ -84,15 +86,6 @@ TEST(FolderSizeYield, AYieldThatThrowsIsSkippedAndTheScanGoesOn)
 
     EXPECT_EQ(calls, EntryCount);
     EXPECT_EQ(total.bytes(), TreeBytes);
-}
-
-TEST(FolderSizeYield, ReturnsEveryDescriptorItOpened)
-{
-    TempTree tree;
-    makeMixedTree(tree);
-    const int before = openDescriptorCount();
-    EXPECT_EQ(FolderSize(tree.root()).bytes(), TreeBytes);
-    EXPECT_EQ(openDescriptorCount(), before);
 }
 
 } // namespace
