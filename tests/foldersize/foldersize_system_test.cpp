@@ -133,19 +133,36 @@ TEST(FolderSize, NeverEntersKernelPseudoFilesystems)
         GTEST_SKIP() << "no kernel pseudo filesystem mounted here";
 }
 
-// Real mounts below the scanned folder need a private mount table, so the child process
-// makes one (as root, or as the owner of a new user namespace).
+// Becomes root of a private mount table: directly when root, otherwise as the owner of new
+// user and network namespaces (the network one lets sysfs be mounted there).
+bool enterPrivateMountTable()
+{
+    const uid_t uid = geteuid();
+    const gid_t gid = getegid();
+    if (uid == 0)
+        return unshare(CLONE_NEWNS) == 0 &&
+               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
+        return false;
+    const auto write = [](const char *file, const std::string &text) {
+        std::ofstream out(file);
+        return bool(out << text << std::flush);
+    };
+    return write("/proc/self/setgroups", "deny") &&
+           write("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") &&
+           write("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+}
+
 TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
 {
     TempTree tree;
     tree.makeFile("own", 10);
-    tree.makeDir("proc");
+    tree.makeDir("pseudo");
     tree.makeDir("memory");
     ASSERT_EQ(chmod(tree.root().c_str(), 0755), 0);
 
     const auto scanWithMounts = [&] {
-        const int flags = geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWNS | CLONE_NEWUSER;
-        if (unshare(flags) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr))
+        if (!enterPrivateMountTable())
             return std::string("skip: no private mount table");
         if (mount("tmpfs", tree.path("memory").c_str(), "tmpfs", 0, nullptr) != 0)
             return std::string("skip: cannot mount tmpfs");
@@ -153,8 +170,10 @@ TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
         if (fd < 0 || ftruncate(fd, 500) != 0)
             return std::string("skip: cannot write on tmpfs");
         close(fd);
-        if (mount("proc", tree.path("proc").c_str(), "proc", 0, nullptr) != 0)
-            return std::string("skip: cannot mount proc");
+        const std::string pseudo = tree.path("pseudo");
+        if (mount("proc", pseudo.c_str(), "proc", 0, nullptr) != 0 &&
+            mount("sysfs", pseudo.c_str(), "sysfs", 0, nullptr) != 0)
+            return std::string("skip: cannot mount proc or sysfs");
         int calls = 0;
         const std::int64_t total = FolderSize(tree.root(), [&] {
                                        ++calls;
@@ -165,7 +184,7 @@ TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
     const std::string result = runInChild(scanWithMounts);
     if (result.starts_with("skip"))
         GTEST_SKIP() << result;
-    // own, proc, memory and memory/held: nothing inside the proc mount.
+    // own, pseudo, memory and memory/held: nothing inside the pseudo filesystem.
     EXPECT_EQ(result, "510 4");
 }
 
