@@ -9,8 +9,13 @@ EventPump::EventPump(std::chrono::milliseconds interval) : m_interval(interval)
 
 bool EventPump::yieldIfDue()
 {
-    if (m_sinceLastPump.elapsed() < m_interval.count())
-        return false;
+    if (m_interval.count() > 0) {
+        if (++m_callsToClockCheck < ClockStride)
+            return false;
+        m_callsToClockCheck = 0;
+        if (m_sinceLastPump.elapsed() < m_interval.count())
+            return false;
+    }
     yieldNow();
     return true;
 }
