@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Times opening a folder of 10,000 subfolders in the tree control against a bare listing of
+# the same folders (treeexpand_bench), and shows `ls -f` over the same folders for scale.
+#
+#   bench/compare-expand.sh [FOLDERS [SUBFOLDERS [RUNS]]]
+#
+# Ends with the line `ratio expand/list <x.xx>`; the target is 3.0 or less.
+# Environment: QUORVANE_BUILD_DIR to build somewhere other than the preset's build/.
+set -euo pipefail
+export LC_ALL=C
+cd "$(dirname "$0")/.."
+
+if [ -n "${QUORVANE_BUILD_DIR:-}" ]; then
+    build_dir=$QUORVANE_BUILD_DIR
+    cmake --preset default -B "$build_dir" >/dev/null
+else
+    build_dir=build
+    cmake --preset default >/dev/null
+fi
+cmake --build "$build_dir" --target treeexpand_bench >/dev/null
+
+folders=${1:-10000}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/tree"
+for ((i = 0; i < folders; i++)); do echo "$scratch/tree/folder$i/sub0"; done | xargs mkdir -p
+ls -f "$scratch/tree" >/dev/null
+start=$(date +%s%N)
+find "$scratch/tree" -mindepth 1 -maxdepth 1 -print0 | xargs -0 ls -f >/dev/null
+end=$(date +%s%N)
+echo "ls -f of each folder: $(((end - start) / 1000000)) ms for $folders folders (with process start-up)"
+
+"$build_dir/bench/treeexpand_bench" "$@" | tail -n 4
