@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/piechart.h"
+#include "treefolder/treefolder.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -39,7 +40,11 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     resize(pixels(17760), pixels(7575));
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The tree reads the drive and folder services of the environment until it is gone.
+    delete m_TreeFolder1;
+}
 
 // In the stored order of the window's controls.
 void Form1::createControls()
@@ -51,6 +56,12 @@ void Form1::createControls()
     m_Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
     m_Frame2->setFont(QFont(QStringLiteral("Arial"), 9));
     m_Frame2->setMouseTracking(true);
+    m_Frame2->setAutoFillBackground(true);
+    QPalette white = m_Frame2->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    m_Frame2->setPalette(white);
+    createTreeFolder1();
 
     m_ProgressBar1 = new QProgressBar(this);
     m_ProgressBar1->setRange(0, 100);
@@ -82,6 +93,7 @@ void Form1::layOutControls()
     auto *frameLayout = new QVBoxLayout(m_Frame2);
     frameLayout->setContentsMargins(pixels(240), pixels(300) - pixels(120), pixels(225),
                                     pixels(165));
+    frameLayout->addWidget(m_TreeFolder1);
 
     auto *left = new QVBoxLayout;
     left->setSpacing(pixels(105));

@@ -18,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class SaveDialog;
+class TreeFolder;
 
 // The main window: the folder tree on the left, the pie chart of the chosen folder's
 // subfolders on the right, the progress bar and three command buttons.
@@ -51,6 +52,7 @@ public:
     // True once the window was closed: the program is on its way out.
     bool ending() const { return m_ending; }
 
+    TreeFolder *TreeFolder1() const { return m_TreeFolder1; }
     PieChart *MSChart1() const { return m_MSChart1; }
     QProgressBar *ProgressBar1() const { return m_ProgressBar1; }
     QPushButton *PushButton1() const { return m_PushButton1; }
@@ -76,6 +78,7 @@ protected:
 
 private:
     void createControls();
+    void createTreeFolder1();
     void layOutControls();
     void setProgressText(const QString &text);
     void finishGeneration();
@@ -90,6 +93,7 @@ private:
     DirectoryList m_Dir1;
     QLabel *m_Creator = nullptr;
     QGroupBox *m_Frame2 = nullptr;
+    TreeFolder *m_TreeFolder1 = nullptr;
     QProgressBar *m_ProgressBar1 = nullptr;
     QPushButton *m_PushButton1 = nullptr;
     QPushButton *m_PushButton2 = nullptr;
@@ -104,5 +108,4 @@ private:
     int m_runningGenerations = 0;
     int m_mousePointer = Default;
     bool m_ending = false;
-    QString m_startPath;
 };

@@ -7,9 +7,11 @@
 #include <functional>
 #include <memory>
 
+class DriveProvider;
 class Launcher;
 class MessageBox;
 class SaveDialog;
+class SpecialFolders;
 class QWidget;
 
 // What the main window takes from outside. Every member may stay empty, which selects the
@@ -23,6 +25,9 @@ struct Form1Environment {
     QString programFolder;                  // the folder of the running program
     std::function<void()> endProgram;       // leaves every event loop with status 0
     std::chrono::milliseconds yieldInterval = EventPump::DefaultInterval;
+    // What the folder tree shows; empty: the machine's own drives and XDG folders.
+    std::shared_ptr<const DriveProvider> drives;
+    std::shared_ptr<const SpecialFolders> specialFolders;
 };
 
 // The same environment with every empty member filled with its real service.

@@ -6,6 +6,7 @@
 #include "platform/launcher.h"
 #include "platform/runtimeerror.h"
 #include "platform/shellhelpers.h"
+#include "treefolder/treefolder.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -21,8 +22,8 @@ void Form1::Form_Load()
     SkipOnError([this] { ApplySkin(); });
     SkipOnError([this] { LoadHandCursor(); });
     SkipOnError([this] { MaybeOpenHomePage(); });
-    SkipOnError([this] { m_startPath = m_environment.desktopFolder(); });
-    SkipOnError([this] { m_Dir1.setPath(m_startPath); });
+    SkipOnError([this] { m_TreeFolder1->setPath(m_environment.desktopFolder()); });
+    SkipOnError([this] { m_Dir1.setPath(m_TreeFolder1->path()); });
     SkipOnError([this] { GenerateChart(); });
 }
 

@@ -1,9 +1,16 @@
 #pragma once
 
+#include "export/spreadsheetprogram.h"
+#include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
+#include "platform/savedialog.h"
+#include "platform/specialfolders.h"
 
+#include <QMap>
 #include <QStringList>
+#include <functional>
+#include <optional>
 #include <vector>
 
 // Records every box instead of showing it.
@@ -36,4 +43,47 @@ public:
     }
     QStringList urls;
     QStringList programs;
+};
+
+// Answers every save dialog with `answer` (empty: the user cancelled) and records what the
+// dialog showed. `whileShown` runs while the dialog is open, as a nested event would.
+class ScriptedSaveDialog : public SaveDialog {
+public:
+    struct Shown {
+        QString fileName;
+        QString title;
+        QString filter;
+    };
+    QString answer;
+    std::function<void()> whileShown;
+    std::vector<Shown> shown;
+
+protected:
+    QString chooseFile() override
+    {
+        shown.push_back({fileName(), dialogTitle(), filter()});
+        if (whileShown)
+            whileShown();
+        return answer;
+    }
+};
+
+// Answers the spreadsheet program lookup with a fixed program, or with none.
+class FixedSpreadsheetLocator : public SpreadsheetLocator {
+public:
+    std::optional<SpreadsheetProgram> find() override { return program; }
+    std::optional<SpreadsheetProgram> program;
+};
+
+// The drives and special folders the folder tree shows.
+class FakeDrives : public DriveProvider {
+public:
+    QList<Drive> drives() const override { return list; }
+    QList<Drive> list;
+};
+
+class FakeSpecialFolders : public SpecialFolders {
+public:
+    QString path(int folderId) const override { return paths.value(folderId); }
+    QMap<int, QString> paths;
 };

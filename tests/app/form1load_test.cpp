@@ -2,6 +2,7 @@
 #include "app/piechart.h"
 #include "formfixture.h"
 #include "platform/runtimeerror.h"
+#include "treefolder/treefolder.h"
 
 #include <QEnterEvent>
 #include <QFile>
@@ -37,6 +38,7 @@ TEST_F(FormTest, StartUpChartsTheDesktopFolder)
     EXPECT_EQ(form.windowTitle(), "Quorvane ");
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.Dir1().path(), tree.pathQ("Desktop"));
+    EXPECT_EQ(form.TreeFolder1()->path(), tree.pathQ("Desktop")) << "the tree selected it";
     EXPECT_EQ(form.SideTextLines(), QStringList({"Empty - 0 Bytes", "Projects - 2.00 KB"}));
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.ChartDone());
@@ -112,4 +114,14 @@ TEST_F(FormTest, ButtonsShowTheCustomPointerAndTheSurfaceTheDefaultButNeverOverT
     sendMouseMove(form.Frame2(), QPoint(3, 3));
     EXPECT_EQ(form.mousePointer(), Form1::Hourglass);
     EXPECT_EQ(form.cursor().shape(), Qt::WaitCursor);
+}
+
+TEST_F(FormTest, AFolderClickInTheTreeChartsThatFolder)
+{
+    tree.makeFile("Desktop/Music/a.mp3", 1024);
+    tree.makeFile("Desktop/Video/b.mkv", 2048);
+    Form1 form(environment());
+    EXPECT_TRUE(form.TreeFolder1()->hideControlPanel());
+    emit form.TreeFolder1()->FolderClick(tree.pathQ("Desktop"));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.00 KB", "Video - 2.00 KB"}));
 }

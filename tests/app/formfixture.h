@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "fakes.h"
+#include "platform/shellhelpers.h"
 #include "support/temptree.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,11 @@
 // queued before a generation is served at its first yield. Size texts use the C locale.
 class FormTest : public ::testing::Test {
 protected:
-    FormTest() { std::setlocale(LC_NUMERIC, "C"); }
+    FormTest()
+    {
+        std::setlocale(LC_NUMERIC, "C");
+        tree.makeDir("Desktop");
+    }
 
     Form1Environment environment()
     {
@@ -26,6 +31,14 @@ protected:
         env.programFolder = tree.pathQ("program");
         env.endProgram = [this] { ++endProgramCalls; };
         env.yieldInterval = std::chrono::milliseconds(0);
+        // The tree shows the temporary tree as its one drive, with its Desktop folder.
+        auto drives = std::make_shared<FakeDrives>();
+        drives->list.append(
+            Drive{tree.rootQ(), DriveType::Fixed, QStringLiteral("Test"), {}, true});
+        env.drives = drives;
+        auto folders = std::make_shared<FakeSpecialFolders>();
+        folders->paths.insert(SpecialFolderId::Desktop, tree.pathQ("Desktop"));
+        env.specialFolders = folders;
         return env;
     }
 
