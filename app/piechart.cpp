@@ -22,6 +22,7 @@ PieChart::PieChart(QWidget *parent) : QChartView(parent), m_series(new QPieSerie
     chart()->addSeries(m_series);
     setupChartLook(chart());
     setRenderHint(QPainter::Antialiasing);
+    setFrameShape(QFrame::NoFrame);
     followPalette();
 }
 
@@ -144,5 +145,7 @@ void PieChart::changeEvent(QEvent *event)
 
 void PieChart::followPalette()
 {
+    // The view shows around the chart's own background; both take the same colour.
+    setBackgroundBrush(palette().base());
     applyChartPalette(chart(), m_series, palette());
 }
