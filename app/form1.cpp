@@ -36,6 +36,9 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
 {
     createControls();
     layOutControls();
+    connect(m_PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }

@@ -72,6 +72,16 @@ public slots:
     // as it is and puts the busy indicators back.
     void TreeFolder1_FolderClick(const QString &path);
 
+    // The exports: the chart's picture as a JPEG file; SideTextLines as a text file, one
+    // CR LF-ended line each; the chart's picture in a new workbook opened in the spreadsheet
+    // program. Each runs as numbered steps that report every failure in the error report box
+    // and go on. They may run during a generation's yield and then take the partial chart.
+    // While one of them runs (its dialog or a box is open) a further click on any of them is
+    // ignored: they share the save dialog and the temporary bitmap.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -108,4 +118,5 @@ private:
     int m_runningGenerations = 0;
     int m_mousePointer = Default;
     bool m_ending = false;
+    bool m_exportRunning = false;
 };

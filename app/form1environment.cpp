@@ -1,5 +1,7 @@
 #include "app/form1environment.h"
 
+#include "export/desktopspreadsheetlocator.h"
+#include "export/workbookfile.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
 #include "platform/savedialog.h"
@@ -16,6 +18,10 @@ Form1Environment completeEnvironment(Form1Environment environment, QWidget *wind
         environment.launcher = std::make_shared<SystemLauncher>();
     if (!environment.saveDialog)
         environment.saveDialog = std::make_shared<QtSaveDialog>(window);
+    if (!environment.spreadsheetLocator)
+        environment.spreadsheetLocator = std::make_shared<DesktopSpreadsheetLocator>();
+    if (environment.workbookFolder.isEmpty())
+        environment.workbookFolder = defaultWorkbookFolder();
     if (!environment.drawPercent)
         environment.drawPercent = [] { return int(QRandomGenerator::global()->bounded(100)) + 1; };
     if (!environment.desktopFolder)

@@ -12,6 +12,7 @@ class Launcher;
 class MessageBox;
 class SaveDialog;
 class SpecialFolders;
+class SpreadsheetLocator;
 class QWidget;
 
 // What the main window takes from outside. Every member may stay empty, which selects the
@@ -28,6 +29,11 @@ struct Form1Environment {
     // What the folder tree shows; empty: the machine's own drives and XDG folders.
     std::shared_ptr<const DriveProvider> drives;
     std::shared_ptr<const SpecialFolders> specialFolders;
+
+    // The spreadsheet export's program lookup: DesktopSpreadsheetLocator.
+    std::shared_ptr<SpreadsheetLocator> spreadsheetLocator;
+    // Where that export writes new workbooks: defaultWorkbookFolder().
+    QString workbookFolder;
 };
 
 // The same environment with every empty member filled with its real service.
