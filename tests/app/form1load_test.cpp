@@ -1,5 +1,6 @@
 #include "app/makerinfo.h"
 #include "app/piechart.h"
+#include "cursorfile.h"
 #include "formfixture.h"
 #include "platform/runtimeerror.h"
 #include "treefolder/treefolder.h"
@@ -124,4 +125,19 @@ TEST_F(FormTest, AFolderClickInTheTreeChartsThatFolder)
     EXPECT_TRUE(form.TreeFolder1()->hideControlPanel());
     emit form.TreeFolder1()->FolderClick(tree.pathQ("Desktop"));
     EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.00 KB", "Video - 2.00 KB"}));
+}
+
+TEST_F(FormTest, CursorFileBelowTheProgramFolderIsTheButtonsHoverPointer)
+{
+    tree.makeDir("program");
+    QFile file(tree.pathQ("program/HAND-M.CUR"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(cursorFile(6, 2));
+    file.close();
+    Form1 form(environment());
+    form.Form_Load();
+    sendEnter(form.PushButton3());
+    EXPECT_EQ(form.mousePointer(), Form1::Custom);
+    EXPECT_EQ(form.cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(form.cursor().hotSpot(), QPoint(6, 2));
 }
