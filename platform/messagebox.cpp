@@ -27,6 +27,9 @@ void QtMessageBox::show(const QString &text, const QString &title, Icon icon)
     case Icon::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
+    case Icon::NoIcon:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     box.exec();
 }

@@ -4,10 +4,10 @@
 
 class QWidget;
 
-// A modal message box with a title, an icon and an OK button.
+// A modal message box with a title, an icon (or none) and an OK button.
 class MessageBox {
 public:
-    enum class Icon { Information, Warning, Critical };
+    enum class Icon { Information, Warning, Critical, NoIcon };
 
     virtual ~MessageBox() = default;
     virtual void show(const QString &text, const QString &title, Icon icon) = 0;

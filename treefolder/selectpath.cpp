@@ -1,4 +1,5 @@
 #include "platform/runtimeerror.h"
+#include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
 

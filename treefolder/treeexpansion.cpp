@@ -2,6 +2,7 @@
 #include "platform/shellhelpers.h"
 #include "platform/shelllibrary.h"
 #include "treefolder/folderprobe.h"
+#include "treefolder/foldertreeview.h"
 #include "treefolder/nodekeys.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/percentof.h"

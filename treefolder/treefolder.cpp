@@ -2,10 +2,12 @@
 
 #include "platform/drives.h"
 #include "platform/specialfolders.h"
+#include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
+#include "treefolder/treeeventbridge.h"
 
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <QMimeData>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,7 +30,7 @@ TreeFolder::TreeFolder(QWidget *parent) : TreeFolder(nullptr, nullptr, parent) {
 
 TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specialFolders,
                        QWidget *parent)
-    : QWidget(parent), TreeView1(new QTreeWidget(this)),
+    : QWidget(parent), TreeView1(new FolderTreeView(this)),
       m_FSO(drives ? *drives : machineDrives(),
             specialFolders ? *specialFolders : machineSpecialFolders()),
       m_nodes(TreeView1, &imgFolder)
@@ -41,12 +43,37 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setAnimated(false);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
+                               QAbstractItemView::EditKeyPressed);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(TreeView1);
 
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);
+    connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
+    connect(TreeView1, &FolderTreeView::checkStateWritten, this, &TreeFolder::onCheckStateWritten);
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TreeFolder::onSelectionChanged);
+
+    // The host's handlers get the tree's own argument variables: direct connections only.
+    m_bridge = new TreeEventBridge(TreeView1, this);
+    connect(m_bridge, &TreeEventBridge::AfterRename, this, &TreeFolder::AfterRename);
+    connect(m_bridge, &TreeEventBridge::BeforeRename, this, &TreeFolder::BeforeRename);
+    connect(m_bridge, &TreeEventBridge::Click, this, &TreeFolder::Click);
+    connect(m_bridge, &TreeEventBridge::DblClick, this, &TreeFolder::DblClick);
+    connect(m_bridge, &TreeEventBridge::KeyDown, this, &TreeFolder::KeyDown);
+    connect(m_bridge, &TreeEventBridge::KeyPress, this, &TreeFolder::KeyPress);
+    connect(m_bridge, &TreeEventBridge::KeyUp, this, &TreeFolder::KeyUp);
+    connect(m_bridge, &TreeEventBridge::MouseDown, this, &TreeFolder::MouseDown);
+    connect(m_bridge, &TreeEventBridge::MouseMove, this, &TreeFolder::MouseMove);
+    connect(m_bridge, &TreeEventBridge::MouseUp, this, &TreeFolder::MouseUp);
+    connect(m_bridge, &TreeEventBridge::OLECompleteDrag, this, &TreeFolder::OLECompleteDrag);
+    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this, &TreeFolder::OLEDragDrop);
+    connect(m_bridge, &TreeEventBridge::OLEDragOver, this, &TreeFolder::OLEDragOver);
+    connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
+    connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
+    connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
     Initialize();
 }
 
@@ -54,11 +81,12 @@ TreeFolder::~TreeFolder()
 {
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
+    TreeView1->selectionModel()->disconnect(this);
 }
 
-void TreeFolder::Initialize()
+QTreeWidget *TreeFolder::treeView() const
 {
-    ReloadTree();
+    return TreeView1;
 }
 
 QString TreeFolder::displayName() const
@@ -79,35 +107,42 @@ void TreeFolder::setPath(const QString &p)
     m_Path = p;
     ReloadTree();
     SelectPath(p);
+    emit PropertyChanged(QStringLiteral("Path"));
     emit Change();
+}
+
+void TreeFolder::rebuildWithFlags()
+{
+    Clear();
+    ReloadTree();
 }
 
 void TreeFolder::setHideFavorites(bool hide)
 {
     m_HideFavorites = hide;
-    Clear();
-    ReloadTree();
+    emit PropertyChanged(QStringLiteral("HideFavorites"));
+    rebuildWithFlags();
 }
 
 void TreeFolder::setHideMyDocuments(bool hide)
 {
     m_HideMyDocuments = hide;
-    Clear();
-    ReloadTree();
+    emit PropertyChanged(QStringLiteral("HideMyDocuments"));
+    rebuildWithFlags();
 }
 
 void TreeFolder::setHideNetwork(bool hide)
 {
     m_HideNetwork = hide;
-    Clear();
-    ReloadTree();
+    emit PropertyChanged(QStringLiteral("HideNetwork"));
+    rebuildWithFlags();
 }
 
 void TreeFolder::setHideControlPanel(bool hide)
 {
     m_HideControlPanel = hide;
-    Clear();
-    ReloadTree();
+    emit PropertyChanged(QStringLiteral("HideControlPanel"));
+    rebuildWithFlags();
 }
 
 void TreeFolder::Clear()

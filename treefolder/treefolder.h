@@ -1,19 +1,28 @@
 #pragma once
 
 #include "platform/directorylist.h"
+#include "platform/shellhelpers.h"
 #include "treefolder/filesystemobject.h"
 #include "treefolder/imagelist.h"
+#include "treefolder/storedproperties.h"
 #include "treefolder/treenodes.h"
 
+#include <QFont>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class DriveProvider;
+class FolderTreeView;
+class MessageBox;
+class PropertyBag;
+class QItemSelection;
 class QMimeData;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SpecialFolders;
+class TreeEventBridge;
 
 // TreeFolder: an explorer-style folder tree. One desktop root; under it My Computer with one
 // node per drive (mounted volume), the Favorites and Documents folders, then the network
@@ -25,7 +34,16 @@ class SpecialFolders;
 //
 // Only what the user does to the tree raises click and check events; expanding and selecting
 // nodes from code (SelectPath, setPath) raises the expansion events and Change, never a click.
-class TreeFolder : public QWidget {
+// What counts as a user's click is described in foldertreeview.h: the left button pressed and
+// released on a node's row, or a key that moves the current node.
+//
+// Every assignment of a stored property through its setter is reported by PropertyChanged
+// with the property's stored name ("Style", "Path", ...), after the value took effect; a value
+// the tree rejects throws RuntimeError 380 (6 for BorderStyle outside 16 bits) before that.
+// BackColor, Clear and FolderChecked report nothing. Loading a stored set gives most values to
+// the tree directly; only the hide flags, "Path", "Style" and "LineStyle" go through their
+// properties and are reported.
+class TreeFolder : public QWidget, private StoredPropertyTarget {
     Q_OBJECT
 
 public:
@@ -40,14 +58,105 @@ public:
                QWidget *parent = nullptr);
     ~TreeFolder() override;
 
-    // The selected node's key, or the start path when nothing is selected.
+    // Lifecycle, in the order a host calls it (creation is the constructor).
+    // Fresh defaults: the system window colour as m_BackColor (the tree keeps its colour) and
+    // the process's current directory as path (raises the path's events).
+    void InitProperties();
+    // Loads a stored set (storedproperties.h has the order, defaults and failures); the hide
+    // flags rebuild the tree four times, then the path is selected. `desktopFolderPath` gives
+    // the "Path" default.
+    void ReadProperties(const PropertyBag &bag,
+                        const std::function<QString()> &desktopFolderPath = DesktopFolderPath);
+    // Saves into `bag`; values equal to their defaults are not kept. Changes nothing.
+    void WriteProperties(PropertyBag &bag) const;
+    // Sizes the tree to the control's whole area; never fails. Runs on every resize.
+    void Resize();
+
+    // The message box AboutBox shows; nullptr (the default) stands for a QMessageBox over the
+    // control's window. Not owned; must outlive its use.
+    void setMessageBox(MessageBox *box) { m_messageBox = box; }
+
+    // The public members, in their declared order. Where the member's own name is taken by
+    // QWidget the accessor says which setting it is: treeFont (Font), controlEnabled
+    // (Enabled), drawingStyle (Style).
+
+    // 1. SelectedFolder: the selected node's key; empty when nothing is selected.
+    QString selectedFolder() const;
+    // 2. AboutBox: a modal box titled "Tessaline by Halvette", without icon.
+    void AboutBox();
+    // 3. BorderStyle: 0 none, 1 fixed single (a frame around the tree). Outside -32768..32767
+    // throws RuntimeError 6, any other 16-bit value 380; nothing changes then.
+    int borderStyle() const { return m_BorderStyle; }
+    void setBorderStyle(int style);
+    // 4. path: the selected node's key, or the start path when nothing is selected.
     QString path() const;
     // Makes p the start path, builds the tree when it is empty, opens and selects the nodes
-    // along p (raising their expansion events) and then raises Change once.
+    // along p (raising their expansion events), reports "Path" and then raises Change once.
     void setPath(const QString &p);
-
-    // Each assignment stores the flag, empties the tree and builds it again, also when the
-    // value does not change; open branches are lost.
+    // 5. Font of the tree; it starts as the host's font.
+    QFont treeFont() const;
+    void setTreeFont(const QFont &font);
+    // 6. FullRowSelect: the highlight of the selected node spans its whole row.
+    bool fullRowSelect() const;
+    void setFullRowSelect(bool on);
+    // 7. CheckBoxes: every node shows a check box; each node keeps its state while hidden.
+    bool checkBoxes() const { return m_nodes.checkBoxes(); }
+    void setCheckBoxes(bool shown);
+    // 8. Enabled: the control's own state; assigning sets the tree's too.
+    bool controlEnabled() const;
+    void setControlEnabled(bool enabled);
+    // 9. HideSelection: the selection is drawn only while the tree has the focus.
+    bool hideSelection() const;
+    void setHideSelection(bool on);
+    // 10. HotTracking: the node under the pointer is drawn underlined in the link colour.
+    bool hotTracking() const;
+    void setHotTracking(bool on);
+    // 11. LabelEdit: 0 automatic (a click on the selected node or F2 edits its label),
+    // 1 manual (only code starts an edit).
+    int labelEdit() const;
+    void setLabelEdit(int mode);
+    // 12. Clear: removes all nodes; nothing rebuilds the tree until a hide flag or the path is
+    // assigned. No report, no event.
+    void Clear();
+    // 13. FolderChecked: the check state of the node at a 1-based Index (add order). An index
+    // outside 1..node count reads false and ignores assignments; assigning raises no event.
+    bool folderChecked(int index) const;
+    void setFolderChecked(int index, bool checked);
+    // 14. LineStyle: 0 lines between nodes only, 1 also lines and signs at the top level.
+    int lineStyle() const;
+    void setLineStyle(int style);
+    // 15. Style: the drawing style 0..7, the sum of 1 pictures, 2 plus and minus signs and
+    // 4 tree lines (text is always shown); 7 shows everything.
+    int drawingStyle() const;
+    void setDrawingStyle(int style);
+    // 16. SelectedCount: with check boxes shown the checked nodes, otherwise the selected
+    // ones (at most one); 0 on an empty tree.
+    int selectedCount() const;
+    // 17. FolderCount: every node of the tree (placeholders included), 0 when none is selected.
+    int folderCount() const;
+    // 18. SubFolderCount: the selected node's direct children (1 for a closed folder with
+    // subfolders: its placeholder). Throws RuntimeError 91 when nothing is selected.
+    int subFolderCount() const;
+    // 19. MousePointer over the tree: 0 default, 1 arrow, 2 cross, 3 I-beam, 4 icon, 5 size,
+    // 6 size NE-SW, 7 size N-S, 8 size NW-SE, 9 size W-E, 10 up arrow, 11 hourglass, 12 no
+    // drop, 13 arrow and hourglass, 14 arrow and question mark, 15 size all, 99 MouseIcon.
+    int mousePointer() const { return m_MousePointer; }
+    void setMousePointer(int pointer);
+    // 20. MouseIcon: the pointer shown while MousePointer is 99; a null pixmap for none.
+    QPixmap mouseIcon() const { return m_MouseIcon; }
+    void setMouseIcon(const QPixmap &icon);
+    // 21. OleDragMode: 0 manual, 1 automatic (dragging a node raises OLEStartDrag).
+    int oleDragMode() const;
+    void setOleDragMode(int mode);
+    // 22. OleDropMode: 0 none, 1 manual (drags over the tree raise OLEDragOver, OLEDragDrop).
+    int oleDropMode() const;
+    void setOleDropMode(int mode);
+    // 23. SingleSel: selecting a node opens it and closes the node selected before, unless
+    // that one contains it.
+    bool singleSel() const { return m_SingleSel; }
+    void setSingleSel(bool on);
+    // 24.-27. Each assignment stores the flag, reports it, empties the tree and builds it
+    // again, also when the value does not change; open branches are lost.
     bool hideFavorites() const { return m_HideFavorites; }
     void setHideFavorites(bool hide);
     bool hideMyDocuments() const { return m_HideMyDocuments; }
@@ -56,15 +165,17 @@ public:
     void setHideNetwork(bool hide);
     bool hideControlPanel() const { return m_HideControlPanel; }
     void setHideControlPanel(bool hide);
-
-    // Removes all nodes; nothing rebuilds the tree until a hide flag or the path is assigned.
-    void Clear();
-
-    // The live node collection of the tree.
+    // 28. FolderNodes: the live node collection of the tree.
     TreeNodes &FolderNodes() { return m_nodes; }
     const TreeNodes &FolderNodes() const { return m_nodes; }
+    // 29. BackColor: the tree's background as RGB (0x00BBGGRR); the system window colour's
+    // RGB while the tree uses the default. Assigning takes an OLE colour (olecolor.h); one
+    // that cannot be translated gives the tree its default background again. No report.
+    qint32 backColor() const;
+    void setBackColor(quint32 oleColor);
+
     // The inner tree widget and its image list.
-    QTreeWidget *treeView() const { return TreeView1; }
+    QTreeWidget *treeView() const;
     const ImageList &imageList() const { return imgFolder; }
 
     // Builds the root level when the tree has no node; does nothing otherwise. A failure is
@@ -124,7 +235,75 @@ signals:
     void RootExpand(TreeFolder::RootKind Root);
     void RootCollapse(TreeFolder::RootKind Root);
 
+    // Not one of the events above: the change report of a stored property, by its stored
+    // name, so the host knows the instance needs saving.
+    void PropertyChanged(const QString &PropertyName);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // The stored set's view of the control (storedproperties.h).
+    void setStoredEnabled(bool enabled) override;
+    void setStoredBorderStyle(short borderStyle) override;
+    void setStoredBackColor(quint32 oleColor) override;
+    void setStoredCheckBoxes(bool checkBoxes) override;
+    void setStoredFont(const QFont &font) override;
+    void setStoredFullRowSelect(bool fullRowSelect) override;
+    void setStoredHideSelection(bool hideSelection) override;
+    void setStoredHotTracking(bool hotTracking) override;
+    void setStoredLabelEdit(int labelEdit) override;
+    void setStoredMouseIcon(const QPixmap &mouseIcon) override;
+    void setStoredMousePointer(int mousePointer) override;
+    void setStoredOleDragMode(int oleDragMode) override;
+    void setStoredOleDropMode(int oleDropMode) override;
+    void setStoredSingleSel(bool singleSel) override;
+    void setStoredHideControlPanel(bool hide) override;
+    void setStoredHideFavorites(bool hide) override;
+    void setStoredHideMyDocuments(bool hide) override;
+    void setStoredHideNetwork(bool hide) override;
+    void setStoredPath(const QString &path) override;
+    void setStoredStyle(int style) override;
+    void setStoredLineStyle(int lineStyle) override;
+    qint32 storedBackColor() const override { return m_BackColor; }
+    short storedBorderStyle() const override { return short(m_BorderStyle); }
+    bool storedCheckBoxes() const override { return checkBoxes(); }
+    bool storedEnabled() const override { return controlEnabled(); }
+    QFont storedFont() const override { return treeFont(); }
+    bool storedFullRowSelect() const override { return fullRowSelect(); }
+    bool storedHideSelection() const override { return hideSelection(); }
+    bool storedHideControlPanel() const override { return m_HideControlPanel; }
+    bool storedHideFavorites() const override { return m_HideFavorites; }
+    bool storedHideMyDocuments() const override { return m_HideMyDocuments; }
+    bool storedHideNetwork() const override { return m_HideNetwork; }
+    bool storedHotTracking() const override { return hotTracking(); }
+    int storedLabelEdit() const override { return labelEdit(); }
+    QPixmap storedMouseIcon() const override { return m_MouseIcon; }
+    int storedMousePointer() const override { return m_MousePointer; }
+    int storedOleDragMode() const override { return oleDragMode(); }
+    int storedOleDropMode() const override { return oleDropMode(); }
+    bool storedSingleSel() const override { return m_SingleSel; }
+    int storedStyle() const override { return drawingStyle(); }
+    int storedLineStyle() const override { return lineStyle(); }
+    bool storedShowFolders() const override { return m_ShowFolders; }
+    QString storedPath() const override { return m_Path; }
+    QFont ambientFont() const override;
+
+    // The tree's settings without a change report; each throws before changing anything
+    // when the tree rejects the value.
+    void applyBorderStyle(int style);
+    void applyLabelEdit(int mode);
+    void applyMousePointer(int pointer);
+    void applyOleDragMode(int mode);
+    void applyOleDropMode(int mode);
+    void applyCursor();
+    void rebuildWithFlags();
+
+    void onNodeClicked(QTreeWidgetItem *item);
+    void onCheckStateWritten(QTreeWidgetItem *item);
+    void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+    bool IsValidNodeIndex(int index) const;
+
     void Initialize();
     QString displayName() const;
     void buildRootLevel();
@@ -140,7 +319,8 @@ private:
     QPixmap drawInBuffer(const QPixmap &picture, int size);
 
     // Inner parts.
-    QTreeWidget *TreeView1 = nullptr;
+    FolderTreeView *TreeView1 = nullptr;
+    TreeEventBridge *m_bridge = nullptr;
     ImageList imgFolder;
     QPixmap picBuffer;
     DirectoryList Dir1;
@@ -160,4 +340,12 @@ private:
     bool m_HideMyDocuments = false;
     bool m_HideNetwork = false;
     bool m_HideControlPanel = false;
+    bool m_ShowFolders = false; // nothing sets it; saved as "ShowFolders" all the same
+    qint32 m_BackColor = OleColor::TranslationFailed;
+    int m_BorderStyle = 1;
+    int m_MousePointer = 0;
+    QPixmap m_MouseIcon;
+    bool m_SingleSel = false;
+    bool m_singleExpanding = false;
+    MessageBox *m_messageBox = nullptr;
 };

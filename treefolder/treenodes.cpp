@@ -24,6 +24,7 @@ TreeNode TreeNodes::add(const QString &parentKey, const QString &key, const QStr
             throw RuntimeError(ElementNotFound, QStringLiteral("Element not found"));
     }
     auto *item = new QTreeWidgetItem;
+    item->setFlags(item->flags() | Qt::ItemIsEditable); // label editing is the tree's to allow
     const quint64 serial = m_nextSerial++;
     item->setText(0, text);
     item->setData(0, NodeRole::Key, key);

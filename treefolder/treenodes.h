@@ -27,6 +27,12 @@ public:
     TreeNode find(const QString &key) const;
     // The node at 1-based index, or a null node.
     TreeNode at(int index) const;
+    // Calls f(node) for every node in index order; cheaper than at(1) .. at(count()).
+    template<typename F> void forEachInIndexOrder(F f) const
+    {
+        for (const auto &entry : m_byAddOrder)
+            f(TreeNode(this, entry.second));
+    }
     int indexOf(const QTreeWidgetItem *item) const;
 
     // Check boxes are shown only while this is on; each node keeps its state either way.

@@ -1,0 +1,231 @@
+#include "fakeservices.h"
+#include "recordinghost.h"
+#include "support/temptree.h"
+#include "treefolder/propertybag.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// One drive on a real temporary folder.
+struct OneDrive {
+    OneDrive()
+    {
+        disk.makeDir("d/a1");
+        disk.makeDir("d/b2/inner");
+        drives.list = {fixedDrive(disk.pathQ("d"))};
+    }
+    TempTree disk;
+    FakeDrives drives;
+    FakeSpecialFolders special;
+};
+
+// The tree over that drive, shown on the (offscreen) screen so nodes have places.
+class TreeClicks : public ::testing::Test, protected OneDrive {
+protected:
+    TreeClicks()
+    {
+        tree.resize(400, 500);
+        tree.show();
+        QApplication::processEvents();
+    }
+    QString driveKey() const { return disk.pathQ("d") + '/'; }
+    TreeNode node(const QString &key) const { return tree.FolderNodes().find(key); }
+    // m_Path as a host sees it: what saving the instance writes as "Path".
+    QString storedPath() const
+    {
+        PropertyBag bag;
+        tree.WriteProperties(bag);
+        return bag.ReadProperty(QStringLiteral("Path"), ProcessCurrentDirectory()).toString();
+    }
+
+    TreeFolder tree{&drives, &special};
+};
+
+TEST_F(TreeClicks, ClickOnDriveRaisesDriveThenFolderThenChangeWithTheOldPathStillSet)
+{
+    tree.setPath(QStringLiteral("/nowhere/start"));
+    RecordingHost host(tree);
+    QStringList pathsDuring;
+    host.during = [&](const QString &event) {
+        if (event.contains(u"Click ") || event == u"Change")
+            pathsDuring << storedPath();
+    };
+    User::click(tree, node(driveKey()));
+
+    EXPECT_EQ(host.own(),
+              QStringList({"DriveClick " + driveKey(), "FolderClick " + driveKey(), "Change"}));
+    // The pass-through events of the same click come first.
+    ASSERT_EQ(host.events.size(), 6);
+    EXPECT_TRUE(host.events[0].startsWith(u"MouseDown 1 0 "));
+    EXPECT_TRUE(host.events[1].startsWith(u"MouseUp 1 0 "));
+    EXPECT_EQ(host.events[2], "Click");
+    EXPECT_EQ(pathsDuring, QStringList(3, QStringLiteral("/nowhere/start")));
+    EXPECT_EQ(storedPath(), driveKey());
+    EXPECT_EQ(tree.selectedFolder(), driveKey());
+}
+
+TEST_F(TreeClicks, ClickOnFolderRaisesFolderClickAndChangeOnlyAndKeepsItAsPathAfterRebuild)
+{
+    node(driveKey()).setExpanded(true);
+    const QString folder = disk.pathQ("d/b2");
+    RecordingHost host(tree);
+    User::click(tree, node(folder));
+    EXPECT_EQ(host.own(), QStringList({"FolderClick " + folder, "Change"}));
+
+    // A later rebuild starts from the clicked folder.
+    tree.setHideNetwork(true);
+    EXPECT_EQ(storedPath(), folder);
+    EXPECT_EQ(tree.path(), folder); // nothing selected in the rebuilt tree
+}
+
+TEST_F(TreeClicks, ClicksOnRootsRaiseRootClickWithTheirKindAndLeaveThePath)
+{
+    tree.setPath(QStringLiteral("/nowhere/start"));
+    RecordingHost host(tree);
+    User::click(tree, node(QStringLiteral("Root_MyComputer")));
+    User::click(tree, node(QStringLiteral("Root_WorkSpace")));
+    User::click(tree, node(QStringLiteral("Root_ControlPanel")));
+    EXPECT_EQ(host.own(), QStringList({"RootClick 1", "RootClick 0", "RootClick 2"}));
+    EXPECT_EQ(storedPath(), "/nowhere/start");
+}
+
+TEST_F(TreeClicks, ClickingTheSelectedNodeAgainIsAnotherClick)
+{
+    tree.setLabelEdit(1); // an automatic label edit would open on the second click
+    User::click(tree, node(driveKey()));
+    RecordingHost host(tree);
+    User::click(tree, node(driveKey()));
+    EXPECT_EQ(host.own(),
+              QStringList({"DriveClick " + driveKey(), "FolderClick " + driveKey(), "Change"}));
+}
+
+TEST_F(TreeClicks, SelectionByCodeRaisesNoClick)
+{
+    RecordingHost host(tree);
+    tree.setPath(disk.pathQ("d/b2/inner"));
+    tree.treeView()->setCurrentItem(node(QStringLiteral("Root_ControlPanel")).item());
+    const QStringList own = host.own();
+    for (const QString &event : own)
+        EXPECT_FALSE(event.contains(u"Click")) << event.toStdString();
+    EXPECT_EQ(own.last(), "Change");
+}
+
+TEST_F(TreeClicks, PressOnOneNodeAndReleaseOnAnotherIsNoClick)
+{
+    RecordingHost host(tree);
+    User::mouse(tree, QEvent::MouseButtonPress, User::centreOf(tree, node(driveKey())));
+    User::mouse(tree, QEvent::MouseButtonRelease,
+                User::centreOf(tree, node(QStringLiteral("Root_ControlPanel"))));
+    EXPECT_EQ(host.own(), QStringList());
+}
+
+TEST_F(TreeClicks, RightClickNeitherSelectsNorClicks)
+{
+    RecordingHost host(tree);
+    User::clickAt(tree, User::centreOf(tree, node(driveKey())), Qt::RightButton);
+    EXPECT_EQ(host.own(), QStringList());
+    EXPECT_EQ(tree.selectedFolder(), QString());
+}
+
+TEST_F(TreeClicks, DoubleClickIsOneClickThenDblClickAndNeverFolderDblClick)
+{
+    tree.setLabelEdit(1);
+    const QPoint at = User::centreOf(tree, node(driveKey()));
+    RecordingHost host(tree);
+    User::clickAt(tree, at);
+    User::mouse(tree, QEvent::MouseButtonDblClick, at);
+    User::mouse(tree, QEvent::MouseButtonRelease, at);
+    QStringList kept;
+    for (const QString &e : host.events) {
+        if (!e.startsWith(u"Mouse") && !e.startsWith(u"Progress"))
+            kept << e;
+    }
+    // The double click opens the drive, as on the native tree.
+    EXPECT_EQ(kept, QStringList({"Click", "DriveClick " + driveKey(), "FolderClick " + driveKey(),
+                                 "Change", "DblClick", "FolderExpand " + driveKey(), "Change"}));
+}
+
+TEST_F(TreeClicks, KeyThatMovesTheCurrentNodeIsAClick)
+{
+    tree.treeView()->setFocus();
+    User::click(tree, node(QStringLiteral("Root_MyComputer")));
+    RecordingHost host(tree);
+    User::key(tree, Qt::Key_Down); // My Computer's first child: the drive
+    EXPECT_EQ(host.own(),
+              QStringList({"DriveClick " + driveKey(), "FolderClick " + driveKey(), "Change"}));
+    host.clear();
+    User::key(tree, Qt::Key_Right); // opens the drive; the current node stays
+    EXPECT_FALSE(host.own().contains("FolderClick " + driveKey()));
+}
+
+TEST_F(TreeClicks, ToggleOfACheckBoxRaisesDriveThenFolderCheckAndNoClick)
+{
+    tree.setCheckBoxes(true);
+    RecordingHost host(tree);
+    const QPoint box = User::checkBoxOf(tree, node(driveKey()));
+    User::clickAt(tree, box);
+    EXPECT_EQ(host.own(), QStringList({"DriveCheck " + driveKey() + " true",
+                                       "FolderCheck " + driveKey() + " true"}));
+    EXPECT_EQ(tree.selectedFolder(), QString()); // a check box press does not select
+    EXPECT_TRUE(node(driveKey()).checked());
+
+    host.clear();
+    User::clickAt(tree, box);
+    EXPECT_EQ(host.own(), QStringList({"DriveCheck " + driveKey() + " false",
+                                       "FolderCheck " + driveKey() + " false"}));
+}
+
+TEST_F(TreeClicks, CheckingARootRaisesRootCheckAndCodeRaisesNothing)
+{
+    tree.setCheckBoxes(true);
+    RecordingHost host(tree);
+    User::clickAt(tree, User::checkBoxOf(tree, node(QStringLiteral("Root_ControlPanel"))));
+    EXPECT_EQ(host.own(), QStringList({"RootCheck 2 true"}));
+
+    host.clear();
+    const int driveIndex = node(driveKey()).index();
+    tree.setFolderChecked(driveIndex, true);
+    node(QStringLiteral("Root_MyComputer")).setChecked(true);
+    tree.setCheckBoxes(false);
+    tree.setCheckBoxes(true);
+    EXPECT_EQ(host.own(), QStringList());
+    EXPECT_TRUE(tree.folderChecked(driveIndex));
+}
+
+TEST_F(TreeClicks, CheckingAFolderLeavesLoadedChildrenAndPassesToFreshlyLoadedOnes)
+{
+    tree.setCheckBoxes(true);
+    TreeNode drive = node(driveKey());
+    drive.setExpanded(true);
+    User::clickAt(tree, User::checkBoxOf(tree, drive));
+    EXPECT_FALSE(node(disk.pathQ("d/a1")).checked());
+
+    drive.setExpanded(false);
+    drive.setExpanded(true);
+    EXPECT_TRUE(node(disk.pathQ("d/a1")).checked());
+    EXPECT_TRUE(node(disk.pathQ("d/b2")).checked());
+    EXPECT_EQ(node(disk.pathQ("d/b2")).item()->checkState(0), Qt::Checked);
+}
+
+TEST_F(TreeClicks, SingleSelOpensTheClickedNodeAndClosesTheOneBefore)
+{
+    tree.setLabelEdit(1);
+    tree.setSingleSel(true);
+    User::click(tree, node(driveKey()));
+    EXPECT_TRUE(node(driveKey()).expanded());
+    const QString b2 = disk.pathQ("d/b2");
+    RecordingHost host(tree);
+    User::click(tree, node(b2)); // inside the drive: the drive stays open
+    EXPECT_TRUE(node(driveKey()).expanded());
+    EXPECT_TRUE(node(b2).expanded());
+
+    host.clear();
+    User::click(tree, node(QStringLiteral("Root_ControlPanel")));
+    EXPECT_EQ(host.own().first(), "FolderCollapse " + b2);
+    EXPECT_FALSE(node(b2).expanded());
+    EXPECT_TRUE(node(driveKey()).expanded());
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+#include "treefolder/foldertreeview.h"
+#include "treefolder/nodekeys.h"
+#include "treefolder/treefolder.h"
+
+#include <QItemSelection>
+#include <QScopedValueRollback>
+#include <QTreeWidget>
+
+void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
+{
+    const QString key = TreeNode(&m_nodes, item).key();
+    if (isRootKey(key)) {
+        raiseRootEvents(key, &TreeFolder::RootClick);
+        return;
+    }
+    if (isDriveKey(key))
+        emit DriveClick(key);
+    emit FolderClick(key);
+    emit Change();
+    // Only now: the host's handlers above still see the previous path.
+    m_Path = key;
+}
+
+void TreeFolder::onCheckStateWritten(QTreeWidgetItem *item)
+{
+    if (!m_nodes.checkBoxes() || !item->data(0, Qt::CheckStateRole).isValid())
+        return;
+    // The node's own copy is written before the box whenever code sets a state, so only a
+    // toggle by the user finds the two different.
+    const bool checked = item->checkState(0) == Qt::Checked;
+    if (item->data(0, NodeRole::Checked).toBool() == checked)
+        return;
+    item->setData(0, NodeRole::Checked, checked);
+    const QString key = TreeNode(&m_nodes, item).key();
+    if (isRootKey(key)) {
+        for (const int kind : rootKindsOf(key))
+            emit RootCheck(RootKind(kind), checked);
+        return;
+    }
+    if (isDriveKey(key))
+        emit DriveCheck(key, checked);
+    emit FolderCheck(key, checked);
+}
+
+QString TreeFolder::selectedFolder() const
+{
+    const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
+    return selected.isEmpty() ? QString() : TreeNode(&m_nodes, selected.first()).key();
+}
+
+void TreeFolder::onSelectionChanged(const QItemSelection &selected,
+                                    const QItemSelection &deselected)
+{
+    if (!m_SingleSel || m_singleExpanding || selected.isEmpty())
+        return;
+    const QScopedValueRollback guard(m_singleExpanding, true);
+    // Keys, not items: closing and opening remove and add nodes.
+    const auto keyOf = [this](const QItemSelection &selection) {
+        const QModelIndexList indexes = selection.indexes();
+        return indexes.isEmpty() ? QString() : indexes.first().data(NodeRole::Key).toString();
+    };
+    const QString newKey = keyOf(selected);
+    const QString oldKey = keyOf(deselected);
+    if (!oldKey.isEmpty() && oldKey != newKey) {
+        TreeNode old = m_nodes.find(oldKey);
+        bool containsNew = false;
+        for (TreeNode up = m_nodes.find(newKey).parent(); !up.isNull(); up = up.parent())
+            containsNew = containsNew || up == old;
+        if (!old.isNull() && !containsNew)
+            old.setExpanded(false);
+    }
+    if (TreeNode node = m_nodes.find(newKey); !node.isNull())
+        node.setExpanded(true);
+}
