@@ -8,7 +8,6 @@
 
 #include <QHeaderView>
 #include <QMimeData>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -45,9 +44,6 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setIconSize(QSize(16, 16));
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(TreeView1);
 
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);

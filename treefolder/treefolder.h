@@ -69,8 +69,11 @@ public:
                         const std::function<QString()> &desktopFolderPath = DesktopFolderPath);
     // Saves into `bag`; values equal to their defaults are not kept. Changes nothing.
     void WriteProperties(PropertyBag &bag) const;
-    // Sizes the tree to the control's whole area; never fails. Runs on every resize.
+    // Sizes the tree to the control's whole area, down to nothing; never fails. Runs on
+    // every resize.
     void Resize();
+    // The tree's own preferred size; there is no minimum.
+    QSize sizeHint() const override;
 
     // The message box AboutBox shows; nullptr (the default) stands for a QMessageBox over the
     // control's window. Not owned; must outlive its use.

@@ -34,6 +34,11 @@ void TreeFolder::Resize()
     TreeView1->setGeometry(0, 0, qMax(0, width()), qMax(0, height()));
 }
 
+QSize TreeFolder::sizeHint() const
+{
+    return TreeView1->sizeHint();
+}
+
 void TreeFolder::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
