@@ -123,6 +123,13 @@ TEST_F(TreeLifecycle, FreshDefaultsStartAtTheCurrentDirectoryWhichIsNotKept)
     EXPECT_EQ(reloaded.path(), Desktop); // not the current directory
 }
 
+TEST_F(TreeLifecycle, AnInstanceSavedWithoutDefaultsSavesTheWindowColourNotBlack)
+{
+    TreeFolder tree(&drives, &special);
+    EXPECT_EQ(saved(tree).ReadProperty("BackColor").toInt(),
+              TranslateColor(OleColor::WindowBackground));
+}
+
 TEST_F(TreeLifecycle, SavedSystemColourStaysTheColourItHadAtSaving)
 {
     TreeFolder tree(&drives, &special);
