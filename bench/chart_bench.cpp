@@ -8,8 +8,10 @@
 // it alternates RUNS (7 unless set) bare scans (FolderSize of every subfolder, no yield) and
 // generations (the folder click of the main window, under the offscreen platform), and
 // prints the median times, then
-//   ratio chart/scan <x.xx>     median generation time over median bare scan time (wall)
-//   cpu-ratio chart/scan <x.xx> the same for processor time, steadier on a busy machine
+//   ratio chart/scan <x.xx>     the median over the runs of generation time over the time of
+//                               the bare scan next to it (wall clock); pairing neighbours
+//                               cancels most of the drift of a machine shared with others
+//   cpu-ratio chart/scan <x.xx> the same for processor time
 //   max-latency-ms <n>          the longest a timer tick came after it was due, in any run
 
 #include "app/form1.h"
@@ -129,20 +131,22 @@ void generate(Form1 &form, const QString &tree, double &lateMs)
     noteTick(); // the stretch after the last tick counts too
 }
 
-std::vector<double> walls(const std::vector<Times> &times)
+// Each generation's time over the time of the bare scan of the same run.
+std::vector<double> pairedRatios(const std::vector<Times> &chart, const std::vector<Times> &bare,
+                                 double Times::*which)
 {
-    std::vector<double> result;
-    for (const Times &t : times)
-        result.push_back(t.wall);
-    return result;
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < chart.size() && i < bare.size(); ++i)
+        ratios.push_back(chart[i].*which / bare[i].*which);
+    return ratios;
 }
 
-std::vector<double> cpus(const std::vector<Times> &times)
+std::vector<double> all(const std::vector<Times> &times, double Times::*which)
 {
-    std::vector<double> result;
+    std::vector<double> values;
     for (const Times &t : times)
-        result.push_back(t.cpu);
-    return result;
+        values.push_back(t.*which);
+    return values;
 }
 
 } // namespace
@@ -184,10 +188,10 @@ int main(int argc, char **argv)
         }
     }
     std::printf("subfolders %d, runs %d\n", list.listCount(), runs);
-    std::printf("scan-median-s %.3f\nchart-median-s %.3f\n", median(walls(bare)),
-                median(walls(chart)));
-    std::printf("ratio chart/scan %.2f\n", median(walls(chart)) / median(walls(bare)));
-    std::printf("cpu-ratio chart/scan %.2f\n", median(cpus(chart)) / median(cpus(bare)));
+    std::printf("scan-median-s %.3f\nchart-median-s %.3f\n", median(all(bare, &Times::wall)),
+                median(all(chart, &Times::wall)));
+    std::printf("ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::wall)));
+    std::printf("cpu-ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::cpu)));
     std::printf("max-latency-ms %d\n", int(std::ceil(std::max(lateMs, 0.0))));
     return 0;
 }
