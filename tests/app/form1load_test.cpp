@@ -122,7 +122,6 @@ TEST_F(FormTest, AFolderClickInTheTreeChartsThatFolder)
     tree.makeFile("Desktop/Music/a.mp3", 1024);
     tree.makeFile("Desktop/Video/b.mkv", 2048);
     Form1 form(environment());
-    EXPECT_TRUE(form.TreeFolder1()->hideControlPanel());
     emit form.TreeFolder1()->FolderClick(tree.pathQ("Desktop"));
     EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.00 KB", "Video - 2.00 KB"}));
 }
@@ -140,4 +139,20 @@ TEST_F(FormTest, CursorFileBelowTheProgramFolderIsTheButtonsHoverPointer)
     EXPECT_EQ(form.mousePointer(), Form1::Custom);
     EXPECT_EQ(form.cursor().shape(), Qt::BitmapCursor);
     EXPECT_EQ(form.cursor().hotSpot(), QPoint(6, 2));
+}
+
+TEST_F(FormTest, TheTreeIsLoadedFromTheWindowsStoredSet)
+{
+    Form1 form(environment());
+    const TreeFolder &tree1 = *form.TreeFolder1();
+    EXPECT_EQ(tree1.backColor(), 0xFFFFFF);
+    EXPECT_EQ(tree1.treeFont().family(), "Arial");
+    EXPECT_EQ(tree1.treeFont().pointSizeF(), 9.0);
+    EXPECT_EQ(tree1.treeFont().weight(), QFont::Bold);
+    EXPECT_FALSE(tree1.hideSelection());
+    EXPECT_TRUE(tree1.hideControlPanel());
+    EXPECT_FALSE(tree1.hideNetwork());
+    EXPECT_EQ(tree1.labelEdit(), 1);
+    EXPECT_EQ(tree1.oleDragMode(), 1);
+    EXPECT_EQ(tree1.oleDropMode(), 1);
 }
