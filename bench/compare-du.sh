@@ -19,15 +19,9 @@ cd "$(dirname "$0")/.."
 runs=${RUNS:-7}
 [ "$runs" -ge 5 ] || { echo "compare-du: RUNS must be at least 5" >&2; exit 2; }
 
-if [ -n "${QUORVANE_BUILD_DIR:-}" ]; then
-    build_dir=$QUORVANE_BUILD_DIR
-    cmake --preset default -B "$build_dir" >/dev/null
-else
-    build_dir=build
-    cmake --preset default >/dev/null
-fi
-cmake --build "$build_dir" --target foldersize_bench >/dev/null
-bench=$build_dir/bench/foldersize_bench
+. bench/build-bench.sh
+build_bench foldersize_bench
+bench=$bench_bin
 
 if [ $# -eq 0 ]; then
     cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvane-bench

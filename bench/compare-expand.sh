@@ -10,14 +10,8 @@ set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
 
-if [ -n "${QUORVANE_BUILD_DIR:-}" ]; then
-    build_dir=$QUORVANE_BUILD_DIR
-    cmake --preset default -B "$build_dir" >/dev/null
-else
-    build_dir=build
-    cmake --preset default >/dev/null
-fi
-cmake --build "$build_dir" --target treeexpand_bench >/dev/null
+. bench/build-bench.sh
+build_bench treeexpand_bench
 
 folders=${1:-10000}
 scratch=$(mktemp -d)
@@ -30,4 +24,4 @@ find "$scratch/tree" -mindepth 1 -maxdepth 1 -print0 | xargs -0 ls -f >/dev/null
 end=$(date +%s%N)
 echo "ls -f of each folder: $(((end - start) / 1000000)) ms for $folders folders (with process start-up)"
 
-"$build_dir/bench/treeexpand_bench" "$@" | tail -n 4
+"$bench_bin" "$@" | tail -n 4

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 RuntimeError fileError(int errnoValue, const QString &path)
 {
@@ -43,4 +44,19 @@ RuntimeError fileError(int errnoValue, const QString &path)
     return RuntimeError(number,
                         QStringLiteral("%1: %2 (%3)")
                             .arg(kind, path, QString::fromLocal8Bit(std::strerror(errnoValue))));
+}
+
+void writeAll(int fd, const QByteArray &bytes, const QString &path)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw fileError(written < 0 ? errno : ENOSPC, path);
+        data += written;
+        left -= written;
+    }
 }

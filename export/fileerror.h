@@ -2,9 +2,14 @@
 
 #include "platform/runtimeerror.h"
 
+#include <QByteArray>
 #include <QString>
 
 // The runtime error for a failed system call on `path`: the classic number for that kind of
 // failure (76 path not found, 70 permission denied, 61 disk full, ...) and a description
 // such as "Path not found: /a/b.txt (No such file or directory)".
 RuntimeError fileError(int errnoValue, const QString &path);
+
+// Writes every byte to fd, going on after interrupted and partial writes. Throws the
+// fileError for path when the system refuses (a write of nothing counts as a full disk).
+void writeAll(int fd, const QByteArray &bytes, const QString &path);

@@ -34,21 +34,6 @@ QString fallbackFolder()
     return temp.isEmpty() ? QStringLiteral("/tmp") : temp;
 }
 
-void writeAll(int fd, const QByteArray &bytes, const QString &path)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            throw fileError(written < 0 ? errno : ENOSPC, path);
-        data += written;
-        left -= written;
-    }
-}
-
 } // namespace
 
 QString tempBitmapPath()

@@ -24,19 +24,11 @@ void WriteTextFile(const QString &text, const QString &path)
     if (fd < 0)
         throw fileError(errno, path);
 
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            throw fileError(error, path);
-        }
-        data += written;
-        left -= written;
+    try {
+        writeAll(fd, bytes, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
     // Network and quota-limited file systems may report a failed write only here.
     if (::close(fd) != 0)

@@ -3,13 +3,13 @@
 #include "exportfakes.h"
 #include "platform/runtimeerror.h"
 #include "support/temptree.h"
+#include "support/zipreader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -25,25 +25,6 @@ QImage chartPicture()
     QPainter painter(&picture);
     painter.fillRect(20, 20, 100, 100, QColor(220, 40, 40));
     return picture;
-}
-
-// The workbook read as the zip container it is, with the unzip program.
-QStringList zipEntries(const QString &zip)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zip});
-    if (!unzip.waitForFinished(10000) || unzip.exitCode() != 0)
-        return {QStringLiteral("<not a zip>")};
-    return QString::fromUtf8(unzip.readAllStandardOutput())
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-QByteArray zipEntry(const QString &zip, const QString &entry)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, entry});
-    unzip.waitForFinished(10000);
-    return unzip.readAllStandardOutput();
 }
 
 QStringList entriesUnder(const QStringList &entries, const QString &prefix, const QString &suffix)
