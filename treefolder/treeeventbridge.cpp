@@ -56,6 +56,8 @@ TreeEventBridge::TreeEventBridge(QTreeWidget *tree, QObject *parent) : QObject(p
                            QStringLiteral("Invalid procedure call or argument: the tree events "
                                           "need a tree widget"));
     m_viewport = tree->viewport();
+    m_treeObject = tree;
+    m_viewportObject = m_viewport.data();
     tree->installEventFilter(this);
     m_viewport->installEventFilter(this);
 
@@ -87,12 +89,14 @@ TreeEventBridge::~TreeEventBridge()
 
 bool TreeEventBridge::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_tree && watched == m_tree.data()) {
+    // Compared as plain objects: while the tree is being destroyed it still sends events, and
+    // treating it as a QTreeWidget then would be undefined.
+    if (watched == m_treeObject && !m_tree.isNull()) {
         if (event->type() == QEvent::KeyPress)
             return keyPress(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::KeyRelease)
             return keyRelease(static_cast<QKeyEvent *>(event));
-    } else if (m_viewport && watched == m_viewport.data()) {
+    } else if (watched == m_viewportObject && !m_viewport.isNull()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:

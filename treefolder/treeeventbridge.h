@@ -117,6 +117,9 @@ private:
 
     QPointer<QTreeWidget> m_tree;
     QPointer<QWidget> m_viewport;
+    // For telling which object an event is for without casting one under destruction.
+    const QObject *m_treeObject = nullptr;
+    const QObject *m_viewportObject = nullptr;
     QPointer<TreeEventRenameDelegate> m_delegate;
     bool m_automaticDrag = false;
     bool m_resending = false;
