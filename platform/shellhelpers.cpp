@@ -14,19 +14,27 @@ namespace {
 
 constexpr int RawBufferLength = 512;
 
+// The folder with every symbolic link resolved. The folder tree shows real folders only, so
+// a desktop that is a link to /data/Desk must be named /data/Desk to be found in it.
+QString realFolder(const QString &folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? folder : canonical;
+}
+
 QString specialFolder(int folderId)
 {
     switch (folderId) {
     case SpecialFolderId::Desktop: {
         const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
-            return desktop;
-        return QDir::homePath();
+            return realFolder(desktop);
+        return realFolder(QDir::homePath());
     }
     case SpecialFolderId::MyDocuments: {
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        return QFileInfo(documents).isDir() ? documents : QString();
+        return QFileInfo(documents).isDir() ? realFolder(documents) : QString();
     }
     default: // no favorites nor network folder on a Linux desktop
         return {};

@@ -81,6 +81,16 @@ TEST_F(DesktopFolder, FallsBackToHomeWhenTheDesktopDoesNotExist)
     EXPECT_EQ(DesktopFolderPath(), m_tree.pathQ("Desktop/"));
 }
 
+TEST_F(DesktopFolder, ADesktopThatIsALinkIsNamedByTheFolderItLeadsTo)
+{
+    // The tree lists real folders only; the link's own name could never be selected there.
+    nameDesktop("$HOME/Desktop");
+    m_tree.makeDir("data/Desk");
+    m_tree.makeSymlink("Desktop", m_tree.path("data/Desk"));
+
+    EXPECT_EQ(DesktopFolderPath(), m_tree.pathQ("data/Desk/"));
+}
+
 TEST_F(DesktopFolder, RawBufferIsThePathOneNulAndBlanksUpTo512Characters)
 {
     m_tree.makeDir("Desktop");
