@@ -6,27 +6,13 @@
 #include "platform/messagebox.h"
 #include "platform/savedialog.h"
 #include "platform/specialfolders.h"
+#include "support/recordingmessagebox.h"
 
 #include <QMap>
 #include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
-
-// Records every box instead of showing it.
-class RecordingMessageBox : public MessageBox {
-public:
-    struct Box {
-        QString text;
-        QString title;
-        Icon icon;
-    };
-    void show(const QString &text, const QString &title, Icon icon) override
-    {
-        boxes.push_back({text, title, icon});
-    }
-    std::vector<Box> boxes;
-};
 
 // Records what would have been started; starts nothing.
 class RecordingLauncher : public Launcher {

@@ -2,6 +2,7 @@
 #include "platform/messagebox.h"
 #include "platform/runtimeerror.h"
 #include "recordinghost.h"
+#include "support/recordingmessagebox.h"
 #include "support/temptree.h"
 #include "treefolder/olecolor.h"
 
@@ -10,20 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingMessageBox final : public MessageBox {
-public:
-    struct Shown {
-        QString text;
-        QString title;
-        Icon icon;
-    };
-    void show(const QString &text, const QString &title, Icon icon) override
-    {
-        shown.push_back({text, title, icon});
-    }
-    std::vector<Shown> shown;
-};
 
 int errorNumberOf(const std::function<void()> &statement)
 {
@@ -250,11 +237,11 @@ TEST_F(TreeProperties, AboutBoxShowsBothTextsWithoutIcon)
     RecordingMessageBox box;
     tree.setMessageBox(&box);
     tree.AboutBox();
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].title, "Tessaline by Halvette");
-    EXPECT_TRUE(box.shown[0].text.startsWith(
+    ASSERT_EQ(box.boxes.size(), 1u);
+    EXPECT_EQ(box.boxes[0].title, "Tessaline by Halvette");
+    EXPECT_TRUE(box.boxes[0].text.startsWith(
         "Control to show files and folder like Windows Explorer.\r\nDeveloped by Halvette"));
-    EXPECT_EQ(box.shown[0].icon, MessageBox::Icon::NoIcon);
+    EXPECT_EQ(box.boxes[0].icon, MessageBox::Icon::NoIcon);
 }
 
 } // namespace
