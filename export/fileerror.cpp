@@ -60,3 +60,12 @@ void writeAll(int fd, const QByteArray &bytes, const QString &path)
         left -= written;
     }
 }
+
+RuntimeError saveError(const SaveResult &result, const QString &path)
+{
+    if (result.notRegularFile)
+        return RuntimeError(
+            ExportErrorNumber::PathFileAccessError,
+            QStringLiteral("Path/File access error: %1 is not a regular file").arg(path));
+    return fileError(result.error, path);
+}

@@ -1,8 +1,10 @@
 #include "export/savejpg.h"
 
 #include "export/exporterrors.h"
+#include "export/safesave.h"
 #include "platform/runtimeerror.h"
 
+#include <QBuffer>
 #include <QImage>
 
 namespace {
@@ -42,8 +44,15 @@ void SaveJPG(const QImage &picture, const QString &fileName, int quality)
     if (picture.isNull() || quality < 0 || quality > 100)
         raiseStatus(statusInvalidParameter);
 
-    QImageWriter writer(fileName, QByteArrayLiteral("jpeg"));
+    // Encoded in memory first: the encoder does not see a failed final flush of a file, and
+    // the file is then replaced only once the whole picture is safely on disk.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QByteArrayLiteral("jpeg"));
     writer.setQuality(quality);
     if (!writer.write(picture))
         raiseStatus(jpegStatus(writer.error()));
+    if (!safeSave(fileName, encoded).ok())
+        raiseStatus(statusWin32Error);
 }

@@ -14,12 +14,13 @@ class QImage;
 //
 //   2  InvalidParameter    the picture is empty, or quality is outside 0..100
 //   7  Win32Error          the file cannot be created or written (missing folder, no
-//                          permission, disk full): QImageWriter::DeviceError
+//                          permission, disk full, not a regular file)
 //   13 UnknownImageFormat  no JPEG encoder is available: QImageWriter::UnsupportedFormatError
 //   1  GenericError        any other failure of the encoder: QImageWriter::UnknownError
 //
-// A file that could not be written completely may be left behind, as with any encoder
-// that writes straight to its destination.
+// The picture is encoded completely before the file is touched, and the file is replaced
+// only once the new one is safely written (see safeSave): after any failure an existing
+// file keeps its old picture. A folder, FIFO or device at fileName is refused with 7.
 void SaveJPG(const QImage &picture, const QString &fileName, int quality);
 
 // The status number reported for an image writer error (see above).

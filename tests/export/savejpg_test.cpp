@@ -1,5 +1,6 @@
 #include "export/savejpg.h"
 #include "platform/runtimeerror.h"
+#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 
 #include <QFileInfo>
@@ -86,8 +87,37 @@ TEST(SaveJPG, EmptyPictureOrBadQualityRaisesInvalidParameterAndWritesNothing)
     EXPECT_EQ(failureText(QImage(), tree.pathQ("empty.jpg"), 100, &number),
               QStringLiteral("Cannot save the image. GDI+ Error:2"));
     EXPECT_EQ(number, 5);
+    // Just outside the range on either side.
     EXPECT_EQ(failureText(quarteredPicture(), tree.pathQ("loud.jpg"), 101, &number),
+              QStringLiteral("Cannot save the image. GDI+ Error:2"));
+    EXPECT_EQ(failureText(quarteredPicture(), tree.pathQ("quiet.jpg"), -1, &number),
               QStringLiteral("Cannot save the image. GDI+ Error:2"));
     EXPECT_FALSE(QFileInfo::exists(tree.pathQ("empty.jpg")));
     EXPECT_FALSE(QFileInfo::exists(tree.pathQ("loud.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(tree.pathQ("quiet.jpg")));
+}
+
+TEST(SaveJPG, AFullDiskRaisesStatus7AndKeepsTheOldPicture)
+{
+    SmallTmpfs disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const QString file = disk.pathQ("chart.jpg");
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    SaveJPG(small, file, 100);
+    const QImage old = QImage(file);
+    ASSERT_FALSE(old.isNull());
+    disk.fill("filler");
+
+    // Noise does not compress: far more than the disk holds.
+    QImage noise(400, 400, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 253, (x ^ y) % 256));
+    int number = 0;
+    EXPECT_EQ(failureText(noise, file, 100, &number),
+              QStringLiteral("Cannot save the image. GDI+ Error:7"));
+    EXPECT_EQ(number, 5);
+    EXPECT_EQ(QImage(file), old);
 }

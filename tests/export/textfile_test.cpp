@@ -1,10 +1,12 @@
 #include "export/sidetext.h"
 #include "export/textfile.h"
 #include "platform/runtimeerror.h"
+#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -68,8 +70,29 @@ TEST(WriteTextFile, FailuresRaiseNumberedErrorsNamingThePath)
     EXPECT_TRUE(missing.description().contains(tree.pathQ("missing/out.txt")));
 
     EXPECT_EQ(writeError(tree.pathQ("folder")).number(), 75);
+    // A FIFO nobody reads would block the window if it were opened.
+    ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
+    EXPECT_EQ(writeError(tree.pathQ("pipe")).number(), 75);
     EXPECT_EQ(writeError(QString()).number(), 75);
     if (::geteuid() != 0) {
         EXPECT_EQ(writeError(QStringLiteral("/proc/version")).number(), 70);
     }
+}
+
+TEST(WriteTextFile, AFullDiskRaisesDiskFullAndKeepsTheOldText)
+{
+    SmallTmpfs disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const QString path = disk.pathQ("sizes.txt");
+    WriteTextFile(QStringLiteral("old\r\n"), path);
+    disk.fill("filler");
+
+    try {
+        WriteTextFile(QString(30000, QLatin1Char('n')), path);
+        ADD_FAILURE() << "a full disk was reported as success";
+    } catch (const RuntimeError &error) {
+        EXPECT_EQ(error.number(), 61);
+    }
+    EXPECT_EQ(contents(path), QByteArray("old\r\n"));
 }
