@@ -1,20 +1,17 @@
 #pragma once
 
 #include <QColor>
-#include <QPalette>
 
-class QChart;
-class QPieSeries;
-class QPieSlice;
+// How slices are coloured: a calm qualitative palette for the first ten, then colours made
+// by turning the hue by the golden angle, so that any number of slices can be told apart.
+// Neighbours around the whole pie differ clearly, the last slice from the first included.
 
-// How the pie looks: neighbouring slices in clearly different colours, the legend on the
-// right, and the chart drawn in the colours of the window's palette, dark themes included.
+// Colour of slice `index` (0-based) in a pie of `count` slices. Only the last slice's colour
+// depends on the count, so adding a slice recolours at most the one before it.
+QColor SliceColor(int index, int count);
 
-// Colour of slice `index` (0-based); the qualitative palette repeats after its last colour.
-QColor SliceColor(int index);
-int SliceColorCount();
+// How far apart two colours look: 0 for equal ones, about 800 for black and white.
+double ColorDistance(const QColor &a, const QColor &b);
 
-void setupChartLook(QChart *chart);
-void styleSlice(QPieSlice *slice, int index, const QPalette &palette);
-// Background, title, legend text and slice borders from the palette.
-void applyChartPalette(QChart *chart, QPieSeries *series, const QPalette &palette);
+// Neighbouring slices are at least this far apart.
+constexpr double MinNeighbourDistance = 60.0;

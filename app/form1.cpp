@@ -39,6 +39,7 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(m_PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }
@@ -79,6 +80,11 @@ void Form1::createControls()
     m_Shape1->setFrameShape(QFrame::Box);
     m_MSChart1 = new PieChart(m_Shape1);
     m_MSChart1->setTitle(QStringLiteral("Folder Sizes"));
+    m_NoSubfolders = new QLabel(m_Shape1);
+    m_NoSubfolders->setAlignment(Qt::AlignCenter);
+    m_NoSubfolders->setWordWrap(true);
+    m_NoSubfolders->setForegroundRole(QPalette::PlaceholderText);
+    m_NoSubfolders->hide();
     m_PushButton3 = commandButton(QStringLiteral("Export Chart To Excel"), 3000, this);
     m_PushButton2 = commandButton(QStringLiteral("Save Side Text To Text File"), 3360, this);
 
@@ -113,6 +119,7 @@ void Form1::layOutControls()
     auto *shapeLayout = new QVBoxLayout(m_Shape1);
     shapeLayout->setContentsMargins(pixels(15), pixels(45), pixels(75), pixels(45));
     shapeLayout->addWidget(m_MSChart1);
+    shapeLayout->addWidget(m_NoSubfolders);
 
     auto *right = new QVBoxLayout;
     right->setSpacing(pixels(135));

@@ -24,8 +24,9 @@ class TreeFolder;
 // subfolders on the right, the progress bar and three command buttons.
 //
 // Everything runs on the GUI thread. A chart generation yields to the event loop while it
-// scans, so another folder click can start a nested generation; the older one then stops at
-// once without touching the chart or SideTextLines again.
+// scans, so another folder click can arrive meanwhile; the older generation then stops at
+// once without touching the chart or SideTextLines again, and the newer one runs when it
+// has unwound.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -46,6 +47,12 @@ public:
     bool ChartDone() const { return m_ChartDone; }
     // One line per subfolder of the last generation that found any; empty until then.
     const std::optional<QStringList> &SideTextLines() const { return m_SideTextLines; }
+
+    // Generations under way: one, or none. A folder chosen during a generation replaces it,
+    // and the replaced one unwinds before the new one starts.
+    int generationsAlive() const { return m_runningGenerations; }
+    // Shown in the chart's place when the folder has no subfolders.
+    QLabel *NoSubfoldersNote() const { return m_NoSubfolders; }
 
     int mousePointer() const { return m_mousePointer; }
     void setMousePointer(int pointer);
@@ -71,6 +78,9 @@ public slots:
     // Shows the chart of the clicked folder. A folder that cannot be listed leaves the chart
     // as it is and puts the busy indicators back.
     void TreeFolder1_FolderClick(const QString &path);
+    // A double-click on a slice or its legend row: the tree selects that subfolder, opening
+    // its parents, and raises the events of a click on it, which charts it.
+    void MSChart1_ColumnActivated(int column);
 
     // The exports: the chart's picture as a JPEG file; SideTextLines as a text file, one
     // CR LF-ended line each; the chart's picture in a new workbook opened in the spreadsheet
@@ -91,6 +101,7 @@ private:
     void createTreeFolder1();
     void layOutControls();
     void setProgressText(const QString &text);
+    void chartDir1();
     void finishGeneration();
     void Form_QueryUnload();
     void ApplySkin();
@@ -110,12 +121,14 @@ private:
     QPushButton *m_PushButton3 = nullptr;
     QFrame *m_Shape1 = nullptr;
     PieChart *m_MSChart1 = nullptr;
+    QLabel *m_NoSubfolders = nullptr;
     std::optional<QCursor> m_mouseIcon;
 
     bool m_ChartDone = false;
     std::optional<QStringList> m_SideTextLines;
     quint64 m_generation = 0; // bumped by every generation that replaces the chart
     int m_runningGenerations = 0;
+    bool m_generationPending = false; // Dir1 waits to be charted once the running one unwinds
     int m_mousePointer = Default;
     bool m_ending = false;
     bool m_exportRunning = false;

@@ -3,6 +3,7 @@
 #include "app/slicetext.h"
 #include "foldersize/foldersize.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <cmath>
 #include <exception>
@@ -24,18 +25,48 @@ private:
     int &m_count;
 };
 
+// The last component of a folder's path; the root keeps its separator.
+QString folderName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 || slash == path.size() - 1 ? path : path.mid(slash + 1);
+}
+
 } // namespace
 
+// A folder chosen while a generation runs (from inside one of its yields) replaces it at
+// once, but is charted only after the replaced generation has unwound, by the outermost one:
+// a held arrow key thus never piles up generations, each with its stack and open folders.
+// A folder without subfolders needs no scan and is shown at once.
 void Form1::GenerateChart()
+{
+    if (m_runningGenerations > 0) {
+        if (std::min(m_Dir1.listCount(), MaxSubfolders) == 0) {
+            chartDir1();
+            return;
+        }
+        ++m_generation;
+        m_generationPending = true;
+        return;
+    }
+    do {
+        m_generationPending = false;
+        chartDir1();
+    } while (m_generationPending && !m_ending);
+}
+
+void Form1::chartDir1()
 {
     setProgressText(QStringLiteral("Generating Chart...Please Wait"));
     const int count = std::min(m_Dir1.listCount(), MaxSubfolders);
     if (count == 0) {
         m_MSChart1->setVisible(false);
+        m_NoSubfolders->setText(QStringLiteral("No subfolders in ") + folderName(m_Dir1.path()));
+        m_NoSubfolders->show();
         return;
     }
 
-    // The folder and its list are taken now: a nested click changes Dir1, and this run must
+    // The folder and its list are taken now: a later click changes Dir1, and this run must
     // go on naming and sizing its own subfolders until it notices it was replaced.
     const quint64 generation = ++m_generation;
     const RunningGuard running(m_runningGenerations);
@@ -45,6 +76,7 @@ void Form1::GenerateChart()
         entries.append(m_Dir1.list(i));
 
     m_ChartDone = false;
+    m_NoSubfolders->hide();
     m_MSChart1->setVisible(true);
     m_MSChart1->setRowCount(1);
     show();
@@ -59,10 +91,11 @@ void Form1::GenerateChart()
         m_ProgressBar1->setValue(int(std::lround(double(i + 1) / count * 100.0)));
         m_MSChart1->setColumn(i + 1);
         m_MSChart1->setColumnLabel(QStringLiteral("Getting folder size..."));
+        const QString name = SliceName(entries.at(i), folder);
+        m_MSChart1->setColumnFolder(name, entries.at(i));
         const SizeAmount size = FolderSize(entries.at(i).toLocal8Bit().toStdString(), yield);
         if (superseded(generation))
             return;
-        const QString name = SliceName(entries.at(i), folder);
         const QString sizeText = SliceSizeText(size);
         m_MSChart1->setData(SliceValue(size));
         m_MSChart1->setColumnLabelCount(i + 1);

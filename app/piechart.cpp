@@ -1,13 +1,21 @@
 #include "app/piechart.h"
 
-#include "app/chartlook.h"
+#include "app/chartlegend.h"
+#include "app/chartpicture.h"
+#include "app/slicetooltip.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QPieSeries>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
 
 namespace {
+
+// Drawing the pie may take at most this share of the time while values keep coming.
+constexpr qint64 PauseFactor = 20;
 
 [[noreturn]] void invalidValue()
 {
@@ -17,23 +25,21 @@ namespace {
 
 } // namespace
 
-PieChart::PieChart(QWidget *parent) : QChartView(parent), m_series(new QPieSeries)
+PieChart::PieChart(QWidget *parent) : QWidget(parent), m_legend(new ChartLegend(m_data, this))
 {
-    chart()->addSeries(m_series);
-    setupChartLook(chart());
-    setRenderHint(QPainter::Antialiasing);
-    setFrameShape(QFrame::NoFrame);
-    followPalette();
-}
-
-QString PieChart::title() const
-{
-    return chart()->title();
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_pieTimer.setSingleShot(true);
+    connect(&m_pieTimer, &QTimer::timeout, this, [this] { update(m_pieArea); });
+    connect(m_legend, &ChartLegend::hovered, this, &PieChart::setHighlighted);
+    connect(m_legend, &ChartLegend::activated, this,
+            [this](int row) { emit columnActivated(row + 1); });
 }
 
 void PieChart::setTitle(const QString &title)
 {
-    chart()->setTitle(title);
+    m_title = title;
+    update(m_titleArea);
 }
 
 void PieChart::setRowCount(int rows)
@@ -43,32 +49,31 @@ void PieChart::setRowCount(int rows)
     m_rowCount = rows;
 }
 
-int PieChart::columnCount() const
-{
-    return int(m_series->count());
-}
-
 void PieChart::setColumnCount(int columns)
 {
     if (columns < 0)
         invalidValue();
-    while (m_series->count() > columns) {
-        m_series->remove(m_series->slices().constLast());
-        m_values.removeLast();
-    }
-    while (m_series->count() < columns) {
-        auto *slice = m_series->append(QString(), 0.0);
-        styleSlice(slice, int(m_series->count()) - 1, palette());
-        m_values.append(QStringLiteral("0"));
-    }
+    const int before = m_data.count();
+    if (columns == before)
+        return;
+    m_data.resize(columns);
     m_column = std::clamp(m_column, 1, std::max(1, columns));
+    if (m_highlighted >= columns)
+        setHighlighted(-1);
+    m_legend->countChanged();
+    // The last slice's colour also depends on the count.
+    m_legend->rowChanged(before - 1);
+    pieChanged();
 }
 
 void PieChart::setColumn(int column)
 {
     if (column < 1 || column > columnCount())
         invalidValue();
+    const bool following = m_legend->isRowVisible(m_column - 1) || m_column == column;
     m_column = column;
+    if (following)
+        m_legend->ensureVisible(m_column - 1);
 }
 
 void PieChart::setColumnLabelCount(int count)
@@ -78,74 +83,203 @@ void PieChart::setColumnLabelCount(int count)
     m_columnLabelCount = count;
 }
 
-QPieSlice *PieChart::currentSlice() const
+int PieChart::current() const
 {
     if (m_column < 1 || m_column > columnCount())
         invalidValue();
-    return m_series->slices().at(m_column - 1);
+    return m_column - 1;
 }
 
 QString PieChart::columnLabel() const
 {
-    return currentSlice()->label();
+    return m_data.at(current()).label;
 }
 
 void PieChart::setColumnLabel(const QString &label)
 {
-    currentSlice()->setLabel(label);
+    const int index = current();
+    m_data.setLabel(index, label);
+    m_legend->rowChanged(index);
 }
 
 QString PieChart::data() const
 {
-    currentSlice();
-    return m_values.at(m_column - 1);
+    return m_data.at(current()).valueText;
 }
 
 void PieChart::setData(const QString &value)
 {
-    QPieSlice *slice = currentSlice();
-    bool isNumber = false;
-    const double number = value.trimmed().toDouble(&isNumber);
-    if (!isNumber)
+    if (!m_data.setValue(current(), value))
         invalidValue();
-    // A pie has no room for a negative share; the value's text is still kept as given.
-    slice->setValue(std::max(number, 0.0));
-    m_values[m_column - 1] = value;
+    pieChanged();
+}
+
+void PieChart::setColumnFolder(const QString &name, const QString &path)
+{
+    m_data.setFolder(current(), name, path);
+}
+
+QString PieChart::columnPath(int column) const
+{
+    return column >= 1 && column <= columnCount() ? m_data.at(column - 1).path : QString();
 }
 
 QStringList PieChart::columnLabels() const
 {
     QStringList labels;
-    for (const QPieSlice *slice : m_series->slices())
-        labels.append(slice->label());
+    for (int i = 0; i < m_data.count(); ++i)
+        labels.append(m_data.at(i).label);
     return labels;
 }
 
 QStringList PieChart::values() const
 {
-    return m_values;
+    QStringList values;
+    for (int i = 0; i < m_data.count(); ++i)
+        values.append(m_data.at(i).valueText);
+    return values;
 }
 
-QPixmap PieChart::picture()
+QPixmap PieChart::picture() const
 {
-    return grab();
+    return QPixmap::fromImage(ChartPicture(m_data, m_title, palette(), size()));
 }
 
-void PieChart::copyPicture()
+void PieChart::copyPicture() const
 {
     QApplication::clipboard()->setPixmap(picture());
 }
 
-void PieChart::changeEvent(QEvent *event)
+void PieChart::pieChanged()
 {
-    QChartView::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        followPalette();
+    m_pieStale = true;
+    update(m_pieArea);
 }
 
-void PieChart::followPalette()
+// Every angle moves with each new value, so the pie is drawn whole. While values keep
+// coming it is drawn again only after a pause PauseFactor times as long as its last drawing
+// took: the cost stays a small share of the time, whatever the number of slices, and the
+// pie shown is never older than that pause.
+void PieChart::refreshPie()
 {
-    // The view shows around the chart's own background; both take the same colour.
-    setBackgroundBrush(palette().base());
-    applyChartPalette(chart(), m_series, palette());
+    const qreal ratio = devicePixelRatioF();
+    const QSize wanted = m_pieArea.size() * ratio;
+    const bool resized = m_pie.size() != wanted;
+    if (!m_pieStale && !resized)
+        return;
+    if (!resized && m_sincePieDrawn.isValid() && m_sincePieDrawn.nsecsElapsed() < m_piePauseNs) {
+        if (!m_pieTimer.isActive())
+            m_pieTimer.start(int((m_piePauseNs - m_sincePieDrawn.nsecsElapsed()) / 1000000 + 1));
+        return;
+    }
+    QElapsedTimer drawing;
+    drawing.start();
+    m_pie = QImage(wanted, QImage::Format_ARGB32_Premultiplied);
+    m_pie.setDevicePixelRatio(ratio);
+    m_pie.fill(palette().color(QPalette::Base));
+    m_layout.build(m_data);
+    QPainter painter(&m_pie);
+    drawPie(painter, pieSquare().translated(-m_pieArea.topLeft()), m_data, m_layout, palette());
+    m_pieStale = false;
+    m_piePauseNs = drawing.nsecsElapsed() * PauseFactor;
+    m_sincePieDrawn.start();
+}
+
+void PieChart::layOut()
+{
+    const int titleHeight = QFontMetrics(ChartTitleFont(font())).height() + 8;
+    m_titleArea = QRect(0, 0, width(), titleHeight);
+    const int legendWidth = std::clamp(width() * 42 / 100, 120, 380);
+    const QRect body(0, titleHeight, width(), std::max(0, height() - titleHeight));
+    m_legend->setGeometry(body.right() - legendWidth, body.top() + 4, legendWidth,
+                          std::max(0, body.height() - 8));
+    m_pieArea =
+        QRect(body.left(), body.top(), std::max(0, body.width() - legendWidth), body.height());
+    m_pieStale = true;
+}
+
+QRectF PieChart::pieSquare() const
+{
+    // Room around the pie for a highlighted slice to stand out.
+    const int side = std::max(0, std::min(m_pieArea.width(), m_pieArea.height()) - 24);
+    QRectF square(0, 0, side, side);
+    square.moveCenter(QRectF(m_pieArea).center());
+    return square;
+}
+
+void PieChart::paintEvent(QPaintEvent *)
+{
+    refreshPie();
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
+    painter.setFont(ChartTitleFont(font()));
+    painter.drawText(m_titleArea, Qt::AlignCenter, m_title);
+    painter.drawImage(m_pieArea.topLeft(), m_pie);
+    drawHighlight(painter, pieSquare(), m_data, m_layout, m_highlighted, palette());
+}
+
+void PieChart::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void PieChart::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        layOut();
+        update();
+    }
+}
+
+int PieChart::sliceAt(QPointF point) const
+{
+    const int slice = m_layout.sliceAt(turnAt(pieSquare(), point));
+    return slice < m_data.count() ? slice : -1;
+}
+
+void PieChart::setHighlighted(int index)
+{
+    if (index == m_highlighted)
+        return;
+    m_highlighted = index;
+    m_legend->setHighlighted(index);
+    update(m_pieArea);
+}
+
+void PieChart::mouseMoveEvent(QMouseEvent *event)
+{
+    setHighlighted(sliceAt(event->position()));
+    QWidget::mouseMoveEvent(event);
+}
+
+void PieChart::leaveEvent(QEvent *event)
+{
+    setHighlighted(-1);
+    QWidget::leaveEvent(event);
+}
+
+void PieChart::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const int slice = sliceAt(event->position());
+    if (event->button() == Qt::LeftButton && slice >= 0)
+        emit columnActivated(slice + 1);
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+bool PieChart::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int slice = sliceAt(help->pos());
+        if (slice >= 0)
+            QToolTip::showText(help->globalPos(), SliceToolTip(m_data, slice), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }

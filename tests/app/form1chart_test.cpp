@@ -1,7 +1,11 @@
+#include "app/chartlegend.h"
 #include "app/piechart.h"
 #include "formfixture.h"
+#include "treefolder/treefolder.h"
 
+#include <QLabel>
 #include <QProgressBar>
+#include <QTreeWidget>
 
 namespace {
 
@@ -78,12 +82,15 @@ TEST_F(FormTest, FolderWithoutSubfoldersHidesTheChartAndKeepsTheEarlierSideText)
     form.TreeFolder1_FolderClick(tree.pathQ("Flat"));
 
     EXPECT_FALSE(form.MSChart1()->isVisible());
+    EXPECT_TRUE(form.NoSubfoldersNote()->isVisible());
+    EXPECT_EQ(form.NoSubfoldersNote()->text(), "No subfolders in Flat");
     EXPECT_EQ(form.SideTextLines(), DataLines);
     EXPECT_EQ(form.ProgressBar1()->format(), "Generating Chart...Please Wait");
     EXPECT_TRUE(form.ChartDone());
 
     form.TreeFolder1_FolderClick(tree.pathQ("Data"));
     EXPECT_TRUE(form.MSChart1()->isVisible()) << "the next folder with subfolders shows it again";
+    EXPECT_FALSE(form.NoSubfoldersNote()->isVisible());
 }
 
 TEST_F(FormTest, RejectedFolderKeepsTheChartAndPutsTheIndicatorsBack)
@@ -125,4 +132,67 @@ TEST_F(FormTest, RejectedFolderDuringAScanLeavesTheIndicatorsToTheScan)
     EXPECT_EQ(form.SideTextLines(), DataLines);
     EXPECT_EQ(form.mousePointer(), Form1::Default);
     EXPECT_TRUE(form.ChartDone());
+}
+
+class ChartOfCount : public FormTest, public ::testing::WithParamInterface<int> {};
+
+// Every subfolder gets its slice, label and value in list order, and the legend ends on the
+// last one scanned.
+TEST_P(ChartOfCount, EverySubfolderReachesTheChartInListOrder)
+{
+    const int count = GetParam();
+    QStringList labels;
+    QStringList values;
+    for (int i = 0; i < count; ++i) {
+        // Making files is slow on some file systems: the first twenty hold as many bytes as
+        // their number, the rest are empty.
+        const QString name = QStringLiteral("folder %1").arg(i, 4, 10, QChar(u'0'));
+        const int bytes = i < 20 ? i : 0;
+        if (bytes > 0)
+            tree.makeFile(("Many/" + name + "/f").toStdString(), bytes);
+        else
+            tree.makeDir(("Many/" + name).toStdString());
+        labels << name + " - " + QString::number(bytes) + " Bytes";
+        values << QString::number(bytes);
+    }
+    Form1 form(environment());
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Many"));
+
+    EXPECT_EQ(form.MSChart1()->columnLabels(), labels);
+    EXPECT_EQ(form.MSChart1()->values(), values);
+    EXPECT_TRUE(form.MSChart1()->legend()->isRowVisible(count - 1));
+    EXPECT_EQ(form.MSChart1()->columnPath(count),
+              tree.pathQ("Many") + '/' + labels.last().left(11));
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, ChartOfCount, ::testing::Values(1, 2, 15, 16, 1000));
+
+// The subfolder's node is opened and clicked in the tree: the tree raises what a user's click
+// on it raises, and its FolderClick charts it.
+TEST_F(FormTest, DoubleClickOnASliceOpensItsSubfolderAsAClickInTheTree)
+{
+    makeDataFolder(tree);
+    tree.makeDir("Data/Music/Live");
+    Form1 form(environment());
+    form.show();
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    TreeFolder *folders = form.TreeFolder1();
+    QStringList events;
+    QObject::connect(folders, &TreeFolder::FolderClick, &form,
+                     [&](const QString &path) { events << "FolderClick " + path; });
+    QObject::connect(folders, &TreeFolder::DriveClick, &form,
+                     [&](const QString &path) { events << "DriveClick " + path; });
+    QObject::connect(folders, &TreeFolder::Change, &form, [&] { events << "Change"; });
+    QObject::connect(folders, &TreeFolder::Click, &form, [&] { events << "Click"; });
+
+    emit form.MSChart1()->columnActivated(2);
+
+    const QString music = tree.pathQ("Data/Music");
+    EXPECT_EQ(folders->selectedFolder(), music);
+    // After the events of opening Data: what a user's click on Music raises.
+    EXPECT_EQ(events.mid(events.indexOf("Click")),
+              QStringList({"Click", "FolderClick " + music, "Change"}));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Live - 0 Bytes"}));
+    EXPECT_EQ(form.Dir1().path(), music);
 }

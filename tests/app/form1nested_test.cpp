@@ -1,7 +1,12 @@
 #include "app/piechart.h"
 #include "formfixture.h"
+#include "treefolder/treefolder.h"
 
+#include <QAbstractEventDispatcher>
+#include <QDir>
+#include <QKeyEvent>
 #include <QProgressBar>
+#include <QTreeWidget>
 
 namespace {
 
@@ -20,6 +25,26 @@ void makeFolders(const TempTree &tree, bool firstSubfolderEmpty)
 }
 
 const QStringList NewerLines = {"b1 - 1.00 KB", "b2 - 2.00 KB"};
+
+// Counts the times the event loop is pumped, that is the yields of whatever runs.
+class YieldCount {
+public:
+    YieldCount()
+    {
+        m_connection = QObject::connect(QAbstractEventDispatcher::instance(),
+                                        &QAbstractEventDispatcher::awake, [this] { ++count; });
+    }
+    ~YieldCount() { QObject::disconnect(m_connection); }
+    int count = 0;
+
+private:
+    QMetaObject::Connection m_connection;
+};
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
 
 } // namespace
 
@@ -87,4 +112,80 @@ TEST_F(FormTest, ClosingDuringAScanEndsTheProgramAndTheScanAtOnce)
     EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"Getting folder size..."}));
     EXPECT_EQ(form.SideTextLines(), QStringList());
     EXPECT_FALSE(form.ChartDone());
+}
+
+class ReplacedScan : public FormTest, public ::testing::WithParamInterface<bool> {};
+
+// A scan whose folder was replaced by a newer click, or whose window was closed, walks no
+// further: of the many entries left in its subfolder it visits at most a few.
+TEST_P(ReplacedScan, StopsWithinAFewYields)
+{
+    const bool closing = GetParam();
+    for (int i = 0; i < 100; ++i)
+        tree.makeFile("Older/a1/f" + std::to_string(i), 1);
+    tree.makeFile("Newer/b1/f", 1);
+    Form1 form(environment());
+    YieldCount yields;
+    int yieldsBefore = -1;
+    atNextYield([&] {
+        yieldsBefore = yields.count;
+        if (closing)
+            form.close();
+        else
+            form.TreeFolder1_FolderClick(tree.pathQ("Newer"));
+    });
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Older"));
+
+    ASSERT_GE(yieldsBefore, 0);
+    // The newer folder takes two: its one entry and the end of its one subfolder.
+    EXPECT_LE(yields.count - yieldsBefore, closing ? 2 : 6);
+    EXPECT_EQ(form.SideTextLines(), closing ? QStringList() : QStringList({"b1 - 1 Bytes"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(NewerClickOrClose, ReplacedScan, ::testing::Values(false, true));
+
+// A held arrow key moves the tree down a long list of folders, clicking each one during
+// the scan of the one before. Each click replaces the running generation, which unwinds
+// before the next one starts: at no time is more than one alive, nor are the descriptors
+// of replaced scans kept open.
+TEST_F(FormTest, HeldArrowKeyKeepsOneGenerationAliveAndNoDescriptorsOfReplacedOnes)
+{
+    constexpr int Folders = 60;
+    const auto folder = [](int i) { return "Many/f" + std::to_string(100 + i); };
+    for (int i = 0; i < Folders; ++i)
+        for (int f = 0; f < 5; ++f)
+            tree.makeFile(folder(i) + "/s/f" + std::to_string(f), 0);
+    Form1 form(environment());
+    form.show();
+    QTreeWidget *view = form.TreeFolder1()->treeView();
+    form.TreeFolder1()->SelectPath(tree.pathQ("Many"));
+    const TreeNode first = form.TreeFolder1()->FolderNodes().find(tree.pathQ(folder(0)));
+    ASSERT_FALSE(first.isNull());
+    view->setCurrentItem(first.item());
+
+    const int descriptorsBefore = openDescriptors();
+    int repeats = 0;
+    int mostAlive = 0;
+    int mostDescriptors = 0;
+    const auto connection = QObject::connect(
+        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] {
+            mostAlive = std::max(mostAlive, form.generationsAlive());
+            mostDescriptors = std::max(mostDescriptors, openDescriptors());
+            if (repeats < Folders - 1 && form.generationsAlive() > 0) {
+                ++repeats;
+                QCoreApplication::postEvent(
+                    view, new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier));
+            }
+        });
+    form.TreeFolder1_FolderClick(tree.pathQ(folder(0)));
+    QObject::disconnect(connection);
+
+    EXPECT_EQ(repeats, Folders - 1);
+    EXPECT_EQ(mostAlive, 1);
+    EXPECT_LE(mostDescriptors - descriptorsBefore, 16);
+    EXPECT_EQ(form.generationsAlive(), 0);
+    EXPECT_EQ(form.Dir1().path(), tree.pathQ(folder(Folders - 1)));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"s - 0 Bytes"}));
+    EXPECT_TRUE(form.ChartDone());
 }

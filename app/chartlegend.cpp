@@ -1,0 +1,159 @@
+#include "app/chartlegend.h"
+
+#include "app/chartdata.h"
+#include "app/chartlook.h"
+#include "app/slicetooltip.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+
+ChartLegend::ChartLegend(const ChartData &data, QWidget *parent)
+    : QAbstractScrollArea(parent), m_data(data)
+{
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(1);
+}
+
+int ChartLegend::rowHeight() const
+{
+    return fontMetrics().height() + 4;
+}
+
+int ChartLegend::visibleRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+int ChartLegend::firstVisibleRow() const
+{
+    return verticalScrollBar()->value();
+}
+
+void ChartLegend::updateScrollRange()
+{
+    QScrollBar *bar = verticalScrollBar();
+    bar->setPageStep(visibleRows());
+    bar->setRange(0, std::max(0, m_data.count() - visibleRows()));
+}
+
+void ChartLegend::countChanged()
+{
+    updateScrollRange();
+    viewport()->update();
+}
+
+QRect ChartLegend::rowRect(int row) const
+{
+    return QRect(0, (row - firstVisibleRow()) * rowHeight(), viewport()->width(), rowHeight());
+}
+
+bool ChartLegend::isRowVisible(int row) const
+{
+    return row >= firstVisibleRow() && row < firstVisibleRow() + visibleRows() &&
+           row < m_data.count();
+}
+
+void ChartLegend::rowChanged(int row)
+{
+    if (isRowVisible(row))
+        viewport()->update(rowRect(row));
+}
+
+void ChartLegend::ensureVisible(int row)
+{
+    if (row < 0 || row >= m_data.count() || isRowVisible(row))
+        return;
+    updateScrollRange();
+    QScrollBar *bar = verticalScrollBar();
+    bar->setValue(row < firstVisibleRow() ? row : row - visibleRows() + 1);
+}
+
+int ChartLegend::rowAt(QPoint point) const
+{
+    if (point.y() < 0)
+        return -1;
+    const int row = firstVisibleRow() + point.y() / rowHeight();
+    return row < m_data.count() && point.y() < visibleRows() * rowHeight() ? row : -1;
+}
+
+void ChartLegend::setHighlighted(int row)
+{
+    if (row == m_highlighted)
+        return;
+    rowChanged(m_highlighted);
+    m_highlighted = row;
+    rowChanged(m_highlighted);
+}
+
+void ChartLegend::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    const QPalette &colours = palette();
+    const int height = rowHeight();
+    const int swatch = height - 8;
+    const int first = firstVisibleRow();
+    const int last = std::min(m_data.count(), first + visibleRows() + 1);
+    painter.setPen(colours.color(QPalette::Text));
+    for (int row = first; row < last; ++row) {
+        const QRect rect = rowRect(row);
+        if (row == m_highlighted)
+            painter.fillRect(rect, colours.color(QPalette::Highlight));
+        const QRect box(rect.left() + 4, rect.top() + (height - swatch) / 2, swatch, swatch);
+        painter.fillRect(box, SliceColor(row, m_data.count()));
+        painter.setPen(row == m_highlighted ? colours.color(QPalette::HighlightedText)
+                                            : colours.color(QPalette::Text));
+        const QRect text = rect.adjusted(box.right() + 6, 0, -2, 0);
+        painter.drawText(
+            text, Qt::AlignVCenter | Qt::AlignLeft,
+            fontMetrics().elidedText(m_data.at(row).label, Qt::ElideRight, text.width()));
+    }
+}
+
+void ChartLegend::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+}
+
+void ChartLegend::mouseMoveEvent(QMouseEvent *event)
+{
+    const int row = rowAt(event->position().toPoint());
+    setHighlighted(row);
+    emit hovered(row);
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void ChartLegend::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const int row = rowAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && row >= 0)
+        emit activated(row);
+    else
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
+bool ChartLegend::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int row = rowAt(help->pos());
+        if (row >= 0)
+            QToolTip::showText(help->globalPos(), SliceToolTip(m_data, row), viewport(),
+                               rowRect(row));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    if (event->type() == QEvent::Leave) {
+        setHighlighted(-1);
+        emit hovered(-1);
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}

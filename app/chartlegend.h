@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+class ChartData;
+
+// The legend beside the pie: one row per slice, in slice order, with the slice's colour
+// swatch and its label. It scrolls by whole rows and paints only the rows in view, so a new
+// slice or label costs the same however many rows there are. Hovering a row highlights its
+// slice and shows the slice's details; double-clicking it activates the slice.
+class ChartLegend : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit ChartLegend(const ChartData &data, QWidget *parent = nullptr);
+
+    // The number of slices changed.
+    void countChanged();
+    // Row's label or colour changed.
+    void rowChanged(int row);
+    void ensureVisible(int row);
+    bool isRowVisible(int row) const;
+    int firstVisibleRow() const;
+    // Row at a point of the viewport; -1 for none.
+    int rowAt(QPoint point) const;
+    int rowHeight() const;
+
+    int highlighted() const { return m_highlighted; }
+    void setHighlighted(int row);
+
+signals:
+    void hovered(int row); // -1 when the pointer leaves the rows
+    void activated(int row);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+
+private:
+    int visibleRows() const;
+    void updateScrollRange();
+    QRect rowRect(int row) const;
+
+    const ChartData &m_data;
+    int m_highlighted = -1;
+};
