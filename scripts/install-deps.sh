@@ -10,6 +10,7 @@ packages=(
     libgtest-dev
     xvfb xauth unzip
     locales
+    dpkg-dev file lintian appstream desktop-file-utils
 )
 
 missing=()

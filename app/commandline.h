@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    enum class Action {
+        OpenWindow, // the window, at `folder` when one is given
+        Export,     // write the requested outputs for `folder`, no window
+        ShowHelp,   // print `text` on standard output
+        ShowVersion,
+        BadUsage, // print `text` on standard error
+    };
+
+    // The file name that stands for standard output (text and JSON only).
+    static inline const QString StandardOutput = QStringLiteral("-");
+
+    Action action = Action::OpenWindow;
+    QString text;
+    QString folder; // as given; relative to the current folder
+    QString textFile;
+    QString jpgFile;
+    QString xlsxFile;
+    QString jsonFile;
+    QSize pictureSize; // invalid: the window's chart size
+
+    bool writesPicture() const { return !jpgFile.isEmpty() || !xlsxFile.isEmpty(); }
+};
+
+// Reads the arguments (the program's name first). Qt's own window options (-platform,
+// -style, ...) are accepted and left for the application object. Needs no application
+// object and no display.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The program's arguments as text, as the application object would decode them.
+QStringList commandLineArguments(int argc, char **argv);
+
+// Why `folder` cannot be charted ("No such file or directory", "not a folder"), or empty
+// text when it is a folder that can be listed. Opens nothing that could block.
+QString folderProblem(const QString &folder);
+
+// The folder the window starts at for a FOLDER given on the command line: its real path,
+// links resolved so that the tree can select it, with a trailing "/" ("/" stays "/").
+QString windowStartFolder(const QString &folder);

@@ -1,0 +1,132 @@
+#include "app/headlessexport.h"
+
+#include "app/chartjson.h"
+#include "app/commandline.h"
+#include "app/form1.h"
+#include "app/outputfile.h"
+#include "app/piechart.h"
+#include "app/quietstandarderror.h"
+#include "app/slicetext.h"
+#include "app/terminalprogress.h"
+#include "export/chartworkbook.h"
+#include "export/sidetext.h"
+#include "export/spreadsheetprogram.h"
+#include "platform/drives.h"
+#include "platform/specialfolders.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImageWriter>
+#include <QStringEncoder>
+#include <exception>
+
+namespace {
+
+// The window's stored chart size: 9510 x 6720 twips at 15 twips a pixel.
+constexpr QSize WindowChartSize(634, 448);
+constexpr int BestQuality = 100;
+
+// The headless window lists no drives and no special folders: its tree is never looked at.
+class NoDrives : public DriveProvider {
+public:
+    QList<Drive> drives() const override { return {}; }
+};
+class NoSpecialFolders : public SpecialFolders {
+public:
+    QString path(int) const override { return {}; }
+};
+class NoSpreadsheet : public SpreadsheetLocator {
+public:
+    std::optional<SpreadsheetProgram> find() override { return std::nullopt; }
+};
+
+Form1Environment headlessEnvironment()
+{
+    Form1Environment environment;
+    environment.drives = std::make_shared<NoDrives>();
+    environment.specialFolders = std::make_shared<NoSpecialFolders>();
+    environment.spreadsheetLocator = std::make_shared<NoSpreadsheet>();
+    environment.workbookFolder = QDir::tempPath();
+    environment.drawPercent = [] { return 1; }; // never the home page
+    return environment;
+}
+
+QList<ChartJsonEntry> chartEntries(Form1 &form)
+{
+    const QStringList values = form.MSChart1()->values();
+    QList<ChartJsonEntry> entries;
+    for (int i = 0; i < values.size(); ++i) {
+        const QString path = form.Dir1().list(i);
+        entries.append({SliceName(path, form.Dir1().path()), path, values.at(i).toLongLong()});
+    }
+    return entries;
+}
+
+QImage chartPicture(Form1 &form, QSize size)
+{
+    PieChart *chart = form.MSChart1();
+    chart->resize(size.isValid() ? size : WindowChartSize);
+    return chart->picture().toImage();
+}
+
+QByteArray jpegBytes(const QImage &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QByteArrayLiteral("jpeg"));
+    writer.setQuality(BestQuality);
+    if (!writer.write(picture))
+        return {};
+    return bytes;
+}
+
+} // namespace
+
+int runHeadlessExport(const CommandLine &line)
+{
+    Form1 form(headlessEnvironment());
+    form.setAttribute(Qt::WA_DontShowOnScreen);
+    const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(line.folder));
+
+    try {
+        const TerminalProgress progress([&form] {
+            const int total = form.Dir1().listCount();
+            const int measuring = form.ChartDone() ? total : form.MSChart1()->columnCount();
+            return TerminalProgress::State{std::max(measuring - 1, 0), total,
+                                           form.ChartDone() ? QString()
+                                                            : form.Dir1().list(measuring - 1)};
+        });
+        form.Dir1().setPath(folder);
+        form.GenerateChart();
+    } catch (const std::exception &error) {
+        tellError(QStringLiteral("cannot chart %1: %2")
+                      .arg(line.folder, QString::fromUtf8(error.what())));
+        return 1;
+    }
+
+    bool allWritten = true;
+    if (!line.textFile.isEmpty()) {
+        const QString text = sideTextFileText(form.SideTextLines().value_or(QStringList()));
+        allWritten &=
+            writeOutput(line.textFile, QStringEncoder(QStringConverter::System).encode(text));
+    }
+    if (!line.jsonFile.isEmpty())
+        allWritten &= writeOutput(line.jsonFile, chartJson(form.Dir1().path(), chartEntries(form)));
+    if (line.writesPicture()) {
+        const QImage picture = chartPicture(form, line.pictureSize);
+        if (!line.jpgFile.isEmpty()) {
+            const QByteArray jpeg = jpegBytes(picture);
+            if (jpeg.isEmpty())
+                tellError(QStringLiteral("cannot write %1: the picture cannot be encoded as JPEG")
+                              .arg(line.jpgFile));
+            allWritten &= !jpeg.isEmpty() && writeOutput(line.jpgFile, jpeg);
+        }
+        if (!line.xlsxFile.isEmpty())
+            allWritten &= writeOutputThrough(line.xlsxFile, [&picture](const QByteArray &newFile) {
+                const QuietStandardError quiet;
+                writeChartWorkbook(picture, newFile);
+            });
+    }
+    return allWritten ? 0 : 1;
+}
