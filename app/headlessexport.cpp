@@ -9,15 +9,14 @@
 #include "app/slicetext.h"
 #include "app/terminalprogress.h"
 #include "export/chartworkbook.h"
+#include "export/savejpg.h"
 #include "export/sidetext.h"
 #include "export/spreadsheetprogram.h"
+#include "export/textfile.h"
 #include "platform/drives.h"
 #include "platform/specialfolders.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
-#include <QStringEncoder>
 #include <exception>
 
 namespace {
@@ -69,18 +68,6 @@ QImage chartPicture(Form1 &form, QSize size)
     return chart->picture().toImage();
 }
 
-QByteArray jpegBytes(const QImage &picture)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, QByteArrayLiteral("jpeg"));
-    writer.setQuality(BestQuality);
-    if (!writer.write(picture))
-        return {};
-    return bytes;
-}
-
 } // namespace
 
 int runHeadlessExport(const CommandLine &line)
@@ -107,21 +94,18 @@ int runHeadlessExport(const CommandLine &line)
 
     bool allWritten = true;
     if (!line.textFile.isEmpty()) {
-        const QString text = sideTextFileText(form.SideTextLines().value_or(QStringList()));
-        allWritten &=
-            writeOutput(line.textFile, QStringEncoder(QStringConverter::System).encode(text));
+        allWritten &= writeOutput(line.textFile, [&form] {
+            return textFileBytes(sideTextFileText(form.SideTextLines().value_or(QStringList())));
+        });
     }
     if (!line.jsonFile.isEmpty())
-        allWritten &= writeOutput(line.jsonFile, chartJson(form.Dir1().path(), chartEntries(form)));
+        allWritten &= writeOutput(
+            line.jsonFile, [&form] { return chartJson(form.Dir1().path(), chartEntries(form)); });
     if (line.writesPicture()) {
         const QImage picture = chartPicture(form, line.pictureSize);
-        if (!line.jpgFile.isEmpty()) {
-            const QByteArray jpeg = jpegBytes(picture);
-            if (jpeg.isEmpty())
-                tellError(QStringLiteral("cannot write %1: the picture cannot be encoded as JPEG")
-                              .arg(line.jpgFile));
-            allWritten &= !jpeg.isEmpty() && writeOutput(line.jpgFile, jpeg);
-        }
+        if (!line.jpgFile.isEmpty())
+            allWritten &=
+                writeOutput(line.jpgFile, [&picture] { return EncodeJPG(picture, BestQuality); });
         if (!line.xlsxFile.isEmpty())
             allWritten &= writeOutputThrough(line.xlsxFile, [&picture](const QByteArray &newFile) {
                 const QuietStandardError quiet;

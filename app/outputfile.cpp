@@ -45,8 +45,15 @@ void tellError(const QString &message)
     std::fprintf(stderr, "quorvane: %s\n", message.toLocal8Bit().constData());
 }
 
-bool writeOutput(const QString &file, const QByteArray &bytes)
+bool writeOutput(const QString &file, const std::function<QByteArray()> &make)
 {
+    QByteArray bytes;
+    try {
+        bytes = make();
+    } catch (const std::exception &error) {
+        tellError(QStringLiteral("cannot write %1: %2").arg(file, QString::fromUtf8(error.what())));
+        return false;
+    }
     if (file == CommandLine::StandardOutput)
         return writeStandardOutput(bytes);
     return told(file, safeSave(QFile::encodeName(file), bytes));

@@ -8,8 +8,8 @@
 // standard output for "-". Each failure is told on standard error, naming the file and the
 // reason; the functions then return false.
 
-// Writes `bytes` to `file`.
-bool writeOutput(const QString &file, const QByteArray &bytes);
+// Writes the bytes `make` gives to `file`; `make` may throw (the file is then untouched).
+bool writeOutput(const QString &file, const std::function<QByteArray()> &make);
 
 // For a writer that needs a file name: `write` fills the new file named by its argument and
 // throws on failure; the file then replaces `file`.

@@ -38,14 +38,10 @@ int jpegStatus(QImageWriter::ImageWriterError error)
     return statusGenericError;
 }
 
-void SaveJPG(const QImage &picture, const QString &fileName, int quality)
+QByteArray EncodeJPG(const QImage &picture, int quality)
 {
-    // Checked before the writer runs, so that a bad call leaves no empty file behind.
     if (picture.isNull() || quality < 0 || quality > 100)
         raiseStatus(statusInvalidParameter);
-
-    // Encoded in memory first: the encoder does not see a failed final flush of a file, and
-    // the file is then replaced only once the whole picture is safely on disk.
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
@@ -53,6 +49,15 @@ void SaveJPG(const QImage &picture, const QString &fileName, int quality)
     writer.setQuality(quality);
     if (!writer.write(picture))
         raiseStatus(jpegStatus(writer.error()));
+    return encoded;
+}
+
+void SaveJPG(const QImage &picture, const QString &fileName, int quality)
+{
+    // Encoded in memory first, so that a bad call leaves no empty file behind, the encoder
+    // does not miss a failed final flush of a file, and the file is replaced only once the
+    // whole picture is safely on disk.
+    const QByteArray encoded = EncodeJPG(picture, quality);
     if (!safeSave(fileName, encoded).ok())
         raiseStatus(statusWin32Error);
 }

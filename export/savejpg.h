@@ -23,5 +23,9 @@ class QImage;
 // file keeps its old picture. A folder, FIFO or device at fileName is refused with 7.
 void SaveJPG(const QImage &picture, const QString &fileName, int quality);
 
+// The bytes SaveJPG writes: `picture` encoded as JPEG with `quality`. Raises the same
+// error 5 with status 2, 13 or 1.
+QByteArray EncodeJPG(const QImage &picture, int quality);
+
 // The status number reported for an image writer error (see above).
 int jpegStatus(QImageWriter::ImageWriterError error);

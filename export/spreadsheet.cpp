@@ -1,5 +1,6 @@
 #include "export/spreadsheet.h"
 
+#include "export/chartworkbook.h"
 #include "export/exporterrors.h"
 #include "export/tempbitmap.h"
 #include "platform/launcher.h"
@@ -77,26 +78,8 @@ void Spreadsheet::insertPicture(const QString &bitmapPath)
     if (!m_worksheet)
         raiseNotSet(QStringLiteral("no worksheet"));
 
-    // The workbook holds the picture as PNG: the same pixels as the bitmap, compressed,
-    // and shown by every spreadsheet program.
-    const QImage picture = loadTempBitmap(bitmapPath);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!QImageWriter(&buffer, QByteArrayLiteral("png")).write(picture))
-        throw RuntimeError(ExportErrorNumber::InvalidPicture,
-                           QStringLiteral("Invalid picture: %1").arg(bitmapPath));
-    m_pictures.append(png);
-
-    const lxw_error error = worksheet_insert_image_buffer(
-        m_worksheet, 0, 0, reinterpret_cast<const unsigned char *>(m_pictures.last().constData()),
-        static_cast<size_t>(m_pictures.last().size()));
-    if (error != LXW_NO_ERROR)
-        throw RuntimeError(ExportErrorNumber::SpreadsheetError,
-                           QStringLiteral("Cannot place the picture on the worksheet: %1")
-                               .arg(libraryError(error)));
-    // A large chart would otherwise be cut across several printed pages.
-    worksheet_fit_to_pages(m_worksheet, 1, 1);
+    m_pictures.append(workbookPicture(loadTempBitmap(bitmapPath)));
+    placeChartPicture(m_worksheet, m_pictures.last());
 }
 
 void Spreadsheet::makeVisible()

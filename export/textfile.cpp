@@ -13,8 +13,13 @@ void WriteTextFile(const QString &text, const QString &path)
         throw RuntimeError(ExportErrorNumber::PathFileAccessError,
                            QStringLiteral("Path/File access error: no file name given"));
 
-    QStringEncoder encoder(QStringConverter::System);
-    const SaveResult saved = safeSave(path, encoder.encode(text));
+    const SaveResult saved = safeSave(path, textFileBytes(text));
     if (!saved.ok())
         throw saveError(saved, path);
+}
+
+QByteArray textFileBytes(const QString &text)
+{
+    QStringEncoder encoder(QStringConverter::System);
+    return encoder.encode(text);
 }

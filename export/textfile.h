@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Writes `text` to the file at `path`, creating it or replacing an existing one, encoded in
@@ -10,3 +11,6 @@
 // error's number and a description naming the path and the reason; an empty path, or a
 // folder, FIFO or device at the path, raises 75.
 void WriteTextFile(const QString &text, const QString &path);
+
+// The bytes WriteTextFile writes for `text`: the text in the locale's character set.
+QByteArray textFileBytes(const QString &text);

@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/exportfixture.h"
 #include "app/terminalprogress.h"
+#include "support/smalltmpfs.h"
 #include "support/zipreader.h"
 
 #include <QBuffer>
@@ -9,8 +10,6 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <sys/mount.h>
-#include <unistd.h>
 
 namespace {
 
@@ -205,37 +204,31 @@ TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillW
 TEST_F(CommandLineTest, AFailedWriteLeavesTheExistingFileUnchanged)
 {
     makeDataFolder();
-    tree.makeDir("full");
-    const std::string full = tree.path("full");
-    if (::geteuid() != 0 || ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    const SmallTmpfs full(64);
+    if (!full.mounted())
+        GTEST_SKIP() << full.why();
+    const QString report = full.pathQ("report");
     const QByteArray old = "the report of yesterday\n";
     {
-        QFile file(tree.pathQ("full/report"));
+        QFile file(report);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
     }
-    {
-        QFile filler(tree.pathQ("full/filler"));
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
-        }
-    }
+    full.fill("filler");
 
     for (const char *option : {"--text", "--json", "--jpg", "--xlsx"}) {
-        const Outcome result = run({QString::fromLatin1(option), "full/report", "Data"});
+        const Outcome result = run({QString::fromLatin1(option), report, "Data"});
         EXPECT_EQ(result.status, 1) << option;
         // The workbook library does not pass on why its file could not be written.
         const QString reason = QString::fromLatin1(option) == "--xlsx"
                                    ? QStringLiteral("Device I/O error")
                                    : QStringLiteral("No space left on device");
-        EXPECT_TRUE(result.err.startsWith("quorvane: cannot write full/report: " + reason))
+        EXPECT_TRUE(result.err.startsWith("quorvane: cannot write " + report + ": " + reason))
             << option << ": " << result.err.toStdString();
-        EXPECT_EQ(readAll(tree.pathQ("full/report")), old) << option;
-        EXPECT_EQ(QDir(tree.pathQ("full")).entryList(QDir::Files | QDir::Hidden),
+        EXPECT_EQ(readAll(report), old) << option;
+        EXPECT_EQ(QDir(full.pathQ("")).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{"filler", "report"}))
             << option;
     }
-    ::umount(full.c_str());
 }
 
 TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndTheWindowSaysItNeedsOne)
