@@ -1,7 +1,18 @@
 // Measures the chart generation against the bare scan of the same subfolders, and how late a
-// 5 ms timer on the GUI thread fires while the generation runs.
+// 5 ms timer on the GUI thread fires while the generation runs; then what charting costs per
+// slice as the slice count grows.
 //
 //   chart_bench [TREE]
+//
+// First, folders of 100 and of 10,000 empty subfolders (built once beside the tree below):
+// the scan is next to nothing there, so what is timed is the chart's own work. Each of RUNS
+// rounds times a generation of the 10,000 folder and, next to it, the median of ten of the
+// 100 folder (each generation until its last repaint), and prints
+//   slice-cost-ratio 10000/100 <x.xx>   the median over the rounds of time per slice at
+//                                       10,000 over time per slice at 100 (and the spread)
+//   max-latency-ms <n>                  the longest a 5 ms timer tick came late during the
+//                                       generations of the 10,000 folder
+// Then the scan comparison:
 //
 // Without TREE it uses a tree of 20 subfolders holding 500,000 sparse files in all, built
 // once under ${XDG_CACHE_HOME:-~/.cache}/quorvane-bench/chart-500k and reused. After a warm-up
@@ -12,7 +23,7 @@
 //                               the bare scan next to it (wall clock); pairing neighbours
 //                               cancels most of the drift of a machine shared with others
 //   cpu-ratio chart/scan <x.xx> the same for processor time
-//   max-latency-ms <n>          the longest a timer tick came after it was due, in any run
+//   scan-max-latency-ms <n>     the longest a timer tick came after it was due, in any run
 
 #include "app/form1.h"
 #include "foldersize/foldersize.h"
@@ -61,6 +72,27 @@ bool makeTree(const QString &target)
         }
     }
     return QDir().rename(work, target);
+}
+
+QString benchFolder()
+{
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME", QDir::homePath() + "/.cache");
+    return cache + QStringLiteral("/quorvane-bench");
+}
+
+// A folder of `count` empty subfolders, made once.
+QString emptySubfolders(int count)
+{
+    const QString folder = benchFolder() + QStringLiteral("/chart-empty-%1").arg(count);
+    if (QFileInfo(folder).isDir())
+        return folder;
+    std::fprintf(stderr, "chart_bench: building %s (once)\n", qPrintable(folder));
+    const QString work = folder + QStringLiteral(".partial");
+    QDir(work).removeRecursively();
+    for (int i = 0; i < count; ++i)
+        if (!QDir().mkpath(QStringLiteral("%1/subfolder %2").arg(work).arg(i, 5, 10, QChar(u'0'))))
+            return {};
+    return QDir().rename(work, folder) ? folder : QString();
 }
 
 QString defaultTree()
@@ -131,6 +163,48 @@ void generate(Form1 &form, const QString &tree, double &lateMs)
     noteTick(); // the stretch after the last tick counts too
 }
 
+// Seconds per slice of one generation of folder, until its last repaint is done.
+double secondsPerSlice(Form1 &form, const QString &folder, int slices, double &lateMs)
+{
+    const Times times = measure([&] {
+        generate(form, folder, lateMs);
+        QApplication::processEvents();
+    });
+    return times.wall / slices;
+}
+
+// Time per slice with 10,000 slices over time per slice with 100, each round next to its
+// own measure of the small folder.
+bool measureSliceCost(Form1 &form, int rounds)
+{
+    const QString small = emptySubfolders(100);
+    const QString large = emptySubfolders(10000);
+    if (small.isEmpty() || large.isEmpty()) {
+        std::fprintf(stderr, "chart_bench: cannot build the folders of empty subfolders\n");
+        return false;
+    }
+    double ignoredMs = 0;
+    double lateMs = 0;
+    secondsPerSlice(form, small, 100, ignoredMs); // warm-up
+    secondsPerSlice(form, large, 10000, ignoredMs);
+    std::vector<double> ratios;
+    std::vector<double> largeTimes;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> smallTimes;
+        for (int i = 0; i < 10; ++i)
+            smallTimes.push_back(secondsPerSlice(form, small, 100, ignoredMs));
+        largeTimes.push_back(secondsPerSlice(form, large, 10000, lateMs));
+        ratios.push_back(largeTimes.back() / median(smallTimes));
+    }
+    std::printf("chart-10000-median-s %.3f\n", median(largeTimes) * 10000);
+    std::printf("slice-cost-ratio 10000/100 %.2f (min %.2f, max %.2f, %d rounds)\n", median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), rounds);
+    std::printf("max-latency-ms %d\n", int(std::ceil(std::max(lateMs, 0.0))));
+    std::fflush(stdout);
+    return true;
+}
+
 // Each generation's time over the time of the bare scan of the same run.
 std::vector<double> pairedRatios(const std::vector<Times> &chart, const std::vector<Times> &bare,
                                  double Times::*which)
@@ -169,6 +243,8 @@ int main(int argc, char **argv)
     Form1Environment environment;
     environment.endProgram = [] {};
     Form1 form(environment);
+    if (!measureSliceCost(form, runs))
+        return 1;
     double lateMs = 0;
     scanEverySubfolder(list); // warms the cache
     std::vector<Times> bare;
@@ -192,6 +268,6 @@ int main(int argc, char **argv)
                 median(all(chart, &Times::wall)));
     std::printf("ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::wall)));
     std::printf("cpu-ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::cpu)));
-    std::printf("max-latency-ms %d\n", int(std::ceil(std::max(lateMs, 0.0))));
+    std::printf("scan-max-latency-ms %d\n", int(std::ceil(std::max(lateMs, 0.0))));
     return 0;
 }
