@@ -1,6 +1,7 @@
 #include "app/headlessexport.h"
 
 #include "app/chartjson.h"
+#include "app/chartpicture.h"
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "app/outputfile.h"
@@ -21,8 +22,6 @@
 
 namespace {
 
-// The window's stored chart size: 9510 x 6720 twips at 15 twips a pixel.
-constexpr QSize WindowChartSize(634, 448);
 constexpr int BestQuality = 100;
 
 // The headless window lists no drives and no special folders: its tree is never looked at.
@@ -61,11 +60,13 @@ QList<ChartJsonEntry> chartEntries(Form1 &form)
     return entries;
 }
 
+// The picture the window's exports take, drawn from the chart's data at the window's chart
+// size, or at least `size` when one is asked for.
 QImage chartPicture(Form1 &form, QSize size)
 {
-    PieChart *chart = form.MSChart1();
-    chart->resize(size.isValid() ? size : WindowChartSize);
-    return chart->picture().toImage();
+    const PieChart *chart = form.MSChart1();
+    return ChartPicture(chart->chartData(), chart->title(), chart->palette(),
+                        size.isValid() ? size : ChartPictureMinimumSize);
 }
 
 } // namespace
