@@ -2,6 +2,7 @@
 #include "app/piechart.h"
 #include "app/slicetext.h"
 #include "foldersize/foldersize.h"
+#include "platform/nativepath.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -91,9 +92,9 @@ void Form1::chartDir1()
         m_ProgressBar1->setValue(int(std::lround(double(i + 1) / count * 100.0)));
         m_MSChart1->setColumn(i + 1);
         m_MSChart1->setColumnLabel(QStringLiteral("Getting folder size..."));
-        const QString name = SliceName(entries.at(i), folder);
+        const QString name = displayPath(SliceName(entries.at(i), folder));
         m_MSChart1->setColumnFolder(name, entries.at(i));
-        const SizeAmount size = FolderSize(entries.at(i).toLocal8Bit().toStdString(), yield);
+        const SizeAmount size = FolderSize(nativePath(entries.at(i)).toStdString(), yield);
         if (superseded(generation))
             return;
         const QString sizeText = SliceSizeText(size);

@@ -1,5 +1,7 @@
 #include "platform/drives.h"
 
+#include "platform/nativepath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +30,7 @@ QString decodeMountField(const QByteArray &field)
         }
         out.append(field[i]);
     }
-    return QString::fromLocal8Bit(out);
+    return pathFromNative(out);
 }
 
 const QSet<QString> &networkTypes()
@@ -83,6 +85,8 @@ QString blockName(const QString &device)
 
 bool sysfsRemovable(const QString &device)
 {
+    if (!device.startsWith(QLatin1String("/dev/")))
+        return false; // "overlay", "tmpfs": a relative name would be looked up in the cwd
     const QString name = blockName(device);
     if (name.isEmpty())
         return false;
@@ -99,6 +103,8 @@ bool sysfsRemovable(const QString &device)
 
 QString labelFromDevLinks(const QString &device)
 {
+    if (!device.startsWith(QLatin1String("/dev/")))
+        return {};
     const QString target = QFileInfo(device).canonicalFilePath();
     if (target.isEmpty())
         return {};
@@ -138,9 +144,12 @@ QList<Drive> drivesFromMounts(const QList<MountEntry> &mounts, const MountFacts 
     for (const MountEntry &mount : mounts) {
         if (!isCandidate(mount))
             continue;
-        if (facts.isDirectory && !facts.isDirectory(mount.mountPoint))
+        const MountAnswer answer =
+            facts.answerOf ? facts.answerOf(mount.mountPoint) : MountAnswer::Folder;
+        if (answer == MountAnswer::NotFolder)
             continue; // a single file bound over another
         Drive drive;
+        drive.ready = answer == MountAnswer::Folder;
         drive.path = mount.mountPoint;
         drive.type = typeOf(mount, facts);
         if (drive.type == DriveType::Network)
@@ -158,14 +167,65 @@ QList<Drive> drivesFromMounts(const QList<MountEntry> &mounts, const MountFacts 
     return drives;
 }
 
-QList<Drive> MountedDrives::drives() const
+MountedDrives::MountedDrives(TableReader readTable, MountProbe::Check check)
+    : m_readTable(std::move(readTable)), m_probe(std::move(check))
+{}
+
+QByteArray MountedDrives::procMountInfo()
 {
     QFile file(QStringLiteral("/proc/self/mountinfo"));
-    if (!file.open(QIODevice::ReadOnly))
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<Drive> MountedDrives::drives() const
+{
+    const QList<MountEntry> mounts = parseMountInfo(m_readTable());
+    if (mounts.isEmpty())
         return {Drive{QStringLiteral("/"), DriveType::Fixed, {}, {}, true}};
+    {
+        const std::lock_guard lock(m_mutex);
+        m_mountPoints.clear();
+        for (const MountEntry &mount : mounts)
+            m_mountPoints.insert(mount.mountPoint);
+    }
+    // All questions first, so that silent mounts share one wait.
+    for (const MountEntry &mount : mounts) {
+        if (isCandidate(mount))
+            m_probe.start(mount.mountPoint);
+    }
     MountFacts facts;
     facts.isRemovableDevice = sysfsRemovable;
     facts.labelOf = labelFromDevLinks;
-    facts.isDirectory = [](const QString &path) { return QFileInfo(path).isDir(); };
-    return drivesFromMounts(parseMountInfo(file.readAll()), facts);
+    facts.answerOf = [this](const QString &mountPoint) { return m_probe.answer(mountPoint); };
+    return drivesFromMounts(mounts, facts);
+}
+
+QString MountedDrives::mountPointOf(const QString &path) const
+{
+    const std::lock_guard lock(m_mutex);
+    QString folder = path;
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    while (!folder.isEmpty()) {
+        if (m_mountPoints.contains(folder))
+            return folder;
+        const qsizetype slash = folder.lastIndexOf(u'/');
+        if (slash < 0 || folder == QLatin1String("/"))
+            break;
+        folder = slash == 0 ? QStringLiteral("/") : folder.left(slash);
+    }
+    return {};
+}
+
+bool MountedDrives::answers(const QString &path) const
+{
+    bool known = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        known = !m_mountPoints.isEmpty();
+    }
+    if (!known)
+        drives();
+    const QString mountPoint = mountPointOf(path);
+    return mountPoint.isEmpty() || m_probe.answer(mountPoint) == MountAnswer::Folder;
 }

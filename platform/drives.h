@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/mountprobe.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <functional>
+#include <mutex>
 
 // A "drive" on Linux is a mounted volume the user would recognise: the root, file systems
 // on block devices, network shares and removable or optical media.
@@ -16,17 +20,26 @@ struct Drive {
     DriveType type = DriveType::Unknown;
     QString volumeName; // the file system's label, empty when it has none
     QString shareName;  // the remote source of a network share ("//server/data", "host:/x")
-    bool ready = true;  // false for a drive without medium
+    bool ready = true;  // false for a drive without medium or one that does not answer
 };
 
 // The machine's drives in the order the system lists them. Fakes in tests.
 class DriveProvider {
 public:
     virtual ~DriveProvider() = default;
+    // Read from the mount table alone: never waits on a medium.
     virtual QList<Drive> drives() const = 0;
+    // Whether the volume that holds path answers, so that path can be opened without
+    // blocking; waits at most a short bound. A volume that does not answer reads as false.
+    virtual bool answers(const QString &path) const
+    {
+        Q_UNUSED(path);
+        return true;
+    }
 };
 
-// One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded.
+// One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded. Paths keep
+// the bytes of names that are not UTF-8 (nativepath.h).
 struct MountEntry {
     QString root; // the part of the source file system that is mounted ("/" unless a bind)
     QString mountPoint;
@@ -40,7 +53,8 @@ QList<MountEntry> parseMountInfo(const QByteArray &text);
 struct MountFacts {
     std::function<bool(const QString &device)> isRemovableDevice;
     std::function<QString(const QString &device)> labelOf;
-    std::function<bool(const QString &mountPoint)> isDirectory;
+    // What the mount point answered; NoAnswer keeps the drive, as not ready.
+    std::function<MountAnswer(const QString &mountPoint)> answerOf;
 };
 
 // The drives among the mounts: pseudo and memory file systems, snap images, overlay layers
@@ -48,8 +62,27 @@ struct MountFacts {
 // twice counts once, as the later mount hides the earlier one.
 QList<Drive> drivesFromMounts(const QList<MountEntry> &mounts, const MountFacts &facts);
 
-// The real drives, read from /proc/self/mountinfo each time they are asked for.
+// The real drives, read from the mount table each time they are asked for. Every mount point
+// is asked off the calling thread (MountProbe), all at once, so a list costs at most the
+// probe's short bound however many mounts are silent, and only once while they stay silent.
 class MountedDrives final : public DriveProvider {
 public:
+    // The text of /proc/self/mountinfo; a test hands in its own table and probe.
+    using TableReader = std::function<QByteArray()>;
+    explicit MountedDrives(TableReader readTable = procMountInfo,
+                           MountProbe::Check check = MountProbe::statCheck);
+
     QList<Drive> drives() const override;
+    bool answers(const QString &path) const override;
+
+    static QByteArray procMountInfo();
+
+private:
+    // The mount point whose volume holds path, from the last table read.
+    QString mountPointOf(const QString &path) const;
+
+    TableReader m_readTable;
+    MountProbe m_probe;
+    mutable std::mutex m_mutex;
+    mutable QSet<QString> m_mountPoints;
 };

@@ -1,5 +1,7 @@
 #include "platform/fileicon.h"
 
+#include "platform/nativepath.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
@@ -50,14 +52,20 @@ QPixmap sharedPicture(Kind kind, int size)
 
 } // namespace
 
+QPixmap folderIconPixmap(int size)
+{
+    return sharedPicture(Kind::Folder, size);
+}
+
 QPixmap fileIconPixmap(const QString &path, int size)
 {
+    // A drive is known by its key alone: a stat of a silent network mount would never return.
+    if (path.endsWith(u'/'))
+        return sharedPicture(Kind::Drive, size);
     struct stat st;
-    if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || stat(nativePath(path).constData(), &st) != 0)
         return {};
     if (S_ISDIR(st.st_mode)) {
-        if (path.endsWith(u'/'))
-            return sharedPicture(Kind::Drive, size);
         if (path == QDir::homePath())
             return sharedPicture(Kind::Home, size);
         return sharedPicture(Kind::Folder, size);

@@ -17,6 +17,8 @@ public:
     {}
 
     QList<Drive> drives() const { return m_drives->drives(); }
+    // Whether path's volume answers, so that opening path cannot block (waits a short bound).
+    bool answers(const QString &path) const { return m_drives->answers(path); }
     // The special folder's path, empty text when the platform has none.
     QString specialFolder(int folderId) const;
     // The path's last component without its extension.

@@ -1,6 +1,7 @@
 #include "treefolder/folderprobe.h"
 
-#include <QFile>
+#include "platform/nativepath.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +18,7 @@ bool isDot(const char *name)
 
 std::optional<bool> hasSubfolder(const QString &path)
 {
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     DIR *dir = fdopendir(fd);

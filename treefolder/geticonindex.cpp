@@ -25,6 +25,15 @@ int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int
     return imgFolder.add(key, drawInBuffer(picture, size));
 }
 
+int TreeFolder::folderImage()
+{
+    // Under a key no path can have (every path starts with the separator).
+    const QString key = QStringLiteral(":folder");
+    if (const int known = imgFolder.indexOf(key))
+        return known;
+    return imgFolder.add(key, drawInBuffer(folderIconPixmap(16), 16));
+}
+
 QPixmap TreeFolder::drawInBuffer(const QPixmap &picture, int size)
 {
     // A picture of the right size is kept as it is, so many keys can share its data.

@@ -1,3 +1,4 @@
+#include "platform/nativepath.h"
 #include "platform/runtimeerror.h"
 #include "platform/shellhelpers.h"
 #include "platform/shelllibrary.h"
@@ -99,6 +100,10 @@ void TreeFolder::LoadChildren(const QString &path, bool checked)
     {
         const RepaintLock lock(TreeView1);
         try {
+            // A volume that does not answer is not ready: opening it could block for ever.
+            if (!m_FSO.answers(path))
+                throw RuntimeError(RuntimeErrorNumber::PathNotFound,
+                                   QStringLiteral("Path not found"));
             Dir1.setPath(path);
             folders.reserve(Dir1.listCount());
             for (int i = 0; i < Dir1.listCount(); ++i)
@@ -120,18 +125,27 @@ void TreeFolder::LoadChildren(const QString &path, bool checked)
 void TreeFolder::addChildFolder(const QString &parentKey, const QString &folder, bool checked,
                                 bool underNetwork)
 {
-    // A folder already shown elsewhere (Documents inside the home folder, a folder reached
-    // through two nested mounts) keeps its one node; keys are unique.
-    if (!m_nodes.find(folder).isNull())
-        return;
+    // A folder shown elsewhere too (Documents at the top and inside the home folder) is shown
+    // here as the same folder seen through ".": "/home/u/Documents/." and below it
+    // "/home/u/Documents/./Music". Keys stay unique and each one still opens its folder.
+    QString key = folder;
+    while (!m_nodes.find(key).isNull())
+        key += QStringLiteral("/.");
     const QString name = lastPathComponent(folder);
     const QString pictureKey = AddBackslash(parentKey) + name;
+    // A mount point below the listed folder may belong to a volume that does not answer.
+    const bool answers = m_FSO.answers(key);
     TreeNode node;
     try {
-        const int image = underNetwork ? GetIconIndex(pictureKey, IconSize, true,
-                                                      ShellLibrary::IconId::NetworkEntry, true)
-                                       : GetIconIndex(pictureKey, IconSize, false);
-        node = m_nodes.add(parentKey, folder, name, image);
+        int image = 0;
+        if (underNetwork)
+            image =
+                GetIconIndex(pictureKey, IconSize, true, ShellLibrary::IconId::NetworkEntry, true);
+        else if (answers)
+            image = GetIconIndex(pictureKey, IconSize, false);
+        else
+            image = folderImage();
+        node = m_nodes.add(parentKey, key, displayPath(name), image);
         node.setChecked(checked);
         m_FolderNode = node;
     } catch (const RuntimeError &) {
@@ -139,10 +153,10 @@ void TreeFolder::addChildFolder(const QString &parentKey, const QString &folder,
         return;
     }
     // A subfolder that cannot be opened gets no expand button; it is no failure of the parent.
-    if (!hasSubfolder(folder).value_or(false))
+    if (!answers || !hasSubfolder(key).value_or(false))
         return;
     try {
-        m_FolderNode = m_nodes.add(folder, folderPlaceholderKey(folder), {}, 0);
+        m_FolderNode = m_nodes.add(key, folderPlaceholderKey(key), {}, 0);
         node.setTag(0);
     } catch (const RuntimeError &) {
         // The placeholder's key is a real folder shown in another branch: no expand button.

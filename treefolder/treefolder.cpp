@@ -4,9 +4,11 @@
 #include "platform/specialfolders.h"
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
+#include "treefolder/treeeventargs.h"
 #include "treefolder/treeeventbridge.h"
 
 #include <QHeaderView>
+#include <QMetaMethod>
 #include <QMimeData>
 
 namespace {
@@ -65,12 +67,35 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     connect(m_bridge, &TreeEventBridge::MouseMove, this, &TreeFolder::MouseMove);
     connect(m_bridge, &TreeEventBridge::MouseUp, this, &TreeFolder::MouseUp);
     connect(m_bridge, &TreeEventBridge::OLECompleteDrag, this, &TreeFolder::OLECompleteDrag);
-    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this, &TreeFolder::OLEDragDrop);
-    connect(m_bridge, &TreeEventBridge::OLEDragOver, this, &TreeFolder::OLEDragOver);
+    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this, &TreeFolder::forwardDragDrop);
+    connect(m_bridge, &TreeEventBridge::OLEDragOver, this, &TreeFolder::forwardDragOver);
     connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
     connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
     connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
     Initialize();
+}
+
+bool TreeFolder::dropHandled() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&TreeFolder::OLEDragDrop));
+}
+
+// A drop nobody handles is refused: taken with Move, its source would delete what it sent.
+void TreeFolder::forwardDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift,
+                                 float &X, float &Y)
+{
+    if (dropHandled())
+        emit OLEDragDrop(Data, Effect, Button, Shift, X, Y);
+    else
+        Effect = DropEffect::None;
+}
+
+void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, short &Shift,
+                                 float &X, float &Y, short &State)
+{
+    emit OLEDragOver(Data, Effect, Button, Shift, X, Y, State);
+    if (!dropHandled())
+        Effect = DropEffect::None; // shows the drag that it cannot drop here
 }
 
 TreeFolder::~TreeFolder()

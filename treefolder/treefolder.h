@@ -152,6 +152,7 @@ public:
     int oleDragMode() const;
     void setOleDragMode(int mode);
     // 22. OleDropMode: 0 none, 1 manual (drags over the tree raise OLEDragOver, OLEDragDrop).
+    // With no handler of OLEDragDrop every drop is refused and every drag shows so.
     int oleDropMode() const;
     void setOleDropMode(int mode);
     // 23. SingleSel: selecting a node opens it and closes the node selected before, unless
@@ -302,6 +303,11 @@ private:
     void applyCursor();
     void rebuildWithFlags();
 
+    bool dropHandled() const;
+    void forwardDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X,
+                         float &Y);
+    void forwardDragOver(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X,
+                         float &Y, short &State);
     void onNodeClicked(QTreeWidgetItem *item);
     void onCheckStateWritten(QTreeWidgetItem *item);
     void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
@@ -320,6 +326,8 @@ private:
     void listingFailed(const QString &path);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
     QPixmap drawInBuffer(const QPixmap &picture, int size);
+    // The plain folder picture, for a folder that must not be touched.
+    int folderImage();
 
     // Inner parts.
     FolderTreeView *TreeView1 = nullptr;

@@ -1,3 +1,4 @@
+#include "platform/nativepath.h"
 #include "platform/runtimeerror.h"
 #include "platform/shellhelpers.h"
 #include "platform/shelllibrary.h"
@@ -75,8 +76,9 @@ TreeNode TreeFolder::addDrive(const Drive &drive)
 {
     const QString key = AddBackslash(drive.path);
     const int image = GetIconIndex(key, IconSize, false);
-    m_LastNode = m_nodes.add(MyComputerKey, key,
-                             driveLabel(drive) + QStringLiteral(" (") + drive.path + u')', image);
+    m_LastNode = m_nodes.add(
+        MyComputerKey, key,
+        driveLabel(drive) + QStringLiteral(" (") + displayPath(drive.path) + u')', image);
     TreeNode node = m_LastNode;
     node.setTag(0);
     m_LastNode = m_nodes.add(key, entryPlaceholderKey(key), {}, 0);
@@ -90,7 +92,8 @@ void TreeFolder::addSpecialFolder(int folderId, const QString &parentKey, int ic
         return; // a folder this platform does not have is left out, not a failed build
     const int image = iconNumber > 0 ? GetIconIndex(path, IconSize, true, iconNumber, true)
                                      : GetIconIndex(path, IconSize, false);
-    m_LastNode = m_nodes.add(parentKey, path, FileSystemObject::getBaseName(path), image);
+    m_LastNode =
+        m_nodes.add(parentKey, path, displayPath(FileSystemObject::getBaseName(path)), image);
     m_LastNode.setTag(0);
     m_LastNode = m_nodes.add(path, entryPlaceholderKey(path), {}, 0);
 }

@@ -1,6 +1,7 @@
 #include "app/chartlegend.h"
 #include "app/piechart.h"
 #include "formfixture.h"
+#include "platform/nativepath.h"
 #include "treefolder/treefolder.h"
 
 #include <QLabel>
@@ -195,4 +196,17 @@ TEST_F(FormTest, DoubleClickOnASliceOpensItsSubfolderAsAClickInTheTree)
               QStringList({"Click", "FolderClick " + music, "Change"}));
     EXPECT_EQ(form.SideTextLines(), QStringList({"Live - 0 Bytes"}));
     EXPECT_EQ(form.Dir1().path(), music);
+}
+
+TEST_F(FormTest, ASubfolderWhoseNameIsNotUtf8IsSizedShownAndOpened)
+{
+    tree.makeFile("Odd/\xff\xfe/in/f.bin", 300);
+    Form1 form(environment());
+    form.TreeFolder1_FolderClick(tree.pathQ("Odd"));
+    EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"\ufffd\ufffd - 300 Bytes"}));
+    const QByteArray odd = QByteArray::fromStdString(tree.path("Odd/\xff\xfe"));
+    EXPECT_EQ(nativePath(form.MSChart1()->columnPath(1)), odd);
+
+    form.TreeFolder1_FolderClick(pathFromNative(odd));
+    EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"in - 300 Bytes"}));
 }

@@ -1,4 +1,6 @@
 #include "platform/directorylist.h"
+#include "platform/directorylistread.h"
+#include "platform/nativepath.h"
 #include "platform/runtimeerror.h"
 #include "support/temptree.h"
 
@@ -30,6 +32,52 @@ TEST(DirectoryList, ListsRealSubfoldersSortedWithoutRegardToCase)
     EXPECT_EQ(entries(list), QStringList({root + ".hidden", root + "Alpha", root + "alpha2",
                                           root + "beta", root + "with space", root + "Zeta"}));
     EXPECT_EQ(list.path(), tree.rootQ());
+}
+
+// Reads as a file system that does not report entry types gives them (some network and FUSE
+// mounts): every entry comes back as DT_UNKNOWN.
+struct TypelessReads {
+    static const dirent *read(DIR *dir)
+    {
+        dirent *entry = readdir(dir);
+        if (entry)
+            entry->d_type = DT_UNKNOWN;
+        return entry;
+    }
+};
+
+TEST(DirectoryList, EntriesOfUnknownTypeAreStillListedExactly)
+{
+    TempTree tree;
+    tree.makeDir("b folder");
+    tree.makeDir("a folder/inner");
+    tree.makeFile("file", 1);
+    tree.makeSymlink("link", "a folder");
+    BasicDirectoryList<TypelessReads> list;
+    list.setPath(tree.rootQ());
+    EXPECT_EQ(list.listCount(), 2);
+    EXPECT_EQ(list.list(0), tree.pathQ("a folder"));
+    EXPECT_EQ(list.list(1), tree.pathQ("b folder"));
+}
+
+TEST(DirectoryList, ANameThatIsNotUtf8IsListedAsAPathThatOpensAgain)
+{
+    TempTree tree;
+    tree.makeDir("\xff\xfe/child");
+    tree.makeDir("\xef\xbf\xbd\xef\xbf\xbd"); // what the first shows as, in UTF-8
+    DirectoryList list;
+    list.setPath(tree.rootQ());
+    ASSERT_EQ(list.listCount(), 2);
+    QList<QByteArray> native;
+    for (const QString &entry : entries(list))
+        native << nativePath(entry);
+    const QByteArray root = QByteArray::fromStdString(tree.root());
+    EXPECT_TRUE(native.contains(root + "/\xff\xfe"));
+    EXPECT_TRUE(native.contains(root + "/\xef\xbf\xbd\xef\xbf\xbd"));
+
+    list.setPath(pathFromNative(root + "/\xff\xfe"));
+    EXPECT_EQ(list.listCount(), 1);
+    EXPECT_EQ(nativePath(list.list(0)), root + "/\xff\xfe/child");
 }
 
 TEST(DirectoryList, NamesEqualButForCaseKeepAFixedOrder)

@@ -1,4 +1,6 @@
 #include "platform/drives.h"
+#include "support/goneserver.h"
+#include "support/temptree.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -36,7 +38,11 @@ MountFacts desktopFacts()
     facts.labelOf = [](const QString &device) {
         return device == "/dev/sda3" ? QStringLiteral("HOME") : QString();
     };
-    facts.isDirectory = [](const QString &path) { return path != "/etc/hosts"; };
+    facts.answerOf = [](const QString &path) {
+        if (path == "/etc/hosts")
+            return MountAnswer::NotFolder;
+        return path == "/mnt/nfs" ? MountAnswer::NoAnswer : MountAnswer::Folder;
+    };
     return facts;
 }
 
@@ -77,6 +83,7 @@ TEST(Drives, KeepsWhatAFileManagerShowsWithTypesNamesAndShares)
     // Mounted twice: the later mount hides the earlier one.
     EXPECT_EQ(drives.size(), QSet<QString>(paths.begin(), paths.end()).size());
     EXPECT_TRUE(find("/data").ready);
+    EXPECT_FALSE(find("/mnt/nfs").ready) << "a mount that does not answer is not ready";
 }
 
 TEST(Drives, RemovableDeviceOutsideMediaIsRemovable)
@@ -105,6 +112,44 @@ TEST(Drives, TheMachineAlwaysHasItsRootDrive)
         EXPECT_FALSE(drive.path.startsWith("/sys")) << drive.path.toStdString();
     }
     EXPECT_TRUE(hasRoot);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Drives, ASilentMountIsListedNotReadyAndNothingWaitsOnItForLong)
+{
+    TempTree tree;
+    tree.makeDir("disk/sub");
+    tree.makeDir("share");
+    const QByteArray disk = QByteArray::fromStdString(tree.path("disk"));
+    const QByteArray share = QByteArray::fromStdString(tree.path("share"));
+    const QByteArray table = "28 1 8:2 / / rw - ext4 /dev/sda2 rw\n30 28 8:3 / " + disk +
+                             " rw - ext4 /dev/sdz1 rw\n36 28 0:51 / " + share +
+                             " rw - nfs4 server:/x rw\n";
+    GoneServer server;
+    const MountedDrives drives([&] { return table; }, server.checkBlocking(share));
+
+    for (int build = 0; build < 3; ++build) {
+        const QList<Drive> list = drives.drives();
+        ASSERT_EQ(list.size(), 3);
+        EXPECT_TRUE(list[1].ready);
+        EXPECT_EQ(list[2].path, QString::fromUtf8(share));
+        EXPECT_FALSE(list[2].ready);
+    }
+    EXPECT_FALSE(drives.answers(QString::fromUtf8(share + "/deeper/folder")));
+    EXPECT_TRUE(drives.answers(QString::fromUtf8(disk + "/sub")));
+    EXPECT_TRUE(drives.answers(tree.pathQ("elsewhere")));
+    EXPECT_FALSE(server.timedOut());
+
+    server.release(); // the server is back: the mount answers again
+    bool answered = false;
+    for (int i = 0; i < 500 && !answered; ++i) {
+        answered = drives.answers(QString::fromUtf8(share));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(answered);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #include "fakeservices.h"
 #include "recordinghost.h"
 #include "support/temptree.h"
+#include "treefolder/treeeventargs.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QMetaMethod>
+#include <QMimeData>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,6 +110,37 @@ TEST_F(TreeEvents, HostChangesToKeyArgumentsGoBackToTheTree)
     User::key(tree, Qt::Key_Down);
     EXPECT_EQ(host.own(), QStringList({"DriveClick " + key("eight/"),
                                        "FolderClick " + key("eight/"), "Change"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TreeEvents, ADropIsRefusedUnlessAHandlerTakesIt)
+{
+    TreeFolder tree(&drives, &special);
+    tree.setOleDropMode(1);
+    QWidget *viewport = tree.treeView()->viewport();
+    QMimeData data;
+    data.setText(QStringLiteral("text a source deletes once moved"));
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    const auto dragAndDrop = [&] {
+        QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(QPoint(6, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QDropEvent drop(QPointF(6, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &drop);
+        return QStringList({move.isAccepted() ? "move taken" : "move refused",
+                            drop.isAccepted() ? QString::number(drop.dropAction()) : "refused"});
+    };
+    EXPECT_EQ(dragAndDrop(), QStringList({"move refused", "refused"}));
+
+    QObject::connect(&tree, &TreeFolder::OLEDragDrop,
+                     [](QMimeData *, int &effect, short &, short &, float &, float &) {
+                         effect = DropEffect::Copy;
+                     });
+    EXPECT_EQ(dragAndDrop(), QStringList({"move taken", QString::number(Qt::CopyAction)}));
 }
 
 } // namespace

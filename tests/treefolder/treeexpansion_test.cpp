@@ -1,5 +1,7 @@
 #include "fakeservices.h"
+#include "platform/nativepath.h"
 #include "platform/shellhelpers.h"
+#include "support/runinchild.h"
 #include "support/temptree.h"
 #include "treeprobe.h"
 
@@ -8,6 +10,8 @@
 #include <unistd.h>
 
 namespace {
+
+constexpr uid_t Nobody = 65534;
 
 // One drive mounted on a real temporary folder.
 class TreeExpansion : public ::testing::Test {
@@ -157,19 +161,45 @@ TEST_F(TreeExpansion, RealSubfolderNamedLikeThePlaceholderReplacesIt)
     EXPECT_FALSE(log.events.contains("DriveNotReady " + key("d/b2")));
 }
 
-TEST_F(TreeExpansion, FolderShownElsewhereKeepsItsOneNodeWithoutFailingTheListing)
+TEST_F(TreeExpansion, FolderShownElsewhereIsShownUnderItsParentTooWithKeysOfItsOwn)
 {
-    // Documents inside the drive: the drive's listing leaves it to the Documents node.
+    // Documents inside the drive: shown at the top and in the drive's listing as well.
     special.paths = {{SpecialFolderId::MyDocuments, key("d/b2")}};
     TreeFolder tree(&drives, &special);
     EventLog log(tree);
     TreeNode drive = tree.FolderNodes().find(driveKey());
     drive.setExpanded(true);
-    EXPECT_EQ(childKeys(drive), QStringList({key("d/a1"), key("d/c3")}));
+    const QString inDrive = key("d/b2") + "/.";
+    EXPECT_EQ(childKeys(drive), QStringList({key("d/a1"), inDrive, key("d/c3")}));
+    EXPECT_EQ(tree.FolderNodes().find(inDrive).text(), "b2");
     EXPECT_EQ(drive.tag(), std::optional<int>(1));
-    EXPECT_TRUE(tree.FolderNodes().find("Root_MyComputer").expanded());
     EXPECT_FALSE(log.events.join(' ').contains("DriveNotReady"));
     EXPECT_EQ(tree.FolderNodes().find(key("d/b2")).parent().key(), "Root_MyComputer");
+
+    // Both open, each with its own keys for the same subfolders.
+    tree.FolderNodes().find(key("d/b2")).setExpanded(true);
+    tree.FolderNodes().find(inDrive).setExpanded(true);
+    EXPECT_EQ(childKeys(tree.FolderNodes().find(key("d/b2"))), QStringList({key("d/b2/inner")}));
+    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive)), QStringList({inDrive + "/inner"}));
+    tree.FolderNodes().find(inDrive + "/inner").setExpanded(true);
+    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive + "/inner")),
+              QStringList({inDrive + "/inner/deeper"}));
+}
+
+TEST_F(TreeExpansion, AFolderNameThatIsNotUtf8KeepsItsBytesInItsKey)
+{
+    disk.makeDir("d/\xff\xfe/inside");
+    const QByteArray bytes = QByteArray::fromStdString(disk.path("d/\xff\xfe"));
+    TreeFolder tree(&drives, &special);
+    TreeNode drive = tree.FolderNodes().find(driveKey());
+    drive.setExpanded(true);
+    const TreeNode odd = tree.FolderNodes().find(pathFromNative(bytes));
+    ASSERT_FALSE(odd.isNull());
+    EXPECT_EQ(nativePath(odd.key()), bytes);
+    EXPECT_EQ(odd.text(), QStringLiteral("\ufffd\ufffd"));
+    EXPECT_GT(odd.image(), 2);
+    TreeNode(odd).setExpanded(true);
+    EXPECT_EQ(childKeys(odd), QStringList({pathFromNative(bytes + "/inside")}));
 }
 
 TEST_F(TreeExpansion, NewChildrenTakeTheOpenedNodesCheckState)
@@ -184,20 +214,27 @@ TEST_F(TreeExpansion, NewChildrenTakeTheOpenedNodesCheckState)
 
 TEST_F(TreeExpansion, UnreadableSubfolderIsShownWithoutExpandButtonAndIsNoFailure)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every folder";
     disk.makeDir("d/c3/locked/x");
     ASSERT_EQ(chmod(disk.path("d/c3/locked").c_str(), 0), 0);
-    TreeFolder tree(&drives, &special);
-    tree.FolderNodes().find(driveKey()).setExpanded(true);
-    EventLog log(tree);
-    TreeNode c3 = tree.FolderNodes().find(key("d/c3"));
-    c3.setExpanded(true);
+    // The root reads every folder, so the tree is loaded by an unprivileged user in a child.
+    ASSERT_EQ(chmod(disk.rootQ().toLocal8Bit().constData(), 0755), 0);
+    const QString result = runInChild([&] {
+        if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0))
+            return QStringLiteral("skip");
+        TreeFolder tree(&drives, &special);
+        tree.FolderNodes().find(driveKey()).setExpanded(true);
+        EventLog log(tree);
+        TreeNode c3 = tree.FolderNodes().find(key("d/c3"));
+        c3.setExpanded(true);
+        return QStringList({childKeys(c3).join(','), QString::number(c3.child().children()),
+                            QString::number(c3.tag().value_or(-1)), log.events.join(',')})
+            .join('|');
+    });
     chmod(disk.path("d/c3/locked").c_str(), 0755);
-    EXPECT_EQ(childKeys(c3), QStringList({key("d/c3/locked")}));
-    EXPECT_EQ(c3.child().children(), 0);
-    EXPECT_EQ(c3.tag(), std::optional<int>(1));
-    EXPECT_FALSE(log.events.join(' ').contains("DriveNotReady"));
+    if (result == "skip")
+        GTEST_SKIP() << "running as root, which reads every folder, and cannot become nobody";
+    EXPECT_EQ(result, key("d/c3/locked") + "|0|1|Progress 100,Progress 0,FolderExpand " +
+                          key("d/c3") + ",Change");
 }
 
 } // namespace

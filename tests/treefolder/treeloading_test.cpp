@@ -1,6 +1,7 @@
 #include "fakeservices.h"
 #include "platform/runtimeerror.h"
 #include "platform/shellhelpers.h"
+#include "support/goneserver.h"
 #include "support/temptree.h"
 #include "treeprobe.h"
 
@@ -155,6 +156,37 @@ TEST_F(TreeLoading, FailureIsRaisedAgainUnderTheControlsNameAndKeepsNodesAddedBe
                            "/srv/_empty_child"}));
     named.ReloadTree();
     EXPECT_EQ(named.FolderNodes().count(), 6);
+}
+
+TEST(TreeLoadingMounts, TheTreeIsBuiltAndUsableWhileAMountDoesNotAnswer)
+{
+    TempTree disk;
+    disk.makeDir("disk/sub");
+    disk.makeDir("disk/share");
+    const QByteArray local = QByteArray::fromStdString(disk.path("disk"));
+    const QByteArray share = local + "/share"; // a silent mount point inside a listed folder
+    const QByteArray table = "30 28 8:3 / " + local + " rw - ext4 /dev/sdz1 rw\n36 30 0:51 / " +
+                             share + " rw - nfs4 server:/x rw\n";
+    GoneServer server;
+    const MountedDrives drives([&] { return table; }, server.checkBlocking(share));
+    FakeSpecialFolders special;
+    TreeFolder tree(&drives, &special);
+    EventLog log(tree);
+    const QString localKey = QString::fromUtf8(local + "/");
+    const QString shareKey = QString::fromUtf8(share + "/");
+    ASSERT_EQ(childKeys(tree.FolderNodes().find("Root_MyComputer")),
+              QStringList({localKey, shareKey}));
+
+    tree.FolderNodes().find(shareKey).setExpanded(true);
+    EXPECT_TRUE(log.events.contains("DriveNotReady " + shareKey));
+    EXPECT_EQ(tree.FolderNodes().find(shareKey).children(), 0);
+
+    TreeNode drive = tree.FolderNodes().find(localKey);
+    drive.setExpanded(true);
+    EXPECT_EQ(childKeys(drive), QStringList({QString::fromUtf8(share), disk.pathQ("disk/sub")}));
+    EXPECT_EQ(drive.child().children(), 0) << "a silent mount point is not opened for a probe";
+    EXPECT_GT(drive.child().image(), 0);
+    EXPECT_FALSE(server.timedOut());
 }
 
 TEST(TreeLoadingReal, ShowsTheMachinesRootDriveAndHomeFolders)
