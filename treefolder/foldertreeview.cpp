@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <utility>
 
 FolderTreeView::FolderTreeView(QWidget *parent) : QTreeWidget(parent)
@@ -40,6 +41,25 @@ QItemSelectionModel::SelectionFlags FolderTreeView::selectionCommand(const QMode
             return QItemSelectionModel::NoUpdate;
     }
     return QTreeWidget::selectionCommand(index, event);
+}
+
+void FolderTreeView::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    // A key selects the node it moved to by the centre of the node's rectangle. A node indented
+    // past the column's right edge (a deep tree in a narrow window) has its centre outside the
+    // column, where Qt finds no node and clears the selection and the current node, so the next
+    // arrow key would start again from the top. Only the rows matter in this tree: the
+    // rectangle is brought inside the column.
+    if (rect.isNull()) {
+        QTreeWidget::setSelection(rect, command);
+        return;
+    }
+    const int left = columnViewportPosition(0);
+    const int right = left + std::max(columnWidth(0), 1) - 1;
+    QRect inside = rect.normalized();
+    inside.setLeft(std::clamp(inside.left(), left, right));
+    inside.setRight(std::clamp(inside.right(), left, right));
+    QTreeWidget::setSelection(inside, command);
 }
 
 void FolderTreeView::mousePressEvent(QMouseEvent *event)

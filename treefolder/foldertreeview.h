@@ -53,6 +53,7 @@ protected:
     bool viewportEvent(QEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles) override;
     void drawRow(QPainter *painter, const QStyleOptionViewItem &option,

@@ -160,6 +160,33 @@ TEST_F(TreeClicks, KeyThatMovesTheCurrentNodeIsAClick)
     EXPECT_FALSE(host.own().contains("FolderClick " + driveKey()));
 }
 
+TEST(TreeKeys, RightWalksDownATreeDeeperThanTheWindowIsWideAndNeverJumps)
+{
+    TempTree disk;
+    std::string path = "d";
+    QStringList levels;
+    for (int i = 0; i < 24; ++i) {
+        path += "/level " + std::to_string(i);
+        disk.makeDir(path);
+        levels << disk.pathQ(path);
+    }
+    FakeDrives drives;
+    FakeSpecialFolders special;
+    drives.list = {fixedDrive(disk.pathQ("d"))};
+    TreeFolder tree{&drives, &special};
+    tree.resize(200, 300); // level 8 already starts past the right edge
+    tree.show();
+    tree.treeView()->setFocus();
+    User::click(tree, tree.FolderNodes().find(disk.pathQ("d") + '/'));
+    RecordingHost host(tree);
+    // Each level takes two presses: the first opens it, the second moves to its child.
+    for (int press = 0; press < 2 * int(levels.size()); ++press)
+        User::key(tree, Qt::Key_Right);
+    EXPECT_EQ(tree.selectedFolder(), levels.last());
+    const QStringList clicks = host.own().filter(QStringLiteral("FolderClick "));
+    EXPECT_EQ(clicks, ("FolderClick " + levels.join("\nFolderClick ")).split('\n'));
+}
+
 TEST_F(TreeClicks, ToggleOfACheckBoxRaisesDriveThenFolderCheckAndNoClick)
 {
     tree.setCheckBoxes(true);
