@@ -2,6 +2,7 @@
 #include "app/handcursor.h"
 #include "app/makerinfo.h"
 #include "app/programicon.h"
+#include "app/regularfile.h"
 #include "app/skiponerror.h"
 #include "platform/launcher.h"
 #include "platform/runtimeerror.h"
@@ -9,7 +10,6 @@
 #include "treefolder/treefolder.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -28,11 +28,13 @@ void Form1::Form_Load()
 }
 
 // The optional skin x/o.cjs below the program's folder is a Qt style sheet. Without it the
-// window keeps its stored look.
+// window keeps its stored look; so it does when the name holds something that is no skin (a
+// FIFO, a device, a file far larger than any style sheet), which is never waited on.
 void Form1::ApplySkin()
 {
-    const QString skinPath = m_environment.programFolder + QStringLiteral("/x/o.cjs");
-    if (!FileExists(skinPath))
+    const std::optional<QByteArray> skin =
+        readRegularFile(m_environment.programFolder + QStringLiteral("/x/o.cjs"));
+    if (!skin)
         return;
     const QColor buttonFace = palette().color(QPalette::Button);
     const auto paintButtonFace = [&buttonFace](QWidget *widget) {
@@ -47,14 +49,12 @@ void Form1::ApplySkin()
             qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
             paintButtonFace(child);
     }
-    QFile skin(skinPath);
-    if (!skin.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw RuntimeError(RuntimeErrorNumber::PathNotFound, QStringLiteral("Path not found"));
-    setStyleSheet(QString::fromUtf8(skin.readAll()));
+    setStyleSheet(QString::fromUtf8(*skin));
 }
 
 // The optional HAND-M.CUR below the program's folder becomes the custom pointer that the
-// command buttons show on hover.
+// command buttons show on hover. Like the skin, only a regular file of a cursor's size is
+// read.
 void Form1::LoadHandCursor()
 {
     const QString cursorPath = m_environment.programFolder + QStringLiteral("/HAND-M.CUR");

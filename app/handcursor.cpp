@@ -1,8 +1,8 @@
 #include "app/handcursor.h"
 
+#include "app/regularfile.h"
 #include "platform/runtimeerror.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QtEndian>
@@ -24,10 +24,10 @@ constexpr int CursorType = 2;
 
 QCursor LoadCursorFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> read = readRegularFile(path);
+    if (!read)
         invalidPicture();
-    const QByteArray bytes = file.readAll();
+    const QByteArray &bytes = *read;
     if (bytes.size() < HeaderSize ||
         qFromLittleEndian<quint16>(bytes.constData() + 2) != CursorType)
         invalidPicture();

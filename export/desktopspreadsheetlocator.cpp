@@ -3,39 +3,93 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
 
 namespace {
 
-const QString xlsxMimeType =
-    QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+// Plain bytes, not a QString: the lookup thread may still read it while the program exits.
+constexpr char xlsxMimeType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+constexpr std::chrono::seconds xdgMimeTimeout(5);
+constexpr qsizetype maxOutput = 64 * 1024;
 
 QStringList pathFolders()
 {
     return QFile::decodeName(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
 }
 
-// The default application's entry id, as xdg-utils knows it. A missing or hanging xdg-mime
-// is no default at all.
+// The default application's entry id, as xdg-utils knows it. A missing, failing or hanging
+// xdg-mime is no default at all. Plain POSIX, so that it may run on any thread and be
+// abandoned at exit.
 QString queryXdgMime()
 {
-    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (xdgMime.isEmpty())
+    const QByteArray program =
+        QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("xdg-mime")));
+    if (program.isEmpty())
         return {};
-    QProcess process;
-    process.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), xlsxMimeType});
-    if (!process.waitForFinished(5000)) {
-        process.kill();
-        process.waitForFinished(1000);
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QByteArray query("query"), defaultWord("default"), mime(xlsxMimeType);
+    QByteArray programArgument = program;
+    char *arguments[] = {programArgument.data(), query.data(), defaultWord.data(), mime.data(),
+                         nullptr};
+    pid_t pid = 0;
+    const int spawned =
+        ::posix_spawn(&pid, program.constData(), &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
         return {};
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+
+    QByteArray output;
+    bool finished = false;
+    const auto deadline = std::chrono::steady_clock::now() + xdgMimeTimeout;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{out[0], POLLIN, 0};
+        const int polled = left.count() > 0 ? ::poll(&ready, 1, int(left.count())) : 0;
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            break;
+        char buffer[512];
+        const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        finished = got == 0;
+        if (got <= 0)
+            break;
+        if (output.size() < maxOutput)
+            output.append(buffer, got);
+    }
+    ::close(out[0]);
+    if (!finished)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!finished || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput())
-        .section(QLatin1Char('\n'), 0, 0)
-        .trimmed();
+    return QString::fromLocal8Bit(output).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
 // The Exec value of the [Desktop Entry] group; empty when the entry is hidden or has none.
@@ -105,7 +159,7 @@ std::optional<SpreadsheetProgram> DesktopSpreadsheetLocator::find()
 
 std::optional<SpreadsheetProgram> DesktopSpreadsheetLocator::fromDefaultEntry() const
 {
-    const QString id = m_desktop.defaultEntryId ? m_desktop.defaultEntryId() : QString();
+    const QString id = m_defaultEntryId.answer(m_desktop.defaultEntryWait);
     if (id.isEmpty() || id.contains(QLatin1String("..")))
         return std::nullopt;
 

@@ -3,6 +3,7 @@
 #include "cursorfile.h"
 #include "formfixture.h"
 #include "platform/runtimeerror.h"
+#include "support/guardedfifo.h"
 #include "treefolder/treefolder.h"
 
 #include <QEnterEvent>
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <unistd.h>
 
 namespace {
 
@@ -91,6 +93,31 @@ TEST_F(FormTest, SkinFileBelowTheProgramFolderBecomesTheStyleSheet)
     form.Form_Load();
     EXPECT_EQ(form.styleSheet(), QString::fromUtf8(sheet));
     EXPECT_EQ(form.Frame2()->palette().color(QPalette::Window), buttonFace);
+}
+
+TEST_F(FormTest, SkinAndCursorThatAreFifosOrHugeCountAsMissingAndAreNeverWaitedOn)
+{
+    tree.makeDir("program/x");
+    {
+        GuardedFifo skin(tree.path("program/x/o.cjs"));
+        GuardedFifo cursor(tree.path("program/HAND-M.CUR"));
+        ASSERT_TRUE(skin.made() && cursor.made());
+        Form1 form(environment());
+        form.Form_Load();
+        EXPECT_FALSE(skin.rescued()) << "start-up waited on the skin FIFO";
+        EXPECT_FALSE(cursor.rescued()) << "start-up waited on the cursor FIFO";
+        EXPECT_TRUE(form.styleSheet().isEmpty());
+        EXPECT_EQ(form.Dir1().path(), tree.pathQ("Desktop")) << "the rest of start-up ran";
+    }
+    ::unlink(tree.path("program/x/o.cjs").c_str());
+    ::unlink(tree.path("program/HAND-M.CUR").c_str());
+    QFile huge(tree.pathQ("program/x/o.cjs"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("/*" + QByteArray(1024 * 1024, ' ') + "*/"); // just over the cap, quick to parse
+    huge.close();
+    Form1 form(environment());
+    form.Form_Load();
+    EXPECT_TRUE(form.styleSheet().isEmpty()) << "a skin larger than any style sheet was read";
 }
 
 TEST_F(FormTest, ButtonsShowTheCustomPointerAndTheSurfaceTheDefaultButNeverOverTheHourglass)

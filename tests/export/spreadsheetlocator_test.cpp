@@ -1,7 +1,9 @@
 #include "export/desktopspreadsheetlocator.h"
+#include "exportfakes.h"
 #include "support/temptree.h"
 
 #include <QFile>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -33,10 +35,15 @@ public:
     }
     std::optional<SpreadsheetProgram> find(const QString &defaultId) const
     {
+        // The answer is at hand at once; the long wait only keeps a busy machine from failing.
+        return find([defaultId] { return defaultId; }, std::chrono::seconds(30));
+    }
+    std::optional<SpreadsheetProgram> find(std::function<QString()> defaultId,
+                                           std::chrono::milliseconds wait) const
+    {
         m_tree.makeDir("bin");
-        DesktopSpreadsheetLocator locator({[defaultId] { return defaultId; },
-                                           {m_tree.pathQ("applications")},
-                                           {m_tree.pathQ("bin")}});
+        DesktopSpreadsheetLocator locator(
+            {std::move(defaultId), {m_tree.pathQ("applications")}, {m_tree.pathQ("bin")}, wait});
         return locator.find();
     }
     QString bin(const std::string &name) const { return m_tree.pathQ("bin/" + name); }
@@ -110,4 +117,43 @@ TEST(DesktopSpreadsheetLocator, UnusableDefaultFallsBackToCalcThenGnumeric)
     program = desktop.find(QString());
     ASSERT_TRUE(program);
     EXPECT_EQ(program->program, desktop.bin("localc"));
+}
+
+TEST(DesktopSpreadsheetLocator, AHangingDefaultLookupIsNotWaitedForBeyondTheShortBound)
+{
+    FakeDesktop desktop;
+    desktop.program("localc");
+    desktop.program("mycalc");
+    desktop.entry("mycalc.desktop", "[Desktop Entry]\nExec=mycalc %f\n");
+
+    std::promise<void> answer;
+    const std::shared_future<void> answered = answer.get_future().share();
+    const auto program = desktop.find(
+        [answered] {
+            answered.wait_for(std::chrono::seconds(3));
+            return QStringLiteral("mycalc.desktop");
+        },
+        std::chrono::milliseconds(50));
+    answer.set_value();
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->program, desktop.bin("localc")) << "the export waited for the lookup";
+}
+
+TEST(DesktopSpreadsheetLocator, TheSystemDesktopAsksXdgMimeForTheDefault)
+{
+    TempTree tree;
+    tree.makeFile("bin/xdg-mime", 0);
+    QFile script(tree.pathQ("bin/xdg-mime"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n[ \"$*\" = \"query default "
+                 "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet\" ] || exit 1\n"
+                 "echo mycalc.desktop; echo second line\n");
+    script.close();
+    ::chmod(tree.path("bin/xdg-mime").c_str(), 0755);
+
+    const ScopedEnv path("PATH", QFile::encodeName(tree.pathQ("bin")));
+    EXPECT_EQ(DesktopSpreadsheetLocator::systemDesktop().defaultEntryId(),
+              QStringLiteral("mycalc.desktop"));
+    ::chmod(tree.path("bin/xdg-mime").c_str(), 0644); // no longer runs: no default
+    EXPECT_EQ(DesktopSpreadsheetLocator::systemDesktop().defaultEntryId(), QString());
 }
