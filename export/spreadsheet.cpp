@@ -2,6 +2,7 @@
 
 #include "export/chartworkbook.h"
 #include "export/exporterrors.h"
+#include "export/fileerror.h"
 #include "export/tempbitmap.h"
 #include "platform/launcher.h"
 #include "platform/runtimeerror.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <cstring>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -53,17 +55,24 @@ void Spreadsheet::addWorkbook()
         raiseNotSet(QStringLiteral("no spreadsheet application"));
     discardWorkbook();
 
-    const QString path = reserveWorkbookFile(m_workbookFolder);
-    m_workbook = workbook_new(QFile::encodeName(path).constData());
+    const mode_t mode = workbookFileMode(m_workbookFolder);
+    const QString path = reserveWorkbookFile(m_workbookFolder, mode);
+    // The library writes the whole file only when the workbook is closed, to a name it is
+    // given; that is a new file beside the reserved name, which replaces it once complete.
+    m_workbookPath = path;
+    m_save = std::make_unique<PendingSave>(path, mode);
+    if (const SaveResult made = m_save->status(); !made.ok()) {
+        discardWorkbook();
+        throw saveError(made, path);
+    }
+    m_workbook = workbook_new(m_save->newFileName().constData());
     if (m_workbook)
         m_firstSheet = workbook_add_worksheet(m_workbook, nullptr);
     if (!m_firstSheet) {
         discardWorkbook();
-        ::unlink(QFile::encodeName(path).constData());
         throw RuntimeError(ExportErrorNumber::OutOfMemory,
                            QStringLiteral("Out of memory: cannot start a workbook"));
     }
-    m_workbookPath = path;
 }
 
 void Spreadsheet::selectFirstWorksheet()
@@ -93,13 +102,19 @@ void Spreadsheet::makeVisible()
         m_firstSheet = m_worksheet = nullptr;
         const lxw_error error = workbook_close(workbook); // writes and frees
         m_pictures.clear();
-        if (error != LXW_NO_ERROR) {
-            const QString path = std::exchange(m_workbookPath, QString());
-            ::unlink(QFile::encodeName(path).constData());
+        QString failure;
+        if (error != LXW_NO_ERROR)
+            failure = libraryError(error);
+        else if (const SaveResult saved = m_save->commit(); !saved.ok())
+            failure = QString::fromLocal8Bit(std::strerror(saved.error));
+        if (!failure.isEmpty()) {
+            const QString path = m_workbookPath;
+            discardWorkbook();
             throw RuntimeError(ExportErrorNumber::DeviceIoError,
                                QStringLiteral("Device I/O error: cannot write the workbook %1 (%2)")
-                                   .arg(path, libraryError(error)));
+                                   .arg(path, failure));
         }
+        m_save.reset();
         arguments = m_program->argumentsFor(m_workbookPath);
     } else if (m_program->fileArgument >= 0) {
         arguments.removeAt(m_program->fileArgument);
@@ -113,12 +128,14 @@ void Spreadsheet::makeVisible()
 
 void Spreadsheet::discardWorkbook()
 {
-    if (!m_workbook)
-        return;
-    lxw_workbook_free(m_workbook);
+    if (m_workbook)
+        lxw_workbook_free(m_workbook);
     m_workbook = nullptr;
     m_firstSheet = m_worksheet = nullptr;
     m_pictures.clear();
+    if (!m_save)
+        return;
+    m_save.reset();
     // Only the empty file reserved for it exists; nothing of the user's is lost.
     ::unlink(QFile::encodeName(m_workbookPath).constData());
     m_workbookPath.clear();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "export/safesave.h"
 #include "export/spreadsheetprogram.h"
 #include "export/workbookfile.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 
 class Launcher;
@@ -59,5 +61,6 @@ private:
     lxw_worksheet *m_firstSheet = nullptr;
     lxw_worksheet *m_worksheet = nullptr;
     QString m_workbookPath;
-    QList<QByteArray> m_pictures; // kept until the workbook is written
+    std::unique_ptr<PendingSave> m_save; // the new file the workbook is written to
+    QList<QByteArray> m_pictures;        // kept until the workbook is written
 };

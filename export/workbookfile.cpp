@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,13 +26,21 @@ QString defaultWorkbookFolder()
     return QDir::tempPath();
 }
 
-QString reserveWorkbookFile(const QString &folder)
+mode_t workbookFileMode(const QString &folder)
+{
+    struct stat status {};
+    const bool shared = ::stat(QFile::encodeName(folder).constData(), &status) == 0 &&
+                        (status.st_mode & S_ISVTX) && (status.st_mode & S_IWOTH);
+    return shared ? 0600 : 0666;
+}
+
+QString reserveWorkbookFile(const QString &folder, mode_t mode)
 {
     for (int number = 1; number <= maxWorkbookNumber; ++number) {
         const QString path =
             QDir(folder).filePath(QStringLiteral("Folder Sizes %1.xlsx").arg(number));
         const int fd = ::open(QFile::encodeName(path).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             ::close(fd);
             return path;

@@ -1,4 +1,5 @@
 #include "exportfixture.h"
+#include "support/smalltmpfs.h"
 #include "support/zipreader.h"
 
 #include <QApplication>
@@ -67,4 +68,27 @@ TEST_F(ExportTest, WorkbookWithoutASpreadsheetProgramShowsFiveBoxesAndLeavesNoBi
     EXPECT_TRUE(QDir(tree.pathQ("books")).isEmpty());
     // Steps 112 and 114 still ran: the chart went through the clipboard.
     EXPECT_EQ(QApplication::clipboard()->image().size(), form.MSChart1()->picture().size());
+}
+
+TEST_F(ExportTest, AWorkbookThatCannotBeWrittenShowsADeviceIoErrorAndOpensNothing)
+{
+    SmallTmpfs disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    disk.fill("filler");
+    makeDataFolder();
+    locator->program = fakeCalc;
+    auto env = exportEnvironment();
+    env.workbookFolder = disk.pathQ(".");
+    Form1 form(env);
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+
+    form.PushButton3()->click();
+
+    EXPECT_EQ(reportedSteps(), std::vector<int>{118});
+    ASSERT_EQ(box->boxes.size(), 1u);
+    EXPECT_TRUE(box->boxes[0].text.startsWith("Device I/O error: cannot write the workbook "))
+        << box->boxes[0].text.toStdString();
+    EXPECT_TRUE(launcher->programs.isEmpty());
+    EXPECT_TRUE(tempEntries().isEmpty());
 }

@@ -2,6 +2,7 @@
 #include "export/tempbitmap.h"
 #include "exportfakes.h"
 #include "platform/runtimeerror.h"
+#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 #include "support/zipreader.h"
 
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -191,4 +193,70 @@ TEST(Spreadsheet, ProgramThatDoesNotStartIsReportedAndKeepsTheWorkbook)
     EXPECT_EQ(entriesUnder(zipEntries(sheet.workbookPath()), QStringLiteral("xl/media/"), QString())
                   .size(),
               1);
+}
+
+TEST(Spreadsheet, AWorkbookInASharedTemporaryFolderIsReadableByItsOwnerOnly)
+{
+    TempTree tree;
+    tree.makeDir("shared");
+    tree.makeDir("mine");
+    ::chmod(tree.path("shared").c_str(), 01777);
+    const QString bitmap = tree.pathQ("Chart.bmp");
+    saveTempBitmap(chartPicture(), bitmap);
+    FakeLocator locator(fakeCalc);
+    FakeLauncher launcher;
+
+    const mode_t oldMask = ::umask(022);
+    for (const auto &[folder, mode] : {std::pair{"shared", 0600}, std::pair{"mine", 0644}}) {
+        Spreadsheet sheet(locator, launcher, tree.pathQ(folder));
+        EXPECT_EQ(runSteps(sheet, bitmap), (std::vector<int>{0, 0, 0, 0, 0}));
+        struct stat status {};
+        ASSERT_EQ(::stat(QFile::encodeName(sheet.workbookPath()).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, mode_t(mode)) << folder;
+    }
+    ::umask(oldMask);
+}
+
+// The workbook is written only when it is made visible; a failure then is reported, the
+// program is not started on a broken file, and no file is left behind.
+TEST(Spreadsheet, AWorkbookThatCannotBeWrittenAtTheEndIsADeviceIoError)
+{
+    TempTree tree;
+    const QString bitmap = tree.pathQ("Chart.bmp");
+    saveTempBitmap(chartPicture(), bitmap);
+    FakeLocator locator(fakeCalc);
+    FakeLauncher launcher;
+    const auto writeFailure = [&](const QString &folder, const std::function<void()> &spoil) {
+        Spreadsheet sheet(locator, launcher, folder);
+        sheet.createApplication();
+        sheet.addWorkbook();
+        sheet.selectFirstWorksheet();
+        sheet.insertPicture(bitmap);
+        spoil();
+        try {
+            sheet.makeVisible();
+        } catch (const RuntimeError &error) {
+            EXPECT_EQ(error.number(), 57);
+            return error.description();
+        }
+        return QStringLiteral("no error");
+    };
+
+    tree.makeDir("books");
+    const QString gone =
+        writeFailure(tree.pathQ("books"), [&] { QDir(tree.pathQ("books")).removeRecursively(); });
+    EXPECT_TRUE(gone.startsWith(QStringLiteral("Device I/O error: cannot write the workbook ") +
+                                tree.pathQ("books/Folder Sizes 1.xlsx")))
+        << gone.toStdString();
+    EXPECT_TRUE(launcher.m_starts.isEmpty());
+
+    SmallTmpfs disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const QString full = writeFailure(disk.pathQ("."), [&] { disk.fill("filler"); });
+    EXPECT_TRUE(full.startsWith(QStringLiteral("Device I/O error"))) << full.toStdString();
+    EXPECT_EQ(
+        QDir(disk.pathQ(".")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList{QStringLiteral("filler")});
+    EXPECT_TRUE(launcher.m_starts.isEmpty());
 }
