@@ -6,14 +6,15 @@
 #include <string>
 #include <string_view>
 
-// What the scanner's yield callback answers after each directory entry.
+// What the scanner's yield callback answers.
 enum class ScanControl { Continue, Stop };
 
-// Called once per directory entry ("." and ".." are not entries), at every depth, before the
-// entry is counted. Answering Stop makes the whole scan return at once; its partial total is
-// then of no use to the caller. The callback may start another scan of its own (it usually
-// pumps the event loop); the two do not disturb each other. A callback that throws is
-// treated as answering Continue.
+// Called on the calling thread as a scan starts and at least every 10 ms while it runs (the walk
+// itself runs on the scan pool's worker threads). Answering Stop makes the workers drop the scan
+// and close every descriptor of it, and the scan returns at once; its result is then of no use to
+// the caller. The callback may start another scan of its own (it usually pumps the event loop): the
+// outer scan then waits, holding no descriptor, until the inner one returns, and the two do not
+// disturb each other. A callback that throws is treated as answering Continue.
 using FolderSizeYield = std::function<ScanControl()>;
 
 // Total length in bytes of every file below path, at every depth. Never fails: whatever
@@ -24,7 +25,8 @@ using FolderSizeYield = std::function<ScanControl()>;
 // Only regular files have a length here: links, devices, pipes and sockets add 0, and so
 // does a folder's own entry. A hard-linked file counts once per name. A path the system
 // cannot open (missing, not a folder, denied, longer than its limit, holding a NUL) gives 0;
-// below it there is no length limit, as subfolders are opened relative to their parent.
+// below it there is no depth or length limit, as subfolders are opened relative to their
+// parent, and the descriptors a scan holds stay few however deep or wide the tree.
 SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield = {});
 
 // Appends the platform's directory separator "/" when path does not end with one;

@@ -1,9 +1,13 @@
 // The scanner against the system around it: permissions, descriptor limits, mounts.
 
-#include "foldersize/foldersize.h"
+#include "foldersize/folderscan.h"
+#include "foldersize/scanpool.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,9 +15,11 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <set>
+#include <string>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -44,28 +50,76 @@ TEST(FolderSize, AFolderThatCannotBeOpenedCountsZeroAndItsSiblingsCount)
     EXPECT_EQ(result, "30 0");
 }
 
-// A tree deeper than the descriptors the process may still open: each level holds a file,
-// a side folder and the next level. A side folder listed after the next level is reached
-// only after the deep branch, when its level has had to give up its descriptor.
-TEST(FolderSize, CountsATreeDeeperThanTheDescriptorLimit)
+std::string deepLevelName(int level)
 {
-    TempTree tree;
-    constexpr int Depth = 40;
-    std::string level;
-    std::int64_t expected = 0;
-    for (int i = 0; i < Depth; ++i) {
-        // Names and creation order vary, so that on any file system some levels list their
-        // side folder before the next level and some after it.
-        const std::string next = level + "next" + std::to_string(i);
-        if (i % 2)
-            tree.makeDir(next);
-        tree.makeFile(level + "side" + std::to_string(i) + "/leaf", 1000);
-        tree.makeFile(level + "file", i + 1);
-        expected += i + 1 + 1000;
-        level = next + "/";
-    }
+    return std::string(90, 'n') + std::to_string(level);
+}
 
-    // Leaves room for four more descriptors.
+// Levels made one at a time through descriptors, as no path reaches the bottom, with names
+// long enough that the deepest path is many times PATH_MAX. Every tenth level also holds a
+// file and a side folder with a leaf. Returns the total.
+std::int64_t makeDeepTree(const std::string &root, int depth)
+{
+    std::int64_t total = 0;
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    const auto makeFile = [&](int at, const char *name, std::int64_t length) {
+        const int file = openat(at, name, O_WRONLY | O_CREAT, 0644);
+        if (file >= 0 && ftruncate(file, length) == 0)
+            total += length;
+        close(file);
+    };
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        const std::string next = deepLevelName(i);
+        // Creation order varies, so that some levels list their side folder before the next
+        // level and some after it.
+        if (i % 20 == 10)
+            mkdirat(fd, next.c_str(), 0755);
+        if (i % 10 == 0) {
+            const std::string side = "side" + std::to_string(i);
+            mkdirat(fd, side.c_str(), 0755);
+            const int sideFd = openat(fd, side.c_str(), O_RDONLY | O_DIRECTORY);
+            makeFile(sideFd, "leaf", 1000);
+            close(sideFd);
+            makeFile(fd, "file", i + 1);
+        }
+        mkdirat(fd, next.c_str(), 0755);
+        const int nextFd = openat(fd, next.c_str(), O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = nextFd;
+    }
+    close(fd);
+    return total;
+}
+
+// Removes what makeDeepTree made, in one pass down and one up.
+void removeDeepTree(const std::string &root, int depth)
+{
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        if (i % 10 == 0) {
+            const std::string side = "side" + std::to_string(i);
+            const int sideFd = openat(fd, side.c_str(), O_RDONLY | O_DIRECTORY);
+            unlinkat(sideFd, "leaf", 0);
+            close(sideFd);
+            unlinkat(fd, side.c_str(), AT_REMOVEDIR);
+            unlinkat(fd, "file", 0);
+        }
+        const int next = openat(fd, deepLevelName(i).c_str(), O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    for (int i = depth - 1; i >= 0 && fd >= 0; --i) {
+        const int parent = openat(fd, "..", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        unlinkat(parent, deepLevelName(i).c_str(), AT_REMOVEDIR);
+        fd = parent;
+    }
+    close(fd);
+}
+
+// Limits the process to its open descriptors and `room` more.
+rlimit leaveRoomFor(int room)
+{
     std::set<int> used;
     if (DIR *fds = opendir("/proc/self/fd")) {
         while (const dirent *entry = readdir(fds))
@@ -74,24 +128,178 @@ TEST(FolderSize, CountsATreeDeeperThanTheDescriptorLimit)
         closedir(fds);
     }
     int limit = 0;
-    for (int free = 0; free < 4; ++limit)
+    for (int free = 0; free < room; ++limit)
         free += used.count(limit) == 0;
     rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    getrlimit(RLIMIT_NOFILE, &saved);
     rlimit tight = saved;
     tight.rlim_cur = rlim_t(limit);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    setrlimit(RLIMIT_NOFILE, &tight);
+    return saved;
+}
+
+// A folder for a tree of thousands of levels, on tmpfs where there is one: a disk file system
+// takes seconds to make and remove them. The tree is removed with it.
+class DeepTree {
+public:
+    explicit DeepTree(int depth) : m_depth(depth)
+    {
+        char pattern[] = "/dev/shm/quorvane-deep-XXXXXX";
+        m_root = mkdtemp(pattern) ? std::string(pattern) : m_fallback.root();
+        m_total = makeDeepTree(m_root, depth);
+    }
+    ~DeepTree()
+    {
+        removeDeepTree(m_root, m_depth);
+        if (m_root != m_fallback.root())
+            rmdir(m_root.c_str());
+    }
+    const std::string &root() const { return m_root; }
+    std::int64_t total() const { return m_total; }
+
+private:
+    TempTree m_fallback;
+    int m_depth;
+    std::string m_root;
+    std::int64_t m_total = 0;
+};
+
+// Thousands of levels, paths far over PATH_MAX: counted fully, holding a few descriptors per
+// worker however deep the walk goes, and exactly also when the process may open only four
+// more descriptors.
+TEST(FolderSize, CountsAVeryDeepTreeWithFewDescriptors)
+{
+    constexpr int Depth = 3000;
+    const DeepTree tree(Depth);
+    const std::int64_t expected = tree.total();
+    ASSERT_EQ(expected, 300 * 1000 + 300 * 1496); // 1 + 11 + ... + 2991
+
+    const int descriptorsBefore = openDescriptorCount();
+    int most = 0;
+    const std::int64_t total = FolderSize(tree.root(), [&] {
+                                   most = std::max(most, openDescriptorCount() - descriptorsBefore);
+                                   return ScanControl::Continue;
+                               }).bytes();
+    EXPECT_EQ(total, expected);
+    EXPECT_LE(most, 6 * ScanThreadCount() + 2);
+
+    const rlimit saved = leaveRoomFor(4);
     std::vector<int> probes;
     for (int fd; (fd = open("/", O_RDONLY | O_DIRECTORY)) >= 0;)
         probes.push_back(fd);
     const int room = int(probes.size());
     for (int fd : probes)
         close(fd);
-    const std::int64_t total = FolderSize(tree.root()).bytes();
+    const std::int64_t limited = FolderSize(tree.root()).bytes();
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
 
     ASSERT_EQ(room, 4) << "the limit leaves exactly four descriptors";
-    EXPECT_EQ(total, expected);
+    EXPECT_EQ(limited, expected);
+}
+
+// A folder moved away while its scan is paused, holding no descriptor, by a scan started from
+// the yield: when the walk goes on, the folder now at the old place is another one, and
+// neither it nor the moved folder is counted there.
+TEST(FolderSize, AFolderMovedWhileTheScanIsPausedIsNotCountedAtItsOldPlace)
+{
+    TempTree tree;
+    TempTree elsewhere;
+    TempTree inner;
+    for (int i = 0; i < 40; ++i)
+        tree.makeFile("p/x/x" + std::to_string(i), 1000);
+    tree.makeFile("p/other", 7);
+    tree.makeFile("q/q", 11);
+    for (int i = 0; i < 10; ++i)
+        inner.makeFile("i" + std::to_string(i) + "/data", 1);
+    struct stat moving;
+    ASSERT_EQ(stat(tree.path("p/x").c_str(), &moving), 0);
+
+    std::atomic<bool> insideX{false};
+    std::atomic<bool> innerRunning{false};
+    std::atomic<int> readsOfX{0};
+    TestDirectoryReader reader;
+    reader.readLimit = 256; // a few entries per read
+    reader.beforeRead = [&](int fd) {
+        struct stat st;
+        if (fstat(fd, &st) != 0 || st.st_ino != moving.st_ino || ++readsOfX != 2)
+            return;
+        insideX = true; // the first entries of x are counted; hold the rest until the pause
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             !innerRunning && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    TestDirectoryReader innerReader;
+    innerReader.pause = std::chrono::milliseconds(10);
+    bool moved = false;
+    std::int64_t innerTotal = -1;
+    const std::int64_t total =
+        FolderSizeReadBy(
+            tree.root(),
+            [&] {
+                if (insideX && !moved) {
+                    moved = true;
+                    EXPECT_EQ(rename(tree.path("p/x").c_str(), elsewhere.path("x").c_str()), 0);
+                    for (int i = 0; i < 40; ++i)
+                        tree.makeFile("p/x/y" + std::to_string(i), 100000);
+                    innerTotal = FolderSizeReadBy(
+                                     inner.root(),
+                                     [&] {
+                                         innerRunning = true;
+                                         return ScanControl::Continue;
+                                     },
+                                     innerReader)
+                                     .bytes();
+                }
+                return ScanControl::Continue;
+            },
+            reader)
+            .bytes();
+
+    ASSERT_TRUE(moved);
+    EXPECT_TRUE(innerRunning);
+    EXPECT_EQ(innerTotal, 10);
+    EXPECT_EQ(total, 7 + 11);
+}
+
+// A finished folder opens its parent again through ".." when the parent had to give up its
+// descriptor. Moved away meanwhile, its ".." is another folder, which must not stand in for
+// the parent: the parent's remaining subfolders are still found at their own place.
+TEST(FolderSize, AFolderMovedDuringTheScanDoesNotLeadItsOldParentElsewhere)
+{
+    TempTree tree;
+    TempTree elsewhere;
+    for (int i = 0; i < 10; ++i) {
+        tree.makeFile("p/s" + std::to_string(i) + "/f", 3);
+        elsewhere.makeFile("q/s" + std::to_string(i) + "/f", 50000);
+    }
+    // The subfolder the walk enters first gets a chain deeper than one worker's descriptors.
+    std::string first;
+    if (DIR *dir = opendir(tree.path("p").c_str())) {
+        while (const dirent *entry = readdir(dir))
+            if (entry->d_name[0] != '.' && first.empty())
+                first = entry->d_name;
+        closedir(dir);
+    }
+    ASSERT_FALSE(first.empty());
+    std::string chain = "p/" + first;
+    for (int i = 0; i < 12; ++i)
+        chain += "/l" + std::to_string(i);
+    tree.makeFile(chain + "/bottom", 1);
+    const std::int64_t expected = referenceTotal(tree.root());
+    struct stat bottom;
+    ASSERT_EQ(stat(tree.path(chain).c_str(), &bottom), 0);
+
+    const auto scanWithOneWorker = [&] {
+        setenv("QUORVANE_SCAN_THREADS", "1", 1);
+        TestDirectoryReader reader;
+        reader.beforeRead = [&](int fd) {
+            struct stat st;
+            if (fstat(fd, &st) == 0 && st.st_ino == bottom.st_ino)
+                rename(tree.path("p/" + first).c_str(), elsewhere.path("q/" + first).c_str());
+        };
+        return std::to_string(FolderSizeReadBy(tree.root(), {}, reader).bytes());
+    };
+    EXPECT_EQ(runInChild(scanWithOneWorker), std::to_string(expected));
 }
 
 std::string mountedType(const std::string &mountPoint)
@@ -121,13 +329,9 @@ TEST(FolderSize, NeverEntersKernelPseudoFilesystems)
         if (mountedType(c.mountPoint) != c.type)
             continue; // not mounted that way here
         ++checked;
-        int calls = 0;
-        const SizeAmount total = FolderSize(c.path, [&] {
-            ++calls;
-            return ScanControl::Continue;
-        });
-        EXPECT_EQ(total.bytes(), 0) << c.path;
-        EXPECT_EQ(calls, 0) << "entries of " << c.path << " were read";
+        TestDirectoryReader reader;
+        EXPECT_EQ(FolderSizeReadBy(c.path, {}, reader).bytes(), 0) << c.path;
+        EXPECT_EQ(reader.reads, 0) << "entries of " << c.path << " were read";
     }
     if (checked == 0)
         GTEST_SKIP() << "no kernel pseudo filesystem mounted here";
@@ -174,17 +378,14 @@ TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
         if (mount("proc", pseudo.c_str(), "proc", 0, nullptr) != 0 &&
             mount("sysfs", pseudo.c_str(), "sysfs", 0, nullptr) != 0)
             return std::string("skip: cannot mount proc or sysfs");
-        int calls = 0;
-        const std::int64_t total = FolderSize(tree.root(), [&] {
-                                       ++calls;
-                                       return ScanControl::Continue;
-                                   }).bytes();
-        return std::to_string(total) + " " + std::to_string(calls);
+        TestDirectoryReader reader;
+        const std::int64_t total = FolderSizeReadBy(tree.root(), {}, reader).bytes();
+        return std::to_string(total) + " " + std::to_string(reader.reads);
     };
     const std::string result = runInChild(scanWithMounts);
     if (result.starts_with("skip"))
         GTEST_SKIP() << result;
-    // own, pseudo, memory and memory/held: nothing inside the pseudo filesystem.
+    // Reads of the root and memory, each to its end: none inside the pseudo filesystem.
     EXPECT_EQ(result, "510 4");
 }
 

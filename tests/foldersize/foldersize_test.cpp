@@ -1,9 +1,7 @@
 #include "foldersize/foldersize.h"
 #include "support/temptree.h"
 
-#include <climits>
 #include <cstdint>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -147,33 +145,6 @@ TEST(FolderSize, CountsHardLinksOncePerName)
     ASSERT_EQ(link(tree.path("a/original").c_str(), tree.path("a/second name").c_str()), 0);
 
     EXPECT_EQ(bytesBelow(tree.root()), 600);
-}
-
-TEST(FolderSize, CountsBelowPathsLongerThanTheSystemLimit)
-{
-    TempTree tree;
-    const std::string name(200, 'd');
-    std::string relative;
-    for (int level = 0; level < 25; ++level) // about 5,000 characters deep
-        relative += (level ? "/" : "") + name;
-    ASSERT_GT(tree.path(relative).size(), std::size_t(PATH_MAX));
-
-    // Made one level at a time through descriptors, as no path can reach the bottom.
-    int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(fd, 0);
-    for (int level = 0; level < 25; ++level) {
-        ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
-        const int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-        close(fd);
-        ASSERT_GE(fd = next, 0);
-    }
-    const int file = openat(fd, "bottom", O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(file, 0);
-    ASSERT_EQ(ftruncate(file, 777), 0);
-    close(file);
-    close(fd);
-
-    EXPECT_EQ(bytesBelow(tree.root()), 777);
 }
 
 TEST(AddBackslash, AppendsTheSeparatorOnlyWhenMissing)

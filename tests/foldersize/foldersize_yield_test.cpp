@@ -1,91 +1,160 @@
-#include "foldersize/foldersize.h"
+// The calling thread's side of a scan: the yield, Stop, and scans started from the yield.
+
+#include "foldersize/folderscan.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <random>
+#include <set>
 #include <stdexcept>
-#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
-// Eleven entries below the root, at four depths, of every kind; 1,234 bytes in files.
-constexpr int EntryCount = 11;
-constexpr std::int64_t TreeBytes = 1234;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-void makeMixedTree(const TempTree &tree)
+// Folders enough that a reader pausing before each read keeps every worker busy for a while.
+std::int64_t makeManyFolders(const TempTree &tree, int count)
 {
-    tree.makeFile("a/one", 1000);
-    tree.makeFile("a/b/two", 200);
-    tree.makeFile("a/b/c/three", 34);
-    tree.makeDir("a/b/c/empty");
-    tree.makeDir("d");
-    tree.makeSymlink("d/link", "..");
-    ASSERT_EQ(mkfifo(tree.path("pipe").c_str(), 0644), 0);
-    tree.makeFile("zero", 0);
+    std::int64_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        tree.makeFile("g" + std::to_string(i % 10) + "/f" + std::to_string(i) + "/data", i + 1);
+        total += i + 1;
+    }
+    return total;
 }
 
-TEST(FolderSizeYield, IsCalledOncePerEntryAtEveryDepth)
+TEST(FolderSizeYield, RunsOnTheCallingThreadWhileWorkersWalkAndMayThrow)
 {
     TempTree tree;
-    makeMixedTree(tree);
-    const int descriptorsBefore = openDescriptorCount();
+    const std::int64_t expected = makeManyFolders(tree, 60);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::mutex lock;
+    std::set<std::thread::id> readers;
+    TestDirectoryReader reader;
+    reader.pause = 2ms;
+    reader.beforeRead = [&](int) {
+        const std::lock_guard guard(lock);
+        readers.insert(std::this_thread::get_id());
+    };
     int calls = 0;
-    const SizeAmount total = FolderSize(tree.root(), [&] {
-        ++calls;
-        return ScanControl::Continue;
-    });
+    bool elsewhere = false;
+    const SizeAmount total = FolderSizeReadBy(
+        tree.root(),
+        [&] {
+            ++calls;
+            elsewhere |= std::this_thread::get_id() != caller;
+            return ScanControl::Continue;
+        },
+        reader);
 
-    EXPECT_EQ(calls, EntryCount);
-    EXPECT_EQ(total.bytes(), TreeBytes) << "links, pipes and folders add nothing";
-    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+    EXPECT_EQ(total.bytes(), expected);
+    EXPECT_GT(calls, 0);
+    EXPECT_FALSE(elsewhere) << "the yield ran on a worker";
+    EXPECT_EQ(readers.count(caller), 0u) << "the calling thread read folders";
+
+    // A yield that throws counts as Continue.
+    int throws = 0;
+    reader.beforeRead = {};
+    const SizeAmount despite = FolderSizeReadBy(
+        tree.root(),
+        [&]() -> ScanControl {
+            ++throws;
+            throw std::runtime_error("the event loop failed");
+        },
+        reader);
+    EXPECT_EQ(despite.bytes(), expected);
+    EXPECT_GT(throws, 0);
 }
 
-TEST(FolderSizeYield, StopEndsTheScanAtOnceAndReleasesEverything)
+TEST(FolderSizeYield, StopAtAnyPointReturnsAtOnceAndClosesEverything)
 {
     TempTree tree;
-    makeMixedTree(tree);
+    makeManyFolders(tree, 400);
     const int descriptorsBefore = openDescriptorCount();
-    // Stopping at every possible entry, deep or shallow, asks no further entry.
-    for (int stopAt = 1; stopAt <= EntryCount; ++stopAt) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 5; ++round) {
+        // Each read waits 20 ms, so the whole scan would take most of a second or more.
+        TestDirectoryReader reader;
+        reader.pause = 20ms;
+        const int stopAt = 1 + int(random() % 20);
         int calls = 0;
-        FolderSize(tree.root(),
-                   [&] { return ++calls == stopAt ? ScanControl::Stop : ScanControl::Continue; });
+        Clock::time_point stopped;
+        FolderSizeReadBy(
+            tree.root(),
+            [&] {
+                if (++calls < stopAt)
+                    return ScanControl::Continue;
+                stopped = Clock::now();
+                return ScanControl::Stop;
+            },
+            reader);
+        const auto took = Clock::now() - stopped;
+        const int readsAtReturn = reader.reads;
+        std::this_thread::sleep_for(50ms);
+
         EXPECT_EQ(calls, stopAt);
-        EXPECT_EQ(openDescriptorCount(), descriptorsBefore) << "stopped at " << stopAt;
+        EXPECT_LT(took, 200ms) << "stopped at yield " << stopAt;
+        EXPECT_EQ(openDescriptorCount(), descriptorsBefore) << "stopped at yield " << stopAt;
+        EXPECT_EQ(reader.reads, readsAtReturn) << "a worker still read after the return";
+        EXPECT_LT(readsAtReturn, 400);
     }
 }
 
-TEST(FolderSizeYield, AScanStartedFromTheYieldDoesNotDisturbTheOuterOne)
+// A scan started from the yield gets the workers; the outer scan meanwhile reads nothing and
+// holds no descriptor, then goes on to its exact total, or lets everything go at Stop.
+TEST(FolderSizeYield, AScanStartedFromTheYieldPausesTheOuterOne)
 {
     TempTree outer;
     TempTree inner;
-    makeMixedTree(outer);
-    inner.makeFile("x/y/z", 99);
-    std::int64_t innerTotal = -1;
-    int calls = 0;
-    const SizeAmount outerTotal = FolderSize(outer.root(), [&] {
-        if (++calls == 3) // in the middle of reading a folder of the outer scan
-            innerTotal = FolderSize(inner.root()).bytes();
-        return ScanControl::Continue;
-    });
+    const std::int64_t outerExpected = makeManyFolders(outer, 100);
+    const std::int64_t innerExpected = makeManyFolders(inner, 30);
+    const int descriptorsBefore = openDescriptorCount();
+    for (const bool stopAfter : {false, true}) {
+        TestDirectoryReader outerReader;
+        outerReader.pause = 5ms;
+        TestDirectoryReader innerReader;
+        innerReader.pause = 5ms;
+        std::int64_t innerTotal = -1;
+        int innerCalls = 0;
+        bool released = false;
+        int outerReadsWhenReleased = -1;
+        bool outerReadMeanwhile = false;
+        int outerCalls = 0;
+        const auto innerYield = [&] {
+            ++innerCalls;
+            if (!released) {
+                for (const auto until = Clock::now() + 2s; !released && Clock::now() < until;
+                     std::this_thread::sleep_for(1ms))
+                    released = descriptorsBelow(outer.root()) == 0;
+                outerReadsWhenReleased = outerReader.reads;
+            } else {
+                outerReadMeanwhile |= outerReader.reads != outerReadsWhenReleased;
+            }
+            return ScanControl::Continue;
+        };
+        const SizeAmount outerTotal = FolderSizeReadBy(
+            outer.root(),
+            [&] {
+                if (++outerCalls == 2)
+                    innerTotal = FolderSizeReadBy(inner.root(), innerYield, innerReader).bytes();
+                return stopAfter && outerCalls >= 2 ? ScanControl::Stop : ScanControl::Continue;
+            },
+            outerReader);
 
-    EXPECT_EQ(innerTotal, 99);
-    EXPECT_EQ(outerTotal.bytes(), TreeBytes);
-    EXPECT_EQ(calls, EntryCount);
-}
-
-TEST(FolderSizeYield, AYieldThatThrowsIsSkippedAndTheScanGoesOn)
-{
-    TempTree tree;
-    makeMixedTree(tree);
-    int calls = 0;
-    const SizeAmount total = FolderSize(tree.root(), [&]() -> ScanControl {
-        ++calls;
-        throw std::runtime_error("the event loop failed");
-    });
-
-    EXPECT_EQ(calls, EntryCount);
-    EXPECT_EQ(total.bytes(), TreeBytes);
+        EXPECT_EQ(innerTotal, innerExpected);
+        EXPECT_GT(innerCalls, 1);
+        EXPECT_TRUE(released) << "the outer scan kept descriptors during the inner one";
+        EXPECT_FALSE(outerReadMeanwhile) << "the outer scan read during the inner one";
+        if (!stopAfter) {
+            EXPECT_EQ(outerTotal.bytes(), outerExpected);
+        }
+        EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+    }
 }
 
 } // namespace

@@ -1,7 +1,12 @@
 #include "scantestsupport.h"
 
+#include <cstddef>
+#include <cstring>
 #include <dirent.h>
+#include <ftw.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 int openDescriptorCount()
@@ -14,6 +19,25 @@ int openDescriptorCount()
         count += entry->d_name[0] != '.';
     closedir(dir);
     return count - 1; // the listing's own descriptor
+}
+
+int descriptorsBelow(const std::string &path)
+{
+    DIR *dir = opendir("/proc/self/fd");
+    if (!dir)
+        return -1;
+    int count = 0;
+    char target[4096];
+    while (const dirent *entry = readdir(dir)) {
+        const ssize_t length = readlinkat(dirfd(dir), entry->d_name, target, sizeof target - 1);
+        if (length <= 0)
+            continue;
+        target[length] = 0;
+        count += std::strncmp(target, path.c_str(), path.size()) == 0 &&
+                 (target[path.size()] == 0 || target[path.size()] == '/');
+    }
+    closedir(dir);
+    return count;
 }
 
 std::string runInChild(const std::function<std::string()> &work)
@@ -41,4 +65,40 @@ std::string runInChild(const std::function<std::string()> &work)
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "child failed";
     return text;
+}
+
+namespace {
+thread_local std::int64_t t_referenceSum = 0;
+}
+
+std::int64_t referenceTotal(const std::string &path)
+{
+    t_referenceSum = 0;
+    nftw(
+        path.c_str(),
+        [](const char *, const struct stat *st, int kind, FTW *) {
+            if (kind == FTW_F && S_ISREG(st->st_mode))
+                t_referenceSum += st->st_size;
+            return 0;
+        },
+        32, FTW_PHYS | FTW_MOUNT);
+    return t_referenceSum;
+}
+
+ssize_t TestDirectoryReader::read(int fd, char *buffer, std::size_t size)
+{
+    ++reads;
+    if (beforeRead)
+        beforeRead(fd);
+    if (pause.count() > 0)
+        std::this_thread::sleep_for(pause);
+    const ssize_t got = getdents64(fd, buffer, readLimit ? std::min(size, readLimit) : size);
+    if (blankTypes)
+        for (ssize_t at = 0; at < got;) {
+            unsigned short length;
+            std::memcpy(&length, buffer + at + offsetof(struct dirent64, d_reclen), sizeof length);
+            buffer[at + offsetof(struct dirent64, d_type)] = DT_UNKNOWN;
+            at += length;
+        }
+    return got;
 }
