@@ -65,12 +65,83 @@ double turnAt(const QRectF &square, QPointF point)
     return turn < 0 ? turn + 1 : turn;
 }
 
+namespace {
+
+// The slices' colours by angle, one per sixteenth of a degree: each holds the colour of
+// the slice at the middle of its sixteenth. Made in one pass over the slices.
+std::vector<QRgb> coloursByAngle(const PieLayout &layout)
+{
+    std::vector<QRgb> colours(FullTurn);
+    const int count = layout.count();
+    int slice = 0;
+    for (int bin = 0; bin < FullTurn; ++bin) {
+        const double middle = (bin + 0.5) / FullTurn;
+        while (slice < count - 1 && layout.span(slice).second <= middle)
+            ++slice;
+        colours[std::size_t(bin)] = SliceColor(slice, count).rgba();
+    }
+    return colours;
+}
+
+// atan2(y, x) to within about 0.001 degrees, several times faster than the library's.
+double fastAtan2(double y, double x)
+{
+    const double ax = std::abs(x);
+    const double ay = std::abs(y);
+    const double big = std::max(ax, ay);
+    if (big == 0)
+        return 0;
+    const double a = std::min(ax, ay) / big;
+    const double s = a * a;
+    double r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
+    if (ay > ax)
+        r = std::numbers::pi / 2 - r;
+    if (x < 0)
+        r = std::numbers::pi - r;
+    return y < 0 ? -r : r;
+}
+
+// The pie as an image of side pixels, transparent outside the circle. Each pixel takes the
+// colour of the slice at its angle, and the rim is smoothed by how much of the pixel lies
+// inside: the cost is one pass over the pixels, whatever the number of slices.
+QImage pieImage(int side, const PieLayout &layout)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    const std::vector<QRgb> colours = coloursByAngle(layout);
+    const double radius = side / 2.0;
+    const double solid = (radius - 0.5) * (radius - 0.5);
+    for (int y = 0; y < side; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const double dy = y + 0.5 - radius;
+        for (int x = 0; x < side; ++x) {
+            const double dx = x + 0.5 - radius;
+            const double squared = dx * dx + dy * dy;
+            double inside = 1.0;
+            if (squared > solid) {
+                inside = radius + 0.5 - std::sqrt(squared);
+                if (inside <= 0)
+                    continue;
+            }
+            double turn = fastAtan2(dx, -dy) / (2 * std::numbers::pi);
+            if (turn < 0)
+                turn += 1;
+            const QRgb colour = colours[std::size_t(std::min(int(turn * FullTurn), FullTurn - 1))];
+            line[x] = inside >= 1.0 ? colour
+                                    : qPremultiply(qRgba(qRed(colour), qGreen(colour),
+                                                         qBlue(colour), int(inside * 255)));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
 void drawPie(QPainter &painter, const QRectF &square, const ChartData &data,
              const PieLayout &layout, const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor border = palette.color(QPalette::Base);
     if (layout.count() == 0 || data.total() <= 0) {
         painter.setPen(QPen(palette.color(QPalette::Mid), 1));
         painter.setBrush(Qt::NoBrush);
@@ -78,19 +149,24 @@ void drawPie(QPainter &painter, const QRectF &square, const ChartData &data,
         painter.restore();
         return;
     }
-    // Below this many sixteenths a slice is thinner at the rim than its border would be.
-    const double rim = std::numbers::pi * square.width();
-    const int bordered = std::max(1, int(std::ceil(3.0 * FullTurn / std::max(rim, 1.0))));
-    const int count = layout.count();
-    int from = 0;
-    for (int i = 0; i < count; ++i) {
-        const int to = sixteenths(layout.span(i).second);
-        if (to <= from)
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    painter.drawImage(square,
+                      pieImage(std::max(1, int(std::lround(square.width() * ratio))), layout));
+    // A border where a slice begins, for slices wide enough at the rim to show one.
+    const double radius = square.width() / 2;
+    const double rim = 2 * std::numbers::pi * radius;
+    painter.setPen(QPen(palette.color(QPalette::Base), 1));
+    double lastEdge = -1;
+    for (int i = 0; i < layout.count(); ++i) {
+        const auto [start, end] = layout.span(i);
+        if ((end - start) * rim < 3.0 || (start - lastEdge) * rim < 3.0)
             continue;
-        painter.setBrush(SliceColor(i, count));
-        painter.setPen(to - from >= bordered ? QPen(border, 1) : QPen(Qt::NoPen));
-        drawWedge(painter, square, from, to);
-        from = to;
+        for (const double edge : {start, end}) {
+            const double angle = edge * 2 * std::numbers::pi;
+            painter.drawLine(square.center(), square.center() + QPointF(std::sin(angle) * radius,
+                                                                        -std::cos(angle) * radius));
+        }
+        lastEdge = end;
     }
     painter.restore();
 }

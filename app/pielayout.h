@@ -28,8 +28,9 @@ private:
 // The turn of point within the circle inscribed in square, or -1 when it lies outside.
 double turnAt(const QRectF &square, QPointF point);
 
-// The pie of data inside square: every slice in its colour, at most one drawing call per
-// sixteenth of a degree, thin slices without a border. An empty total shows the outline.
+// The pie of data inside square: every slice in its colour, with a border between slices
+// wide enough to show one. The cost grows with the pie's area, not with the number of
+// slices. An empty total shows the outline.
 void drawPie(QPainter &painter, const QRectF &square, const ChartData &data,
              const PieLayout &layout, const QPalette &palette);
 

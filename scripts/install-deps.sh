@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-image-formats-plugins
+    qt6-base-dev libgl-dev qt6-image-formats-plugins
     libxlsxwriter-dev zlib1g-dev
     libgtest-dev
     xvfb xauth unzip
