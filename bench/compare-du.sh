@@ -10,18 +10,27 @@
 # FolderSize with a yield that reads a steady clock per entry, and du -sb, alternating them,
 # RUNS times each (7 unless set, at least 5), and prints the medians of wall-clock and of
 # processor time. The ratios compare wall-clock medians. It ends with one line
-# `ratio <tree> FolderSize/du <x.xx>` per tree and last `worst-ratio <x.xx>`.
-# Environment: RUNS; QUORVANE_BUILD_DIR to build somewhere other than the preset's build/.
+# `ratio <tree> FolderSize/du <x.xx>` per tree and `worst-ratio <x.xx>`.
+#
+# Run as root where /proc/sys/vm/drop_caches can be written, it then also measures with a cold
+# cache: the caches are dropped before every run, FolderSize and du alternate COLD_RUNS times
+# each (3 unless set, at least 3), and it ends with `cold-ratio <tree> FolderSize/du <x.xx>`
+# per tree and `worst-cold-ratio <x.xx>`. It prints the scanner's thread count first.
+# Environment: RUNS, COLD_RUNS, QUORVANE_SCAN_THREADS; QUORVANE_BUILD_DIR to build somewhere
+# other than the preset's build/.
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
 
 runs=${RUNS:-7}
 [ "$runs" -ge 5 ] || { echo "compare-du: RUNS must be at least 5" >&2; exit 2; }
+cold_runs=${COLD_RUNS:-3}
+[ "$cold_runs" -ge 3 ] || { echo "compare-du: COLD_RUNS must be at least 3" >&2; exit 2; }
 
 . bench/build-bench.sh
 build_bench foldersize_bench
 bench=$bench_bin
+echo "threads $("$bench" --threads)"
 
 if [ $# -eq 0 ]; then
     cache=${XDG_CACHE_HOME:-$HOME/.cache}/quorvane-bench
@@ -75,9 +84,23 @@ check() {
     fi
 }
 
+drop_caches() {
+    sync
+    echo 3 >/proc/sys/vm/drop_caches
+}
+
+cold=0
+if [ "$(id -u)" -eq 0 ] && drop_caches 2>/dev/null; then
+    cold=1
+else
+    echo "compare-du: not root or /proc/sys/vm/drop_caches not writable: no cold pass" >&2
+fi
+
 status=0
 ratios=()
+cold_ratios=()
 worst=0
+worst_cold=0
 for tree in "$@"; do
     if [ ! -d "$tree" ]; then
         echo "compare-du: $tree is not a folder" >&2
@@ -104,8 +127,26 @@ for tree in "$@"; do
     ratio=$(awk -v p="$m_plain" -v d="$m_du" 'BEGIN { printf "%.2f\n", p / d }')
     ratios+=("ratio $tree FolderSize/du $ratio")
     worst=$(awk -v a="$worst" -v b="$ratio" 'BEGIN { printf "%.2f\n", (b > a) ? b : a }')
+
+    [ "$cold" -eq 1 ] || continue
+    plain=() du=()
+    for ((i = 0; i < cold_runs; i++)); do
+        drop_caches
+        plain+=("$(measure "$bench" "$tree")")
+        drop_caches
+        du+=("$(measure du -sb "$tree")")
+    done
+    m_plain=$(column 1 "${plain[@]}") m_du=$(column 1 "${du[@]}")
+    echo "cold median $tree wall seconds ($cold_runs runs): FolderSize $m_plain du $m_du"
+    ratio=$(awk -v p="$m_plain" -v d="$m_du" 'BEGIN { printf "%.2f\n", p / d }')
+    cold_ratios+=("cold-ratio $tree FolderSize/du $ratio")
+    worst_cold=$(awk -v a="$worst_cold" -v b="$ratio" 'BEGIN { printf "%.2f\n", (b > a) ? b : a }')
 done
 
 printf '%s\n' "${ratios[@]}"
 echo "worst-ratio $worst"
+if [ "$cold" -eq 1 ]; then
+    printf '%s\n' "${cold_ratios[@]}"
+    echo "worst-cold-ratio $worst_cold"
+fi
 exit $status

@@ -3,11 +3,14 @@
 //   foldersize_bench [--yield none|clock] TREE
 //       prints the total in bytes; the time is taken by the caller around the whole process,
 //       exactly as it times du, so both pay for their start-up alike.
+//   foldersize_bench --threads
+//       prints the number of worker threads a scan uses here.
 //   foldersize_bench --make-tree DIR [FILES FOLDERS DEPTH]
 //       builds a tree of sparse files (500000 files, 50000 folders, depth 12 by default)
 //       in DIR.partial and renames it to DIR when complete, so a broken build is never reused.
 
 #include "foldersize/foldersize.h"
+#include "foldersize/scanpool.h"
 
 #include <chrono>
 #include <cmath>
@@ -27,6 +30,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: foldersize_bench [--yield none|clock] TREE\n"
+                         "       foldersize_bench --threads\n"
                          "       foldersize_bench --make-tree DIR [FILES FOLDERS DEPTH]\n");
     return 2;
 }
@@ -125,6 +129,10 @@ int main(int argc, char **argv)
         if (files < 0 || folders < 1 || depth < 0)
             return usage();
         return makeTree(argv[2], files, folders, depth);
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--threads") == 0) {
+        std::printf("%d\n", ScanThreadCount());
+        return 0;
     }
     bool clockYield = false;
     int at = 1;
