@@ -1,10 +1,12 @@
 #include "app/commandline.h"
 
+#include "platform/nativepath.h"
+
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -205,13 +207,13 @@ QStringList commandLineArguments(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(pathFromNative(QByteArray(argv[i]))); // a FOLDER may not be UTF-8
     return arguments;
 }
 
 QString folderProblem(const QString &folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = nativePath(folder);
     struct stat status {};
     if (::stat(path.constData(), &status) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
@@ -233,6 +235,8 @@ QString folderProblem(const QString &folder)
 
 QString windowStartFolder(const QString &folder)
 {
-    const QString real = QDir(folder).canonicalPath();
+    char *resolved = ::realpath(nativePath(folder).constData(), nullptr);
+    const QString real = resolved ? pathFromNative(resolved) : QDir::cleanPath(folder);
+    std::free(resolved);
     return real.endsWith(u'/') ? real : real + u'/';
 }

@@ -15,6 +15,7 @@
 #include "export/spreadsheetprogram.h"
 #include "export/textfile.h"
 #include "platform/drives.h"
+#include "platform/nativepath.h"
 #include "platform/specialfolders.h"
 
 #include <QDir>
@@ -81,15 +82,15 @@ int runHeadlessExport(const CommandLine &line)
         const TerminalProgress progress([&form] {
             const int total = form.Dir1().listCount();
             const int measuring = form.ChartDone() ? total : form.MSChart1()->columnCount();
-            return TerminalProgress::State{std::max(measuring - 1, 0), total,
-                                           form.ChartDone() ? QString()
-                                                            : form.Dir1().list(measuring - 1)};
+            return TerminalProgress::State{
+                std::max(measuring - 1, 0), total,
+                form.ChartDone() ? QString() : displayPath(form.Dir1().list(measuring - 1))};
         });
         form.Dir1().setPath(folder);
         form.GenerateChart();
     } catch (const std::exception &error) {
         tellError(QStringLiteral("cannot chart %1: %2")
-                      .arg(line.folder, QString::fromUtf8(error.what())));
+                      .arg(displayPath(line.folder), QString::fromUtf8(error.what())));
         return 1;
     }
 

@@ -2,6 +2,7 @@
 #include "app/form1.h"
 #include "app/headlessexport.h"
 #include "app/outputfile.h"
+#include "platform/nativepath.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -61,7 +62,7 @@ int main(int argc, char **argv)
     if (!line.folder.isEmpty()) {
         const QString problem = folderProblem(line.folder);
         if (!problem.isEmpty()) {
-            tellError(QStringLiteral("cannot chart %1: %2").arg(line.folder, problem));
+            tellError(QStringLiteral("cannot chart %1: %2").arg(displayPath(line.folder), problem));
             return BadUsage;
         }
     }

@@ -2,8 +2,8 @@
 
 #include "app/commandline.h"
 #include "export/safesave.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +22,7 @@ QString reason(const SaveResult &result)
 bool told(const QString &file, const SaveResult &result)
 {
     if (!result.ok())
-        tellError(QStringLiteral("cannot write %1: %2").arg(file, reason(result)));
+        tellError(QStringLiteral("cannot write %1: %2").arg(displayPath(file), reason(result)));
     return result.ok();
 }
 
@@ -51,24 +51,26 @@ bool writeOutput(const QString &file, const std::function<QByteArray()> &make)
     try {
         bytes = make();
     } catch (const std::exception &error) {
-        tellError(QStringLiteral("cannot write %1: %2").arg(file, QString::fromUtf8(error.what())));
+        tellError(QStringLiteral("cannot write %1: %2")
+                      .arg(displayPath(file), QString::fromUtf8(error.what())));
         return false;
     }
     if (file == CommandLine::StandardOutput)
         return writeStandardOutput(bytes);
-    return told(file, safeSave(QFile::encodeName(file), bytes));
+    return told(file, safeSave(nativePath(file), bytes));
 }
 
 bool writeOutputThrough(const QString &file, const std::function<void(const QByteArray &)> &write)
 {
-    PendingSave pending(QFile::encodeName(file));
+    PendingSave pending(nativePath(file));
     if (!told(file, pending.status()))
         return false;
     try {
         write(pending.newFileName());
     } catch (const std::exception &error) {
         // The new file goes with `pending`; whatever stood at `file` stays.
-        tellError(QStringLiteral("cannot write %1: %2").arg(file, QString::fromUtf8(error.what())));
+        tellError(QStringLiteral("cannot write %1: %2")
+                      .arg(displayPath(file), QString::fromUtf8(error.what())));
         return false;
     }
     return told(file, pending.commit());

@@ -91,27 +91,21 @@ TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
 {
     makeDataFolder();
     tree.makeDir("Data/Empty \"quoted\"");
-    const QString data = tree.pathQ("Data");
-    const QByteArray expected = "{\n"
-                                "  \"folder\": \"" +
-                                data.toUtf8() +
-                                "\",\n"
-                                "  \"subfolders\": [\n"
-                                "    {\"name\": \"Alpha\", \"path\": \"" +
-                                data.toUtf8() +
-                                "/Alpha\", \"size\": 3000},\n"
-                                "    {\"name\": \"Beta\", \"path\": \"" +
-                                data.toUtf8() +
-                                "/Beta\", \"size\": 2000},\n"
-                                "    {\"name\": \"Empty \\\"quoted\\\"\", \"path\": \"" +
-                                data.toUtf8() +
-                                "/Empty \\\"quoted\\\"\", \"size\": 0},\n"
-                                "    {\"name\": \"Gamma\", \"path\": \"" +
-                                data.toUtf8() +
-                                "/Gamma\", \"size\": 1000}\n"
-                                "  ],\n"
-                                "  \"total\": 6000\n"
-                                "}\n";
+    tree.makeFile("Data/Not UTF-8 \xff/f", 5); // the byte travels as the escape \udcff
+    const QByteArray expected = QString::fromUtf8(R"({
+  "folder": "DATA",
+  "subfolders": [
+    {"name": "Alpha", "path": "DATA/Alpha", "size": 3000},
+    {"name": "Beta", "path": "DATA/Beta", "size": 2000},
+    {"name": "Empty \"quoted\"", "path": "DATA/Empty \"quoted\"", "size": 0},
+    {"name": "Gamma", "path": "DATA/Gamma", "size": 1000},
+    {"name": "Not UTF-8 \udcff", "path": "DATA/Not UTF-8 \udcff", "size": 5}
+  ],
+  "total": 6005
+}
+)")
+                                    .replace(QStringLiteral("DATA"), tree.pathQ("Data"))
+                                    .toUtf8();
 
     const Outcome toOut = run({"--json", "-", "Data"});
     EXPECT_EQ(toOut.status, 0);
