@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 using Clock = std::chrono::steady_clock;
@@ -39,16 +40,20 @@ struct MountProbe::State {
             return question;
         question.running = true;
         question.askedAt = now;
-        std::thread([self, mountPoint, native = nativePath(mountPoint)] {
-            const MountAnswer answer = self->check(native);
-            const std::lock_guard lock(self->mutex);
-            Question &done = self->questions[mountPoint];
-            done.running = false;
-            done.answered = true;
-            done.answer = answer;
-            done.answeredAt = Clock::now();
-            self->answered.notify_all();
-        }).detach();
+        try {
+            std::thread([self, mountPoint, native = nativePath(mountPoint)] {
+                const MountAnswer answer = self->check(native);
+                const std::lock_guard lock(self->mutex);
+                Question &done = self->questions[mountPoint];
+                done.running = false;
+                done.answered = true;
+                done.answer = answer;
+                done.answeredAt = Clock::now();
+                self->answered.notify_all();
+            }).detach();
+        } catch (const std::system_error &) {
+            question.running = false; // no thread to ask with: no answer this time
+        }
         return question;
     }
 };
