@@ -294,9 +294,9 @@ ParallelScan::Opened ParallelScan::openFolder(ScanNode &node)
         if (!same || pseudo) {
             if (fd >= 0)
                 closeFd(fd);
-            if (!same && &folder != target)
+            if (!same && &folder != target && !noDescriptor)
                 folder.lost = true; // moved or gone: what is left below it counts 0
-            base.owner ? (--base.owner->pins, settleLocked(*base.owner)) : closeFd(base.fd);
+            releaseLocked(base);
             return Opened::Lost;
         }
         if (first) {
