@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 namespace {
 
@@ -117,29 +119,42 @@ TEST_F(FormTest, ClosingDuringAScanEndsTheProgramAndTheScanAtOnce)
 class ReplacedScan : public FormTest, public ::testing::WithParamInterface<bool> {};
 
 // A scan whose folder was replaced by a newer click, or whose window was closed, walks no
-// further: of the many entries left in its subfolder it visits at most a few.
-TEST_P(ReplacedScan, StopsWithinAFewYields)
+// further: the old generation yields no more once the newer one has been asked for, though
+// its walk of 10,000 folders would go on for many more yields.
+TEST_P(ReplacedScan, StopsAtOnce)
 {
     const bool closing = GetParam();
-    for (int i = 0; i < 100; ++i)
-        tree.makeFile("Older/a1/f" + std::to_string(i), 1);
+    // Shared memory makes thousands of folders in a moment where a disk may take seconds.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/quorvane-test-XXXXXX"));
+    const QString older = (shm.isValid() ? shm.path() : tree.rootQ()) + "/Older";
+    QDir().mkpath(older + "/a1");
+    for (int i = 0; i < 10000; ++i)
+        ::mkdir(QFile::encodeName(older + QStringLiteral("/a1/d%1").arg(i)).constData(), 0755);
     tree.makeFile("Newer/b1/f", 1);
+    const QString newer = tree.pathQ("Newer/b1");
     Form1 form(environment());
     YieldCount yields;
-    int yieldsBefore = -1;
+    int yieldsAtRequest = -1;
+    int oldYieldsAfter = 0;
+    // The first yield of the generation on Older comes as its scan starts.
     atNextYield([&] {
-        yieldsBefore = yields.count;
+        yieldsAtRequest = yields.count;
         if (closing)
             form.close();
         else
             form.TreeFolder1_FolderClick(tree.pathQ("Newer"));
     });
+    const auto counting = QObject::connect(
+        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] {
+            if (yieldsAtRequest >= 0 && form.MSChart1()->columnPath(1) != newer)
+                ++oldYieldsAfter;
+        });
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Older"));
+    form.TreeFolder1_FolderClick(older);
+    QObject::disconnect(counting);
 
-    ASSERT_GE(yieldsBefore, 0);
-    // The newer folder takes two: its one entry and the end of its one subfolder.
-    EXPECT_LE(yields.count - yieldsBefore, closing ? 2 : 6);
+    ASSERT_GE(yieldsAtRequest, 0);
+    EXPECT_EQ(oldYieldsAfter, 0);
     EXPECT_EQ(form.SideTextLines(), closing ? QStringList() : QStringList({"b1 - 1 Bytes"}));
 }
 
