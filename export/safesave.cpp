@@ -27,6 +27,27 @@ SaveResult failure(int error, bool notRegularFile = false)
     return SaveResult{error == 0 ? EIO : error, notRegularFile};
 }
 
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// The kernel's rule for links in shared folders (fs.protected_symlinks): in a sticky folder
+// writable by everyone, such as /tmp, a link is followed only when it belongs to us or to
+// the folder's owner, so that nobody can plant a link there that makes us replace a file of
+// ours elsewhere. Following by name here would otherwise get round that rule.
+bool mayFollow(const struct stat &link, const QByteArray &folder)
+{
+    struct stat status {};
+    if (::stat(folder.constData(), &status) != 0)
+        return false;
+    const bool shared = (status.st_mode & S_ISVTX) && (status.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid;
+}
+
 // Follows a symbolic link so that the link survives the save; a dangling link is replaced
 // like any name.
 SaveResult resolve(const QByteArray &target, Destination *destination)
@@ -36,6 +57,8 @@ SaveResult resolve(const QByteArray &target, Destination *destination)
     destination->path = target;
     struct stat link {};
     if (::lstat(target.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (!mayFollow(link, folderOf(target)))
+            return failure(EACCES);
         if (char *real = ::realpath(target.constData(), nullptr)) {
             destination->path = QByteArray(real);
             std::free(real);
@@ -52,14 +75,6 @@ SaveResult resolve(const QByteArray &target, Destination *destination)
     if (!S_ISREG(destination->status.st_mode))
         return failure(EINVAL, true);
     return {};
-}
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
 QByteArray randomText()

@@ -15,7 +15,9 @@
 // The new file takes the existing target's permission bits (and, where allowed, its owner
 // and group); a file that did not exist gets newFileMode less the umask. A target that is
 // a symbolic link to a regular file is written through: the link stays and the file it
-// leads to is replaced. The target's folder must accept a new file.
+// leads to is replaced; in a shared sticky folder such as /tmp only a link of our own or of
+// the folder's owner is followed (EACCES otherwise), as the kernel itself rules for opening
+// one. The target's folder must accept a new file.
 //
 // Nothing here throws; every function may be called from any thread.
 

@@ -72,6 +72,16 @@ TEST(SafeSave, WritesThroughALinkAndKeepsIt)
     ASSERT_TRUE(safeSave(tree.pathQ("link.txt"), QByteArray("new")).ok());
     EXPECT_EQ(QFile::symLinkTarget(tree.pathQ("link.txt")), tree.pathQ("real.txt"));
     EXPECT_EQ(contents(tree.pathQ("real.txt")), QByteArray("new"));
+
+    // In a shared folder a link someone else planted is not followed.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a link to another user needs root";
+    tree.makeDir("shared");
+    ::chmod(tree.path("shared").c_str(), 01777);
+    tree.makeSymlink("shared/planted.txt", tree.path("real.txt"));
+    ASSERT_EQ(::lchown(tree.path("shared/planted.txt").c_str(), 4321, 4321), 0);
+    EXPECT_EQ(safeSave(tree.pathQ("shared/planted.txt"), QByteArray("evil")).error, EACCES);
+    EXPECT_EQ(contents(tree.pathQ("real.txt")), QByteArray("new"));
 }
 
 TEST(SafeSave, RefusesFoldersFifosAndDevicesWithoutOpeningThem)
