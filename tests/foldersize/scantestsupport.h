@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/runinchild.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -12,11 +14,6 @@
 int openDescriptorCount();
 // Open descriptors of this process on path or below it.
 int descriptorsBelow(const std::string &path);
-
-// Runs work in a forked child and returns the text it produced; the child never returns into
-// the test program. Used where a test needs powers or limits the test program must not keep:
-// another user, a private mount table, a scan pool of another size.
-std::string runInChild(const std::function<std::string()> &work);
 
 // What a plain walk on one thread finds below path: the lengths of its regular files at
 // every depth, one per name, no link followed.

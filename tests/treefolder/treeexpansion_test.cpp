@@ -218,9 +218,9 @@ TEST_F(TreeExpansion, UnreadableSubfolderIsShownWithoutExpandButtonAndIsNoFailur
     ASSERT_EQ(chmod(disk.path("d/c3/locked").c_str(), 0), 0);
     // The root reads every folder, so the tree is loaded by an unprivileged user in a child.
     ASSERT_EQ(chmod(disk.rootQ().toLocal8Bit().constData(), 0755), 0);
-    const QString result = runInChild([&] {
+    const QString result = QString::fromStdString(runInChild([&] {
         if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0))
-            return QStringLiteral("skip");
+            return std::string("skip");
         TreeFolder tree(&drives, &special);
         tree.FolderNodes().find(driveKey()).setExpanded(true);
         EventLog log(tree);
@@ -228,8 +228,9 @@ TEST_F(TreeExpansion, UnreadableSubfolderIsShownWithoutExpandButtonAndIsNoFailur
         c3.setExpanded(true);
         return QStringList({childKeys(c3).join(','), QString::number(c3.child().children()),
                             QString::number(c3.tag().value_or(-1)), log.events.join(',')})
-            .join('|');
-    });
+            .join('|')
+            .toStdString();
+    }));
     chmod(disk.path("d/c3/locked").c_str(), 0755);
     if (result == "skip")
         GTEST_SKIP() << "running as root, which reads every folder, and cannot become nobody";
