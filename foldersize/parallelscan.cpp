@@ -1,7 +1,7 @@
 #include "foldersize/parallelscan.h"
 
-#include "foldersize/pseudofilesystem.h"
 #include "foldersize/scanpool.h"
+#include "foldersize/subfolderopen.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int SubfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
 constexpr int ParentFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 // Often enough that a yield that pumps the event loop when 10 ms have passed never waits
 // longer than that.
@@ -32,7 +31,48 @@ void backOff()
     std::this_thread::sleep_for(std::chrono::microseconds(100 + random() % 400));
 }
 
+// Descriptors given up while the scan's lock is held are closed once it is let go: closing a
+// folder frees what the kernel kept for reading it, and the other workers need not wait for
+// that.
+thread_local bool t_insideScanLock = false;
+thread_local std::vector<int> t_closing;
+constexpr std::size_t DeferredClosesAtMost = 4;
+
+// A worker waiting for the lock spins a moment before it sleeps: the lock is held for a few
+// hundred instructions, and sleeping and waking costs more than that on every side.
+constexpr int SpinsBeforeSleeping = 100;
+
+void relaxCpu()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
 } // namespace
+
+ParallelScan::ScanLock::ScanLock(ParallelScan &scan) : m_scan(scan)
+{
+    bool locked = false;
+    for (int spin = 0; spin < SpinsBeforeSleeping && !(locked = m_scan.m_lock.try_lock()); ++spin)
+        relaxCpu();
+    if (!locked)
+        m_scan.m_lock.lock();
+    t_insideScanLock = true;
+}
+
+ParallelScan::ScanLock::~ScanLock()
+{
+    t_insideScanLock = false;
+    m_scan.m_lock.unlock();
+    for (const int fd : t_closing) {
+        close(fd);
+        m_scan.m_openFds.fetch_sub(1);
+    }
+    t_closing.clear();
+}
 
 ParallelScan::ParallelScan(std::string rootPath, const FolderSizeYield &yield)
     : m_pool(ScanPool::instance()), m_rootPath(std::move(rootPath)), m_yield(yield),
@@ -51,7 +91,7 @@ ParallelScan::~ParallelScan()
 SizeAmount ParallelScan::run(int rootFd, const struct stat &rootStat)
 {
     {
-        const std::lock_guard lock(m_lock);
+        const ScanLock lock(*this);
         ScanNode *root;
         try {
             root = new ScanNode;
@@ -60,7 +100,7 @@ SizeAmount ParallelScan::run(int rootFd, const struct stat &rootStat)
             throw;
         }
         linkLocked(root);
-        root->opened = true;
+        root->identified = true;
         root->device = rootStat.st_dev;
         root->inode = rootStat.st_ino;
         m_openFds.fetch_add(1);
@@ -153,7 +193,7 @@ void ParallelScan::pause()
 {
     m_paused.store(true);
     updateInterrupt();
-    const std::lock_guard lock(m_lock);
+    const ScanLock lock(*this);
     closeIdleLocked();
 }
 
@@ -161,7 +201,7 @@ void ParallelScan::proceed()
 {
     m_paused.store(false);
     updateInterrupt();
-    m_pool.notifyWork();
+    m_pool.notifyWork(std::size_t(m_pool.threadCount()));
 }
 
 void ParallelScan::updateInterrupt()
@@ -176,133 +216,195 @@ bool ParallelScan::hasWork() const
 
 void ParallelScan::enterWorker()
 {
-    const std::lock_guard lock(m_lock);
+    const ScanLock lock(*this);
     ++m_workersInside;
 }
 
 void ParallelScan::leaveWorker()
 {
-    const std::lock_guard lock(m_lock);
-    if (interrupted())
+    if (interrupted()) {
+        const ScanLock lock(*this);
         closeIdleLocked();
+    } // every descriptor given up is closed before the scan may end
+    const std::lock_guard lock(m_lock);
     if (--m_workersInside == 0)
         m_changed.notify_all();
 }
 
 void ParallelScan::work(char *buffer, std::size_t size)
 {
-    while (!interrupted()) {
-        ScanNode *node;
-        {
-            const std::lock_guard lock(m_lock);
-            if (m_stack.empty())
-                return;
-            node = m_stack.back();
-            m_stack.pop_back();
-            m_queued.store(m_stack.size());
+    Claim claim;
+    {
+        const ScanLock lock(*this);
+        claimLocked(claim);
+    }
+    while (claim.node)
+        process(claim, buffer, size);
+}
+
+// Takes the newest waiting folder, if the scan goes on and one waits, and pins the nearest
+// open ancestor for it. Never throws: the folder it took would be lost from the scan.
+void ParallelScan::claimLocked(Claim &claim) noexcept
+{
+    claim.node = nullptr;
+    claim.base = {};
+    claim.chain.clear();
+    claim.lost = false;
+    claim.nodePinned = false;
+    claim.fd = -1;
+    if (interrupted() || m_stack.empty())
+        return;
+    ScanNode *node = m_stack.back();
+    m_stack.pop_back();
+    m_queued.store(m_stack.size());
+    claim.node = node;
+    if (node->fd >= 0) { // the root, handed over open
+        ++node->pins;
+        claim.nodePinned = true;
+        return;
+    }
+    for (ScanNode *up = node->parent; up; up = up->parent) {
+        if (up->lost) {
+            claim.lost = true;
+            return;
         }
-        process(*node, buffer, size);
+        if (up->fd >= 0) {
+            claim.base = {up, up->fd};
+            ++up->pins;
+            return;
+        }
+        try {
+            claim.chain.push_back(up);
+        } catch (...) {
+            claim.lost = true; // no memory to find the way to it: it counts 0
+            return;
+        }
     }
 }
 
-void ParallelScan::process(ScanNode &node, char *buffer, std::size_t size)
+// Opens, reads and settles one folder, and claims the next.
+void ParallelScan::process(Claim &claim, char *buffer, std::size_t size)
 {
     Opened opened;
     try {
-        opened = openFolder(node);
+        opened = claim.lost ? Opened::Lost : openFolder(claim);
     } catch (...) {
         opened = Opened::Lost;
     }
-    if (opened == Opened::Ready && readFolder(node, node.fd, buffer, size) == ReadEnd::Interrupted)
-        opened = Opened::Interrupted;
+    if (opened == Opened::Ready) {
+        const int fd = claim.fd >= 0 ? claim.fd : claim.node->fd;
+        if (readFolder(*claim.node, fd, buffer, size) == ReadEnd::Interrupted)
+            opened = Opened::Interrupted;
+    }
     if (opened == Opened::Retry || opened == Opened::Interrupted) {
-        {
-            const std::lock_guard lock(m_lock);
-            if (node.fd >= 0) {
-                --node.pins;
-                settleLocked(node);
-            }
-            if (!m_stopped.load()) { // a stopped scan frees its waiting folders itself
-                m_stack.push_back(&node);
-                m_queued.store(m_stack.size());
-            }
-        }
-        if (opened == Opened::Retry)
-            backOff();
+        requeue(claim, opened == Opened::Retry);
         return;
     }
     try {
-        finishRead(node, opened == Opened::Lost);
+        finishRead(claim, opened == Opened::Lost);
     } catch (...) {
-        finishRead(node, true); // no memory for the subfolders: they count 0
+        finishRead(claim, true); // no memory for the subfolders: they count 0
     }
 }
 
-// Opens the folder of node, pinned in node.fd, from the nearest ancestor whose descriptor is
-// still open, opening again each ancestor on the way and checking it is the same folder.
-ParallelScan::Opened ParallelScan::openFolder(ScanNode &node)
+// A folder whose read was interrupted, or that found no descriptor free, waits again; what it
+// read so far stays with it. The next claim comes after a moment's wait when no descriptor was
+// free.
+void ParallelScan::requeue(Claim &claim, bool retry)
 {
-    std::vector<ScanNode *> chain; // ancestors to open again, deepest first
-    Base base;
-    {
-        const std::lock_guard lock(m_lock);
-        if (node.fd >= 0) { // the root, handed over open
-            ++node.pins;
-            return Opened::Ready;
-        }
-        for (ScanNode *up = node.parent; up; up = up->parent) {
-            if (up->lost)
-                return Opened::Lost;
-            if (up->fd >= 0) {
-                base.owner = up;
-                base.fd = up->fd;
-                ++up->pins;
-                break;
-            }
-            chain.push_back(up);
-        }
+    if (claim.fd >= 0) {
+        identify(*claim.node, claim.fd);
+        closeFd(claim.fd);
     }
-    if (!base.owner && node.parent) { // no ancestor is open: start again from the root
-        chain.pop_back();
-        const Opened root = reopenRoot(base);
+    claim.fd = -1;
+    {
+        const ScanLock lock(*this);
+        releaseLocked(claim.base);
+        claim.base = {};
+        if (claim.nodePinned) {
+            --claim.node->pins;
+            settleLocked(*claim.node);
+        }
+        if (!m_stopped.load()) { // a stopped scan frees its waiting folders itself
+            m_stack.push_back(claim.node);
+            m_queued.store(m_stack.size());
+        }
+        claim.node = nullptr;
+        if (!retry)
+            return;
+    }
+    backOff();
+    const ScanLock lock(*this);
+    claimLocked(claim);
+}
+
+// Opens the claimed folder into claim.fd through its pinned parent, or by the longer way
+// when the parent's descriptor was given up. A folder opened again after a pause must still
+// be the folder it was.
+ParallelScan::Opened ParallelScan::openFolder(Claim &claim)
+{
+    ScanNode &node = *claim.node;
+    if (interrupted())
+        return Opened::Interrupted;
+    if (claim.nodePinned)
+        return Opened::Ready;
+    if (!claim.base.owner || !claim.chain.empty()) {
+        const Opened ancestors = openChain(claim);
+        if (ancestors != Opened::Ready || claim.nodePinned)
+            return ancestors;
+    }
+    bool noDescriptor = false;
+    const int fd = openAt(claim.base.fd, node.name.c_str(), noDescriptor);
+    if (fd < 0 && noDescriptor && m_openFds.load() > 1)
+        return Opened::Retry;
+    if (fd < 0)
+        return Opened::Lost;
+    // Only a folder read before and given up has an identity to keep, and it was taken
+    // before its subfolders or its next read could be claimed.
+    if (node.identified && !sameFolder(fd, node)) {
+        closeFd(fd);
+        return Opened::Lost;
+    }
+    claim.fd = fd;
+    return Opened::Ready;
+}
+
+// Opens again, each as the same folder as before, the ancestors of the claimed folder whose
+// descriptors were given up, starting from the nearest open one or from the root's path. On
+// success claim.base holds the pinned parent (or, for the root itself, claim.nodePinned).
+ParallelScan::Opened ParallelScan::openChain(Claim &claim)
+{
+    ScanNode &node = *claim.node;
+    if (!node.parent) {
+        if (reopenRoot(claim.base) != Opened::Ready)
+            return Opened::Lost;
+        claim.nodePinned = true; // the base is the root itself
+        claim.base = {};
+        return Opened::Ready;
+    }
+    if (!claim.base.owner) { // no ancestor is open: start again from the root
+        claim.chain.pop_back();
+        const Opened root = reopenRoot(claim.base);
         if (root != Opened::Ready)
             return root;
-    } else if (!node.parent) {
-        return reopenRoot(base) == Opened::Ready ? Opened::Ready : Opened::Lost;
     }
-    ScanNode *target = &node;
-    for (auto step = chain.rbegin();; ++step) {
-        ScanNode &folder = step == chain.rend() ? *target : **step;
-        if (interrupted()) {
-            release(base);
+    Base &base = claim.base;
+    for (auto step = claim.chain.rbegin(); step != claim.chain.rend(); ++step) {
+        ScanNode &folder = **step;
+        if (interrupted())
             return Opened::Interrupted;
-        }
         bool noDescriptor = false;
-        const int fd = openAt(base.fd, folder.name.c_str(), SubfolderFlags, noDescriptor);
-        if (fd < 0 && noDescriptor && m_openFds.load() > 1) {
-            release(base);
+        const int fd = openAt(base.fd, folder.name.c_str(), noDescriptor);
+        if (fd < 0 && noDescriptor && m_openFds.load() > 1)
             return Opened::Retry;
-        }
-        struct stat st;
-        const bool ok = fd >= 0 && fstat(fd, &st) == 0;
-        const bool first = !folder.opened;
-        const bool same =
-            ok && (first || (st.st_dev == folder.device && st.st_ino == folder.inode));
-        const bool pseudo = ok && first && st.st_dev != folder.parent->device &&
-                            isKernelPseudoFilesystem(fd, st.st_dev);
-        const std::lock_guard lock(m_lock);
-        if (!same || pseudo) {
+        const bool same = fd >= 0 && sameFolder(fd, folder);
+        const ScanLock lock(*this);
+        if (!same) {
             if (fd >= 0)
                 closeFd(fd);
-            if (!same && &folder != target && !noDescriptor)
+            if (!noDescriptor)
                 folder.lost = true; // moved or gone: what is left below it counts 0
-            releaseLocked(base);
             return Opened::Lost;
-        }
-        if (first) {
-            folder.opened = true;
-            folder.device = st.st_dev;
-            folder.inode = st.st_ino;
         }
         releaseLocked(base);
         if (folder.fd >= 0) { // opened again meanwhile by another worker
@@ -313,9 +415,8 @@ ParallelScan::Opened ParallelScan::openFolder(ScanNode &node)
             base = {&folder, fd};
         }
         ++folder.pins;
-        if (&folder == target)
-            return Opened::Ready;
     }
+    return Opened::Ready;
 }
 
 // Opens the root again by the path the caller named, as the same folder it was.
@@ -323,16 +424,17 @@ ParallelScan::Opened ParallelScan::reopenRoot(Base &base)
 {
     ScanNode *root = nullptr;
     {
-        const std::lock_guard lock(m_lock);
+        const ScanLock lock(*this);
         for (root = m_live; root->parent; root = root->parent) {
         }
     }
     bool noDescriptor = false;
-    const int fd = openAt(AT_FDCWD, m_rootPath.c_str(), ParentFlags, noDescriptor);
+    const int fd =
+        openRetrying([this] { return open(m_rootPath.c_str(), ParentFlags); }, noDescriptor);
     if (fd < 0)
         return noDescriptor && m_openFds.load() > 0 ? Opened::Retry : Opened::Lost;
     const bool same = sameFolder(fd, *root);
-    const std::lock_guard lock(m_lock);
+    const ScanLock lock(*this);
     if (!same) {
         closeFd(fd);
         root->lost = true;
@@ -348,19 +450,24 @@ ParallelScan::Opened ParallelScan::reopenRoot(Base &base)
     return Opened::Ready;
 }
 
-// openat that, when the process has no descriptor left, gives up one this scan keeps
-// between uses and tries again; noDescriptor tells that none could be given up.
-int ParallelScan::openAt(int dirFd, const char *name, int flags, bool &noDescriptor)
+// Opens a subfolder; when the process has no descriptor left, gives up one this scan keeps
+// between uses and tries again. noDescriptor tells that none could be given up.
+int ParallelScan::openAt(int dirFd, const char *name, bool &noDescriptor)
+{
+    return openRetrying([dirFd, name] { return OpenSubfolder(dirFd, name); }, noDescriptor);
+}
+
+template<class Open> int ParallelScan::openRetrying(const Open &openOnce, bool &noDescriptor)
 {
     for (;;) {
-        const int fd = openat(dirFd, name, flags);
+        const int fd = openOnce();
         if (fd >= 0) {
             m_openFds.fetch_add(1);
             return fd;
         }
         if (errno != EMFILE && errno != ENFILE)
             return -1;
-        const std::lock_guard lock(m_lock);
+        const ScanLock lock(*this);
         if (!evictOneLocked()) {
             noDescriptor = true;
             return -1;
@@ -371,12 +478,24 @@ int ParallelScan::openAt(int dirFd, const char *name, int flags, bool &noDescrip
 bool ParallelScan::sameFolder(int fd, const ScanNode &node) const
 {
     struct stat st;
-    return fstat(fd, &st) == 0 && st.st_dev == node.device && st.st_ino == node.inode;
+    return node.identified && fstat(fd, &st) == 0 && st.st_dev == node.device &&
+           st.st_ino == node.inode;
+}
+
+// Notes which folder fd is before the scan gives it up with work below it still to do.
+void ParallelScan::identify(ScanNode &node, int fd)
+{
+    struct stat st;
+    if (node.identified || fstat(fd, &st) != 0)
+        return; // a folder that cannot be told again is not opened again
+    node.identified = true;
+    node.device = st.st_dev;
+    node.inode = st.st_ino;
 }
 
 void ParallelScan::release(const Base &base)
 {
-    const std::lock_guard lock(m_lock);
+    const ScanLock lock(*this);
     releaseLocked(base);
 }
 
@@ -397,12 +516,17 @@ void ParallelScan::hold(ScanNode &node, int fd)
 }
 
 // After the folder's own read: its subfolders wait on the stack, and the folder is done once
-// they are. A discarded read (the folder moved away during a pause) counts 0.
-void ParallelScan::finishRead(ScanNode &node, bool discard)
+// they are; the worker claims its next folder under the same lock. A discarded read (the
+// folder moved away during a pause) counts 0.
+void ParallelScan::finishRead(Claim &claim, bool discard)
 {
+    ScanNode &node = *claim.node;
     std::vector<std::unique_ptr<ScanNode>> subfolders;
     if (discard) {
         node.ownFiles = SizeAmount();
+        if (claim.fd >= 0)
+            closeFd(claim.fd);
+        claim.fd = -1;
     } else {
         for (std::size_t at = 0; at < node.subfolderNames.size();) {
             auto subfolder = std::make_unique<ScanNode>();
@@ -415,11 +539,15 @@ void ParallelScan::finishRead(ScanNode &node, bool discard)
         }
     }
     std::vector<SizeAmount> totals(subfolders.size());
+    const std::size_t added = subfolders.size();
     {
-        const std::lock_guard lock(m_lock);
+        const ScanLock lock(*this);
         m_stack.reserve(m_stack.size() + subfolders.size());
+        releaseLocked(claim.base);
         std::string().swap(node.subfolderNames);
-        if (node.fd >= 0 && node.pins > 0)
+        if (claim.fd >= 0)
+            hold(node, claim.fd);
+        else if (claim.nodePinned)
             --node.pins;
         node.subfolderTotals = std::move(totals);
         node.unfinished += subfolders.size();
@@ -432,10 +560,12 @@ void ParallelScan::finishRead(ScanNode &node, bool discard)
             completeLocked(&node);
         else
             settleLocked(node);
+        claimLocked(claim);
     }
-    // Outside the scan's lock: a worker holds the pool's lock while it enters a scan.
-    if (!subfolders.empty())
-        m_pool.notifyWork();
+    // Outside the scan's lock: a worker holds the pool's lock while it enters a scan. This
+    // worker goes on with one of the new folders itself.
+    if (added > 1)
+        m_pool.notifyWork(added - 1);
 }
 
 void ParallelScan::linkLocked(ScanNode *node)
@@ -531,6 +661,8 @@ bool ParallelScan::evictOneLocked()
 
 void ParallelScan::closeHeldLocked(ScanNode &node)
 {
+    if (node.unfinished > 0)
+        identify(node, node.fd);
     closeFd(node.fd);
     node.fd = -1;
     m_holders.erase(std::find(m_holders.begin(), m_holders.end(), &node));
@@ -545,6 +677,14 @@ void ParallelScan::closeIdleLocked()
 
 void ParallelScan::closeFd(int fd)
 {
+    // A few at a time: finishing a deep folder can give up one descriptor per level.
+    if (t_insideScanLock && t_closing.size() < DeferredClosesAtMost) {
+        try {
+            t_closing.push_back(fd);
+            return;
+        } catch (...) {
+        }
+    }
     close(fd);
     m_openFds.fetch_sub(1);
 }

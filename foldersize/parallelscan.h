@@ -62,6 +62,30 @@ private:
         ScanNode *owner = nullptr; // null for a descriptor no node holds
         int fd = -1;
     };
+    // A folder a worker took from the stack, with what it needs to open it: the nearest
+    // ancestor whose descriptor is open (pinned for it) and the ancestors to open again on
+    // the way, deepest first. While the folder is read its descriptor is the worker's own;
+    // the scan holds it only once subfolders are to be opened through it.
+    struct Claim {
+        ScanNode *node = nullptr;
+        Base base;
+        std::vector<ScanNode *> chain;
+        bool lost = false;       // an ancestor moved away: the folder counts 0
+        bool nodePinned = false; // node.fd is held by the scan and pinned for this read
+        int fd = -1;             // the worker's own descriptor of node
+    };
+
+    // The scan's lock, for everything but the calling thread's waits.
+    class ScanLock {
+    public:
+        explicit ScanLock(ParallelScan &scan);
+        ~ScanLock();
+        ScanLock(const ScanLock &) = delete;
+        ScanLock &operator=(const ScanLock &) = delete;
+
+    private:
+        ParallelScan &m_scan;
+    };
 
     struct Nesting {
         explicit Nesting(ParallelScan *scan);
@@ -75,15 +99,20 @@ private:
     void proceed();
     void finish();
 
-    void process(ScanNode &node, char *buffer, std::size_t size);
-    Opened openFolder(ScanNode &node);
+    void claimLocked(Claim &claim) noexcept;
+    void process(Claim &claim, char *buffer, std::size_t size);
+    Opened openFolder(Claim &claim);
+    Opened openChain(Claim &claim);
+    void requeue(Claim &claim, bool retry);
     Opened reopenRoot(Base &base);
-    int openAt(int dirFd, const char *name, int flags, bool &noDescriptor);
+    int openAt(int dirFd, const char *name, bool &noDescriptor);
+    template<class Open> int openRetrying(const Open &openOnce, bool &noDescriptor);
     bool sameFolder(int fd, const ScanNode &node) const;
+    static void identify(ScanNode &node, int fd);
     void release(const Base &base);
     void releaseLocked(const Base &base);
     void hold(ScanNode &node, int fd);
-    void finishRead(ScanNode &node, bool discard);
+    void finishRead(Claim &claim, bool discard);
 
     void linkLocked(ScanNode *node);
     void completeLocked(ScanNode *node);

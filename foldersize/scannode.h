@@ -20,9 +20,10 @@ struct ScanNode {
     std::size_t slot = 0;  // this folder's place among its parent's subfolder totals
     std::size_t depth = 0; // 0 for the root
 
-    // Identity, known once the folder has been opened: a folder opened again must still be
-    // this one, or a tree moved during the scan would be counted in the wrong place.
-    bool opened = false;
+    // Identity, taken from the descriptor before the scan gives it up while work below the
+    // folder remains: a folder opened again must still be this one, or a tree moved during
+    // the scan would be counted in the wrong place.
+    bool identified = false;
     dev_t device = 0;
     ino_t inode = 0;
     bool lost = false; // could not be opened again: what is left below it counts 0

@@ -86,14 +86,20 @@ void ScanPool::remove(ParallelScan *scan)
     m_scans.erase(std::remove(m_scans.begin(), m_scans.end(), scan), m_scans.end());
 }
 
-void ScanPool::notifyWork()
+void ScanPool::notifyWork(std::size_t count)
 {
-    if (m_idle.load() == 0)
+    const int idle = m_idle.load();
+    if (idle == 0)
         return;
     {
         const std::lock_guard lock(m_lock);
     }
-    m_workAvailable.notify_all();
+    if (count >= std::size_t(idle)) {
+        m_workAvailable.notify_all();
+        return;
+    }
+    while (count-- > 0)
+        m_workAvailable.notify_one();
 }
 
 ParallelScan *ScanPool::pickLocked() const

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -17,8 +18,8 @@ public:
     void add(ParallelScan *scan);
     // After this no worker enters the scan any more; those inside finish on their own.
     void remove(ParallelScan *scan);
-    // Wakes idle workers after a scan offered new work.
-    void notifyWork();
+    // Wakes up to count idle workers after a scan offered that many new folders.
+    void notifyWork(std::size_t count);
     int threadCount() const { return m_threadCount; }
 
 private:
