@@ -33,6 +33,17 @@ QString folderName(const QString &path)
     return slash < 0 || slash == path.size() - 1 ? path : path.mid(slash + 1);
 }
 
+// A progress bar repaints itself at once whenever its value moves far enough. Between two
+// subfolders that paint would hold the walk up (a few milliseconds each time, about a
+// twentieth of a chart of twenty large subfolders); with updates off for the change the
+// paint is only scheduled, and the next pump does it while the next subfolder is walked.
+void setValueLater(QProgressBar &bar, int value)
+{
+    bar.setUpdatesEnabled(false);
+    bar.setValue(value);
+    bar.setUpdatesEnabled(true);
+}
+
 } // namespace
 
 // A folder chosen while a generation runs (from inside one of its yields) replaces it at
@@ -89,7 +100,7 @@ void Form1::chartDir1()
     for (int i = 0; i < count; ++i) {
         m_MSChart1->setColumnCount(i + 1);
         setMousePointer(Hourglass);
-        m_ProgressBar1->setValue(int(std::lround(double(i + 1) / count * 100.0)));
+        setValueLater(*m_ProgressBar1, int(std::lround(double(i + 1) / count * 100.0)));
         m_MSChart1->setColumn(i + 1);
         m_MSChart1->setColumnLabel(QStringLiteral("Getting folder size..."));
         const QString name = displayPath(SliceName(entries.at(i), folder));
