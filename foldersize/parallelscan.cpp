@@ -544,6 +544,7 @@ void ParallelScan::finishRead(Claim &claim, bool discard)
         const ScanLock lock(*this);
         m_stack.reserve(m_stack.size() + subfolders.size());
         releaseLocked(claim.base);
+        claim.base = {}; // released once, even when this read is discarded after a throw
         std::string().swap(node.subfolderNames);
         if (claim.fd >= 0)
             hold(node, claim.fd);
