@@ -3,6 +3,10 @@
 //   foldersize_bench [--yield none|clock] TREE
 //       prints the total in bytes; the time is taken by the caller around the whole process,
 //       exactly as it times du, so both pay for their start-up alike.
+//   foldersize_bench --stop TREE
+//       scans TREE 20 times with a yield that answers Stop after 10, 20, ... 200 ms, and
+//       prints `stop-return-ms <median> <max>`, the time from that answer until FolderSize
+//       returned, and `open-descriptors <before> <after>` for the whole process.
 //   foldersize_bench --threads
 //       prints the number of worker threads a scan uses here.
 //   foldersize_bench --make-tree DIR [FILES FOLDERS DEPTH]
@@ -12,12 +16,14 @@
 #include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <string>
@@ -30,6 +36,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: foldersize_bench [--yield none|clock] TREE\n"
+                         "       foldersize_bench --stop TREE\n"
                          "       foldersize_bench --threads\n"
                          "       foldersize_bench --make-tree DIR [FILES FOLDERS DEPTH]\n");
     return 2;
@@ -58,6 +65,48 @@ int scan(const std::string &tree, bool clockYield)
 }
 
 // Mostly small files, some large ones, a few huge: lengths only, the files are holes.
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR *folder = opendir("/proc/self/fd")) {
+        while (readdir(folder))
+            ++count;
+        closedir(folder);
+    }
+    return count;
+}
+
+int stopTimes(const std::string &tree)
+{
+    using Clock = std::chrono::steady_clock;
+    const int before = openDescriptors();
+    std::vector<double> returnMs;
+    for (int trial = 1; trial <= 20; ++trial) {
+        const Clock::time_point start = Clock::now();
+        const auto stopAt = start + std::chrono::milliseconds(10 * trial);
+        Clock::time_point stopped{};
+        FolderSize(tree, [&] {
+            if (Clock::now() < stopAt)
+                return ScanControl::Continue;
+            stopped = Clock::now();
+            return ScanControl::Stop;
+        });
+        if (stopped != Clock::time_point{}) // a scan that ended first has no stop to time
+            returnMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - stopped).count());
+    }
+    if (returnMs.empty()) {
+        std::fprintf(stderr, "foldersize_bench: %s is scanned before the first stop\n",
+                     tree.c_str());
+        return 1;
+    }
+    std::sort(returnMs.begin(), returnMs.end());
+    std::printf("stop-return-ms %.1f %.1f (%zu stops)\n", returnMs[returnMs.size() / 2],
+                returnMs.back(), returnMs.size());
+    std::printf("open-descriptors %d %d\n", before, openDescriptors());
+    return 0;
+}
+
 std::int64_t fileLength(std::mt19937_64 &random)
 {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -130,6 +179,8 @@ int main(int argc, char **argv)
             return usage();
         return makeTree(argv[2], files, folders, depth);
     }
+    if (argc == 3 && std::strcmp(argv[1], "--stop") == 0)
+        return stopTimes(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "--threads") == 0) {
         std::printf("%d\n", ScanThreadCount());
         return 0;
