@@ -67,10 +67,8 @@ ParallelScan::ScanLock::~ScanLock()
 {
     t_insideScanLock = false;
     m_scan.m_lock.unlock();
-    for (const int fd : t_closing) {
-        close(fd);
-        m_scan.m_openFds.fetch_sub(1);
-    }
+    for (const int fd : t_closing)
+        m_scan.closeNow(fd);
     t_closing.clear();
 }
 
@@ -355,7 +353,7 @@ ParallelScan::Opened ParallelScan::openFolder(Claim &claim)
     }
     bool noDescriptor = false;
     const int fd = openAt(claim.base.fd, node.name.c_str(), noDescriptor);
-    if (fd < 0 && noDescriptor && m_openFds.load() > 1)
+    if (fd < 0 && noDescriptor && othersHoldDescriptors(1))
         return Opened::Retry;
     if (fd < 0)
         return Opened::Lost;
@@ -395,7 +393,7 @@ ParallelScan::Opened ParallelScan::openChain(Claim &claim)
             return Opened::Interrupted;
         bool noDescriptor = false;
         const int fd = openAt(base.fd, folder.name.c_str(), noDescriptor);
-        if (fd < 0 && noDescriptor && m_openFds.load() > 1)
+        if (fd < 0 && noDescriptor && othersHoldDescriptors(1))
             return Opened::Retry;
         const bool same = fd >= 0 && sameFolder(fd, folder);
         const ScanLock lock(*this);
@@ -432,7 +430,7 @@ ParallelScan::Opened ParallelScan::reopenRoot(Base &base)
     const int fd =
         openRetrying([this] { return open(m_rootPath.c_str(), ParentFlags); }, noDescriptor);
     if (fd < 0)
-        return noDescriptor && m_openFds.load() > 0 ? Opened::Retry : Opened::Lost;
+        return noDescriptor && othersHoldDescriptors(0) ? Opened::Retry : Opened::Lost;
     const bool same = sameFolder(fd, *root);
     const ScanLock lock(*this);
     if (!same) {
@@ -457,22 +455,34 @@ int ParallelScan::openAt(int dirFd, const char *name, bool &noDescriptor)
     return openRetrying([dirFd, name] { return OpenSubfolder(dirFd, name); }, noDescriptor);
 }
 
+// A descriptor is counted from just before it is opened, so that a worker that found none
+// free never misses one that another worker is opening. Where none could be given up, the open
+// is tried again if any descriptor of the scan was closed since the last try.
 template<class Open> int ParallelScan::openRetrying(const Open &openOnce, bool &noDescriptor)
 {
     for (;;) {
+        const unsigned closes = m_closes.load();
+        m_openFds.fetch_add(1);
         const int fd = openOnce();
-        if (fd >= 0) {
-            m_openFds.fetch_add(1);
+        if (fd >= 0)
             return fd;
-        }
-        if (errno != EMFILE && errno != ENFILE)
+        const int error = errno;
+        m_openFds.fetch_sub(1);
+        if (error != EMFILE && error != ENFILE)
             return -1;
         const ScanLock lock(*this);
-        if (!evictOneLocked()) {
+        if (!evictOneLocked() && m_closes.load() == closes) {
             noDescriptor = true;
             return -1;
         }
     }
+}
+
+// Whether, with no descriptor to be had, other descriptors of the scan may still come free
+// than the `own` this worker holds itself; otherwise waiting would be for ever.
+bool ParallelScan::othersHoldDescriptors(int own) const
+{
+    return m_openFds.load() > own;
 }
 
 bool ParallelScan::sameFolder(int fd, const ScanNode &node) const
@@ -617,10 +627,12 @@ void ParallelScan::adoptParentLocked(ScanNode &child)
 {
     if (interrupted())
         return;
-    const int fd = openat(child.fd, "..", ParentFlags);
-    if (fd < 0)
-        return;
     m_openFds.fetch_add(1);
+    const int fd = openat(child.fd, "..", ParentFlags);
+    if (fd < 0) {
+        m_openFds.fetch_sub(1);
+        return;
+    }
     if (sameFolder(fd, *child.parent)) {
         hold(*child.parent, fd);
         evictOverBudgetLocked();
@@ -686,6 +698,12 @@ void ParallelScan::closeFd(int fd)
         } catch (...) {
         }
     }
+    closeNow(fd);
+}
+
+void ParallelScan::closeNow(int fd)
+{
     close(fd);
+    m_closes.fetch_add(1);
     m_openFds.fetch_sub(1);
 }

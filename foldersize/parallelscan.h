@@ -123,6 +123,8 @@ private:
     void closeHeldLocked(ScanNode &node);
     void closeIdleLocked();
     void closeFd(int fd);
+    void closeNow(int fd);
+    bool othersHoldDescriptors(int own) const;
     void updateInterrupt();
 
     ScanPool &m_pool;
@@ -140,7 +142,8 @@ private:
     SizeAmount m_total;
 
     std::atomic<std::size_t> m_queued{0};
-    std::atomic<int> m_openFds{0};
+    std::atomic<int> m_openFds{0};     // open, or about to be opened
+    std::atomic<unsigned> m_closes{0}; // descriptors closed so far
     std::atomic<bool> m_stopped{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_interrupt{false};
