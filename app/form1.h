@@ -103,6 +103,7 @@ private:
     void setProgressText(const QString &text);
     void chartDir1();
     void finishGeneration();
+    void refuseFolder();
     void Form_QueryUnload();
     void ApplySkin();
     void LoadHandCursor();

@@ -2,6 +2,7 @@
 #include "app/piechart.h"
 #include "app/slicetext.h"
 #include "foldersize/foldersize.h"
+#include "platform/drives.h"
 #include "platform/nativepath.h"
 
 #include <QLabel>
@@ -131,15 +132,26 @@ void Form1::finishGeneration()
 void Form1::TreeFolder1_FolderClick(const QString &path)
 {
     try {
+        // Listing a folder on a volume that stopped answering (a share whose server is gone)
+        // would hold the window for ever: it is refused like a folder that cannot be listed.
+        if (!m_environment.drives->answers(path)) {
+            refuseFolder();
+            return;
+        }
         m_Dir1.setPath(path);
         GenerateChart();
     } catch (const std::exception &) {
-        // The chart keeps what it shows. A generation still running underneath owns the busy
-        // indicators and puts them back itself.
-        if (m_runningGenerations == 0) {
-            m_ProgressBar1->setValue(0);
-            setMousePointer(Default);
-            setProgressText(QStringLiteral("Progress Bar"));
-        }
+        refuseFolder();
+    }
+}
+
+// The chart keeps what it shows. A generation still running underneath owns the busy
+// indicators and puts them back itself.
+void Form1::refuseFolder()
+{
+    if (m_runningGenerations == 0) {
+        m_ProgressBar1->setValue(0);
+        setMousePointer(Default);
+        setProgressText(QStringLiteral("Progress Bar"));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "export/desktopspreadsheetlocator.h"
 #include "export/workbookfile.h"
+#include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
 #include "platform/savedialog.h"
@@ -18,6 +19,9 @@ Form1Environment completeEnvironment(Form1Environment environment, QWidget *wind
         environment.launcher = std::make_shared<SystemLauncher>();
     if (!environment.saveDialog)
         environment.saveDialog = std::make_shared<QtSaveDialog>(window);
+    // One set of drives for the tree and the window, so both go by the same answers.
+    if (!environment.drives)
+        environment.drives = std::make_shared<MountedDrives>();
     if (!environment.spreadsheetLocator)
         environment.spreadsheetLocator = std::make_shared<DesktopSpreadsheetLocator>();
     if (environment.workbookFolder.isEmpty())

@@ -26,7 +26,8 @@ struct Form1Environment {
     QString programFolder;                  // the folder of the running program
     std::function<void()> endProgram;       // leaves every event loop with status 0
     std::chrono::milliseconds yieldInterval = EventPump::DefaultInterval;
-    // What the folder tree shows; empty: the machine's own drives and XDG folders.
+    // What the folder tree shows, and whose answers a folder click goes by; empty: the
+    // machine's own drives and XDG folders.
     std::shared_ptr<const DriveProvider> drives;
     std::shared_ptr<const SpecialFolders> specialFolders;
 

@@ -65,7 +65,9 @@ public:
 class FakeDrives : public DriveProvider {
 public:
     QList<Drive> drives() const override { return list; }
+    bool answers(const QString &path) const override { return !silent.contains(path); }
     QList<Drive> list;
+    QStringList silent; // folders on a volume that does not answer
 };
 
 class FakeSpecialFolders : public SpecialFolders {

@@ -94,27 +94,46 @@ TEST_F(FormTest, FolderWithoutSubfoldersHidesTheChartAndKeepsTheEarlierSideText)
     EXPECT_FALSE(form.NoSubfoldersNote()->isVisible());
 }
 
+// A folder that is gone, and one on a volume that does not answer, which is never listed.
 TEST_F(FormTest, RejectedFolderKeepsTheChartAndPutsTheIndicatorsBack)
 {
     makeDataFolder(tree);
     tree.makeDir("Flat");
+    tree.makeDir("Silent/sub");
+    drives->silent.append(tree.pathQ("Silent"));
     Form1 form(environment());
     form.TreeFolder1_FolderClick(tree.pathQ("Data"));
     form.TreeFolder1_FolderClick(tree.pathQ("Flat")); // leaves "Generating Chart..."
-    form.MSChart1()->setVisible(true);
-    form.setMousePointer(Form1::Hourglass);
-    form.ProgressBar1()->setValue(50);
 
-    form.TreeFolder1_FolderClick(tree.pathQ("vanished"));
+    for (const QString &rejected : {tree.pathQ("vanished"), tree.pathQ("Silent")}) {
+        form.MSChart1()->setVisible(true);
+        form.setMousePointer(Form1::Hourglass);
+        form.ProgressBar1()->setValue(50);
 
-    EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels);
-    EXPECT_TRUE(form.MSChart1()->isVisible());
-    EXPECT_EQ(form.SideTextLines(), DataLines);
-    EXPECT_EQ(form.Dir1().path(), tree.pathQ("Flat"));
-    EXPECT_EQ(form.mousePointer(), Form1::Default);
-    EXPECT_EQ(form.ProgressBar1()->value(), 0);
-    EXPECT_EQ(form.ProgressBar1()->format(), "Progress Bar");
+        form.TreeFolder1_FolderClick(rejected);
+
+        EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels) << rejected.toStdString();
+        EXPECT_TRUE(form.MSChart1()->isVisible());
+        EXPECT_EQ(form.SideTextLines(), DataLines);
+        EXPECT_EQ(form.Dir1().path(), tree.pathQ("Flat"));
+        EXPECT_EQ(form.mousePointer(), Form1::Default);
+        EXPECT_EQ(form.ProgressBar1()->value(), 0);
+        EXPECT_EQ(form.ProgressBar1()->format(), "Progress Bar");
+    }
     EXPECT_TRUE(box->boxes.empty());
+}
+
+// The window asks the machine's own mounts whether a clicked folder answers.
+TEST_F(FormTest, WithTheMachinesOwnDrivesAClickedFolderIsCharted)
+{
+    makeDataFolder(tree);
+    Form1Environment env = environment();
+    env.drives = nullptr;
+    Form1 form(env);
+
+    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+
+    EXPECT_EQ(form.SideTextLines(), DataLines);
 }
 
 TEST_F(FormTest, RejectedFolderDuringAScanLeavesTheIndicatorsToTheScan)

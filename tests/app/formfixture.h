@@ -32,9 +32,7 @@ protected:
         env.endProgram = [this] { ++endProgramCalls; };
         env.yieldInterval = std::chrono::milliseconds(0);
         // The tree shows the temporary tree as its one drive, with its Desktop folder.
-        auto drives = std::make_shared<FakeDrives>();
-        drives->list.append(
-            Drive{tree.rootQ(), DriveType::Fixed, QStringLiteral("Test"), {}, true});
+        drives->list = {Drive{tree.rootQ(), DriveType::Fixed, QStringLiteral("Test"), {}, true}};
         env.drives = drives;
         auto folders = std::make_shared<FakeSpecialFolders>();
         folders->paths.insert(SpecialFolderId::Desktop, tree.pathQ("Desktop"));
@@ -51,5 +49,6 @@ protected:
     TempTree tree;
     std::shared_ptr<RecordingMessageBox> box = std::make_shared<RecordingMessageBox>();
     std::shared_ptr<RecordingLauncher> launcher = std::make_shared<RecordingLauncher>();
+    std::shared_ptr<FakeDrives> drives = std::make_shared<FakeDrives>();
     int endProgramCalls = 0;
 };
