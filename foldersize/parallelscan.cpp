@@ -503,12 +503,6 @@ void ParallelScan::identify(ScanNode &node, int fd)
     node.inode = st.st_ino;
 }
 
-void ParallelScan::release(const Base &base)
-{
-    const ScanLock lock(*this);
-    releaseLocked(base);
-}
-
 void ParallelScan::releaseLocked(const Base &base)
 {
     if (base.owner) {

@@ -109,7 +109,6 @@ private:
     template<class Open> int openRetrying(const Open &openOnce, bool &noDescriptor);
     bool sameFolder(int fd, const ScanNode &node) const;
     static void identify(ScanNode &node, int fd);
-    void release(const Base &base);
     void releaseLocked(const Base &base);
     void hold(ScanNode &node, int fd);
     void finishRead(Claim &claim, bool discard);
