@@ -1,0 +1,92 @@
+#pragma once
+
+#include "foldersize/sizememorysettings.h"
+#include "foldersize/sizememorytable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+
+// Subtree totals of folders that a scan walked completely, kept between scans while the kernel
+// watches each of those folders for every change that could alter them, so that a later scan
+// takes a folder's total without reading it and the total is still exact.
+//
+// Changes are seen through one inotify instance (a watch per folder, added before the folder
+// is read) and the mount table; a background thread of the memory's own drains both. Any event
+// in a folder forgets the folder and its remembered ancestors; a lost event queue or any mount
+// or unmount forgets every total. Never remembered: folders on file systems whose changes can
+// arrive without an event (changesVisibleToInotify()), folders holding a file with more than
+// one name (a write through the other name notifies only the other name's folder), and every
+// folder above one that was not remembered-or-watched. All members are thread-safe.
+//
+// How a walk uses it (a folder F below a parent P that the walk is summing, P's ticket p; the
+// root of a scan has the invalid ticket {} as its parent):
+//   1. when the scan starts:          memory.catchUp();
+//   2. before F is read, with F open:  if (auto total = memory.lookup(key, p)) use *total and
+//                                      do not read F;
+//                                      else FolderTicket f = memory.watch(fd, key, p);
+//      (key is F's st_dev/st_ino from the fstat the walk makes of the open folder)
+//   3. F's files are counted; a file with st_nlink > 1 or a subfolder that could not be opened
+//      or read makes F inexact; each subfolder goes through step 2 with f as its parent;
+//   4. when F's whole subtree is summed:  memory.finish(f, total, exact);
+// A ticket is a small value: the walk keeps it beside the folder it belongs to. An invalid
+// ticket (memory off, file system not trusted, no watch left) works everywhere and remembers
+// nothing; its parent has already been made inexact.
+class SizeMemory {
+public:
+    explicit SizeMemory(const SizeMemorySettings &settings);
+    ~SizeMemory();
+    SizeMemory(const SizeMemory &) = delete;
+    SizeMemory &operator=(const SizeMemory &) = delete;
+
+    // The process-wide memory every scan shares, made on first use from the environment.
+    static SizeMemory &shared();
+
+    bool enabled() const { return m_enabled; }
+
+    // Takes in every change made before this call (so a scan starting after a change never
+    // sees a total from before it) and starts a new round of use.
+    void catchUp();
+    // The total of a remembered folder still valid, linked below parent.
+    std::optional<std::int64_t> lookup(FolderKey key, const FolderTicket &parent);
+    // Watches the open folder dirFd (whose identity is key) before it is read. An invalid
+    // ticket when it may not be remembered; parent is then made inexact.
+    FolderTicket watch(int dirFd, FolderKey key, const FolderTicket &parent);
+    // The folder's subtree total once summed. exact false: a multi-link file or an unread
+    // subfolder; the folder and its ancestors are then not remembered.
+    void finish(const FolderTicket &ticket, std::int64_t total, bool exact);
+    // Every total forgotten (watches kept).
+    void forgetAll();
+
+    struct Usage {
+        std::size_t folders = 0;    // entries, each holding one watch
+        std::size_t remembered = 0; // of which with a valid total
+        long watchBudget = 0;
+    };
+    Usage usage() const;
+
+    // Applies raw inotify events as the drain thread reads them. Public so that tests can feed
+    // what the kernel only sends under load (an overflowed queue).
+    void applyEvents(const char *data, std::size_t size);
+
+private:
+    void applyEventsLocked(const char *data, std::size_t size);
+    void drainLocked();
+    void mountTableChangedLocked(int mountFd);
+    void run();
+    bool deviceTrusted(int dirFd, dev_t device);
+
+    const bool m_enabled;
+    long m_watchBudget = 0;
+    int m_inotify = -1;
+    int m_mountsForCatchUp = -1; // each open of the mount table sees every change once
+    int m_mountsForThread = -1;
+    int m_wake = -1;
+    mutable std::mutex m_lock;
+    SizeMemoryTable m_table;
+    std::unordered_map<dev_t, bool> m_trustedDevices;
+    std::thread m_thread;
+};
