@@ -34,6 +34,16 @@ std::size_t capacityOf(const SizeMemorySettings &settings)
     return std::min<std::size_t>(settings.maxFolders, std::size_t(budgetOf(settings)));
 }
 
+// Since when no file is known to have gained a name unseen. A second before now, as file
+// change times come from a coarser clock than this one.
+timespec trustedFromNow()
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    now.tv_sec -= 1;
+    return now;
+}
+
 bool mountTableChanged(int mountFd)
 {
     pollfd watched{mountFd, POLLPRI, 0};
@@ -45,6 +55,7 @@ bool mountTableChanged(int mountFd)
 SizeMemory::SizeMemory(const SizeMemorySettings &settings)
     : m_enabled(settings.enabled), m_watchBudget(budgetOf(settings)), m_table(capacityOf(settings))
 {
+    m_trustedSince = trustedFromNow();
     if (!m_enabled)
         return;
     m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -138,10 +149,28 @@ void SizeMemory::finish(const FolderTicket &ticket, std::int64_t total, bool exa
         m_table.invalidate(ticket);
 }
 
+bool SizeMemory::linkedFileSeen(const timespec &changed)
+{
+    if (m_watchBudget <= 0)
+        return false;
+    const std::lock_guard guard(m_lock);
+    if (changed.tv_sec < m_trustedSince.tv_sec ||
+        (changed.tv_sec == m_trustedSince.tv_sec && changed.tv_nsec < m_trustedSince.tv_nsec))
+        return false;
+    forgetAllLocked();
+    return true;
+}
+
 void SizeMemory::forgetAll()
 {
     const std::lock_guard guard(m_lock);
+    forgetAllLocked();
+}
+
+void SizeMemory::forgetAllLocked()
+{
     m_table.invalidateAll();
+    m_trustedSince = trustedFromNow();
 }
 
 SizeMemory::Usage SizeMemory::usage() const
@@ -164,7 +193,7 @@ void SizeMemory::applyEventsLocked(const char *data, std::size_t size)
         std::memcpy(&event, data + at, sizeof event);
         at += sizeof event + event.len;
         if (event.mask & IN_Q_OVERFLOW)
-            m_table.invalidateAll(); // events were lost: nothing is known to be unchanged
+            forgetAllLocked(); // events were lost: nothing is known to be unchanged
         else if (event.mask & (IN_IGNORED | IN_UNMOUNT))
             m_table.watchGone(event.wd);
         else
@@ -192,7 +221,7 @@ void SizeMemory::mountTableChangedLocked(int mountFd)
     // A mount or unmount over or below a remembered folder changes what its path shows
     // without any inotify event. Any change of the table forgets every total.
     if (mountTableChanged(mountFd)) {
-        m_table.invalidateAll();
+        forgetAllLocked();
         m_trustedDevices.clear(); // a device number may now stand for another file system
     }
 }
@@ -211,7 +240,7 @@ void SizeMemory::run()
             return;
         const std::lock_guard guard(m_lock);
         if (watched[1].revents & (POLLPRI | POLLERR)) {
-            m_table.invalidateAll();
+            forgetAllLocked();
             m_trustedDevices.clear();
         }
         drainLocked();

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <time.h>
 #include <unordered_map>
 
 // Subtree totals of folders that a scan walked completely, kept between scans while the kernel
@@ -29,9 +30,12 @@
 //                                      do not read F;
 //                                      else FolderTicket f = memory.watch(fd, key, p);
 //      (key is F's st_dev/st_ino from the fstat the walk makes of the open folder)
-//   3. F's files are counted; a file with st_nlink > 1 or a subfolder that could not be opened
-//      or read makes F inexact; each subfolder goes through step 2 with f as its parent;
+//   3. F's files are counted; a file with st_nlink > 1 makes F inexact and is reported with
+//      memory.linkedFileSeen(st.st_ctim); a subfolder that could not be opened or read makes F
+//      inexact; each subfolder goes through step 2 with f as its parent;
 //   4. when F's whole subtree is summed:  memory.finish(f, total, exact);
+//   5. if linkedFileSeen() returned true during the scan, the scan runs once more (totals it
+//      took before may be stale; the second run's are exact, whatever it returns).
 // A ticket is a small value: the walk keeps it beside the folder it belongs to. An invalid
 // ticket (memory off, file system not trusted, no watch left) works everywhere and remembers
 // nothing; its parent has already been made inexact.
@@ -58,6 +62,11 @@ public:
     // The folder's subtree total once summed. exact false: a multi-link file or an unread
     // subfolder; the folder and its ancestors are then not remembered.
     void finish(const FolderTicket &ticket, std::int64_t total, bool exact);
+    // A file with more than one name, met by a walk. A name added to a file notifies only the
+    // folder that gets the name, not the folders of its other names, which may be remembered:
+    // if the file changed (its ctime) since the memory last started trusting, everything is
+    // forgotten and true returned: the calling scan must run again.
+    bool linkedFileSeen(const timespec &changed);
     // Every total forgotten (watches kept).
     void forgetAll();
 
@@ -74,6 +83,7 @@ public:
 
 private:
     void applyEventsLocked(const char *data, std::size_t size);
+    void forgetAllLocked();
     void drainLocked();
     void mountTableChangedLocked(int mountFd);
     void run();
@@ -88,5 +98,6 @@ private:
     mutable std::mutex m_lock;
     SizeMemoryTable m_table;
     std::unordered_map<dev_t, bool> m_trustedDevices;
+    timespec m_trustedSince{};
     std::thread m_thread;
 };

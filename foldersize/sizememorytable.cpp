@@ -98,27 +98,36 @@ void SizeMemoryTable::invalidateChain(std::uint32_t slot)
 {
     // Parent links follow the folder tree, but a chain is walked at most once per entry so that
     // a link made through a bind mount of an ancestor cannot loop.
-    for (std::size_t steps = 0; slot != NoSlot && steps <= m_slots.size(); ++steps) {
+    for (std::size_t steps = 0; steps <= m_slots.size(); ++steps) {
         Slot &entry = m_slots[slot];
         entry.total = -1;
         entry.stamp = ++m_stamps;
-        slot = entry.parent;
+        const std::uint32_t parent = entry.parent;
+        if (parent == NoSlot || m_slots[parent].stamp != entry.parentStamp)
+            return;
+        slot = parent;
     }
 }
 
 void SizeMemoryTable::link(std::uint32_t slot, const FolderTicket &parent)
 {
     // Without a parent ticket the folder is summed by nobody that could be remembered: the
-    // link it has stays, as the folder's total may still be counted in that old parent.
+    // link it has stays, as the folder's total may still be counted in that old parent. A
+    // parent ticket no longer honoured will remember nothing either.
     if (!parent.valid() || parent.slot == slot || parent.slot >= m_slots.size() ||
-        m_slots[parent.slot].key != parent.key)
+        m_slots[parent.slot].key != parent.key || m_slots[parent.slot].stamp != parent.stamp)
         return;
     Slot &entry = m_slots[slot];
-    if (entry.parent == parent.slot)
-        return;
-    if (entry.parent != NoSlot)
-        invalidateChain(entry.parent);
+    if (entry.parent != parent.slot && entry.parent != NoSlot &&
+        m_slots[entry.parent].stamp == entry.parentStamp) {
+        // Reached now below another parent (moved, or a second place through a bind mount):
+        // the old parent may still count it.
+        const std::uint32_t old = entry.parent;
+        entry.parent = NoSlot;
+        invalidateChain(old);
+    }
     entry.parent = parent.slot;
+    entry.parentStamp = parent.stamp;
 }
 
 void SizeMemoryTable::touch(std::uint32_t slot)

@@ -31,9 +31,11 @@ struct FolderTicket {
 //
 // The one rule that keeps totals exact: when a folder is invalidated, so is every folder its
 // parent links lead to. A link is set when a scan watches or looks up a folder below a parent
-// it is summing; a folder linked to a new parent first invalidates its old one (its total may
-// still be counted there). Forgetting a folder (evicted, or its watch gone) invalidates its
-// ancestors too, since nothing watches it any more.
+// it is summing, and records the parent's stamp. A link whose parent has been invalidated
+// since is not followed: that parent's later totals (and its ancestors') were summed by scans
+// that linked the folder again. A folder linked to a new parent first invalidates its old one
+// if the old one may still count it. Forgetting a folder (evicted, or its watch gone)
+// invalidates its ancestors too, since nothing watches it any more.
 class SizeMemoryTable {
 public:
     explicit SizeMemoryTable(std::size_t capacity);
@@ -65,6 +67,7 @@ private:
         FolderKey key;
         std::int64_t total = -1; // -1: not remembered
         std::uint32_t parent = FolderTicket::NoSlot;
+        std::uint32_t parentStamp = 0; // the parent's stamp when linked
         std::int32_t wd = -1;
         std::uint32_t stamp = 0;
         std::uint32_t round = 0;
