@@ -2,6 +2,7 @@
 // change the kernel reports, and after those it does not.
 
 #include "foldersize/changevisiblefilesystem.h"
+#include "foldersize/memorywalk.h"
 #include "foldersize/sizememory.h"
 #include "support/temptree.h"
 
@@ -31,74 +32,12 @@ SizeMemorySettings settingsWith(long watchBudget, std::size_t maxFolders = 1 << 
     return settings;
 }
 
-// A walk on one thread that uses the memory exactly as the scanner's walk is meant to.
-struct Walk {
-    SizeMemory &memory;
-    int foldersRead = 0;
-    bool runAgain = false;
-
-    std::int64_t folder(int dirFd, const FolderTicket &parent)
-    {
-        struct stat own;
-        fstat(dirFd, &own);
-        const FolderKey key{own.st_dev, own.st_ino};
-        if (const auto total = memory.lookup(key, parent)) {
-            close(dirFd);
-            return *total;
-        }
-        const FolderTicket ticket = memory.watch(dirFd, key, parent);
-        ++foldersRead;
-        DIR *listing = fdopendir(dirFd);
-        std::int64_t total = 0;
-        bool exact = true;
-        while (const dirent *entry = readdir(listing)) {
-            if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, ".."))
-                continue;
-            struct stat st;
-            if (fstatat(dirfd(listing), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                exact = false;
-            } else if (S_ISDIR(st.st_mode)) {
-                const int child = openat(dirfd(listing), entry->d_name,
-                                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-                if (child < 0)
-                    exact = false;
-                else
-                    total += folder(child, ticket);
-            } else if (S_ISREG(st.st_mode)) {
-                total += st.st_size;
-                if (st.st_nlink > 1) {
-                    exact = false;
-                    runAgain = memory.linkedFileSeen(st.st_ctim) || runAgain;
-                }
-            }
-        }
-        closedir(listing);
-        memory.finish(ticket, total, exact);
-        return total;
-    }
-
-    std::int64_t operator()(const std::string &path)
-    {
-        foldersRead = 0;
-        runAgain = false;
-        std::int64_t total = once(path);
-        if (runAgain)
-            total = once(path);
-        return total;
-    }
-
-    std::int64_t once(const std::string &path)
-    {
-        memory.catchUp();
-        const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return fd < 0 ? 0 : folder(fd, {});
-    }
-};
+using Walk = MemoryWalk;
 
 std::int64_t freshTotal(const std::string &path)
 {
     SizeMemory off(SizeMemorySettings{.enabled = false});
-    return Walk{off}(path);
+    return Walk(off)(path);
 }
 
 void append(const std::string &path, const char *bytes)
@@ -127,10 +66,10 @@ TEST(SizeMemory, SecondWalkReadsNothingAndEveryChangeIsWalkedAgainExactly)
     tree.makeFile("other/file", 5);
     TempTree outside;
     SizeMemory memory(settingsWith(1000));
-    Walk walk{memory};
+    Walk walk(memory);
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
-    EXPECT_EQ(walk.foldersRead, 0);
+    EXPECT_EQ(walk.foldersRead(), 0);
 
     // Each change: the memory's thread forgets without being asked, the next walk reads again
     // and agrees with a walk without memory, and the walk after that reads nothing.
@@ -157,9 +96,9 @@ TEST(SizeMemory, SecondWalkReadsNothingAndEveryChangeIsWalkedAgainExactly)
         changes[step]();
         EXPECT_TRUE(forgetsUnaided(memory, before));
         EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
-        EXPECT_GT(walk.foldersRead, 0);
+        EXPECT_GT(walk.foldersRead(), 0);
         walk(tree.root());
-        EXPECT_EQ(walk.foldersRead, 0);
+        EXPECT_EQ(walk.foldersRead(), 0);
     }
 }
 
@@ -170,10 +109,10 @@ TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
     tree.makeDir("b");
     tree.makeFile("plain/file", 3);
     SizeMemory memory(settingsWith(1000));
-    Walk walk{memory};
+    Walk walk(memory);
     walk(tree.root());
     walk(tree.root());
-    EXPECT_EQ(walk.foldersRead, 0);
+    EXPECT_EQ(walk.foldersRead(), 0);
 
     // A second name notifies only the folder that gets it, not the remembered one of the
     // first name; a write through it notifies only that folder again.
@@ -190,7 +129,7 @@ TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
     memory.forgetAll(); // the file's last change is now older than what the memory trusts
     walk(tree.root());
     walk(tree.root());
-    EXPECT_EQ(walk.foldersRead, 3); // root, a, b; plain is remembered
+    EXPECT_EQ(walk.foldersRead(), 3); // root, a, b; plain is remembered
 }
 
 TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
@@ -199,7 +138,7 @@ TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
     tree.makeFile("covered/file", 100);
     tree.makeFile("source/other", 40);
     SizeMemory memory(settingsWith(1000));
-    Walk walk{memory};
+    Walk walk(memory);
     walk(tree.root());
     const std::size_t remembered = memory.usage().remembered;
     if (mount("tmpfs", tree.path("covered").c_str(), "tmpfs", 0, "size=64k") != 0)
@@ -224,14 +163,14 @@ TEST(SizeMemory, ALostEventQueueForgetsEverything)
     TempTree tree;
     tree.makeFile("a/b/file", 10);
     SizeMemory memory(settingsWith(1000));
-    Walk walk{memory};
+    Walk walk(memory);
     walk(tree.root());
     ASSERT_EQ(memory.usage().remembered, 3u);
     inotify_event overflow{-1, IN_Q_OVERFLOW, 0, 0};
     memory.applyEvents(reinterpret_cast<const char *>(&overflow), sizeof overflow);
     EXPECT_EQ(memory.usage().remembered, 0u);
     walk(tree.root());
-    EXPECT_EQ(walk.foldersRead, 3);
+    EXPECT_EQ(walk.foldersRead(), 3);
 }
 
 TEST(SizeMemory, FileSystemsThatChangeUnseenAreNeverRemembered)
@@ -277,7 +216,7 @@ TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFi
         tree.makeFile(path, 9);
     const int watchesBefore = inotifyWatchesOfThisProcess();
     SizeMemory memory(settingsWith(3));
-    Walk walk{memory};
+    Walk walk(memory);
     EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
     EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
     EXPECT_LE(memory.usage().folders, 3u);
@@ -287,16 +226,16 @@ TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFi
     walk(tree.path("b"));
     walk(tree.path("c"));
     walk(tree.path("c"));
-    EXPECT_EQ(walk.foldersRead, 0);
+    EXPECT_EQ(walk.foldersRead(), 0);
     walk(tree.path("b"));
-    EXPECT_EQ(walk.foldersRead, 0);
+    EXPECT_EQ(walk.foldersRead(), 0);
     EXPECT_LE(inotifyWatchesOfThisProcess() - watchesBefore, 3);
 
     SizeMemory off(SizeMemorySettings{.enabled = false});
-    Walk offWalk{off};
+    Walk offWalk(off);
     offWalk(tree.path("b"));
     offWalk(tree.path("b"));
-    EXPECT_EQ(offWalk.foldersRead, 1);
+    EXPECT_EQ(offWalk.foldersRead(), 1);
     EXPECT_EQ(off.usage().folders, 0u);
 }
 
@@ -341,7 +280,7 @@ TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
     std::vector<std::thread> threads;
     for (int scanner = 0; scanner < 3; ++scanner)
         threads.emplace_back([&] {
-            Walk walk{memory};
+            Walk walk(memory);
             while (!stop)
                 walk(tree.root());
         });
@@ -359,7 +298,7 @@ TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
     });
     for (std::thread &thread : threads)
         thread.join();
-    Walk walk{memory};
+    Walk walk(memory);
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
     EXPECT_EQ(walk(tree.root()), 20 * 10 + 200);
 }
