@@ -104,9 +104,13 @@ TEST(SizeMemory, SecondWalkReadsNothingAndEveryChangeIsWalkedAgainExactly)
 
 TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
 {
+    // Many folders, so that the walk takes some of them from the memory before it reads the
+    // folder that shows the second names, whatever order the file system lists them in.
     TempTree tree;
-    tree.makeFile("a/file", 10);
-    tree.makeDir("b");
+    constexpr int Folders = 16;
+    for (int folder = 0; folder < Folders; ++folder)
+        tree.makeFile("a" + std::to_string(folder) + "/file", 10);
+    tree.makeDir("names");
     tree.makeFile("plain/file", 3);
     SizeMemory memory(settingsWith(1000));
     Walk walk(memory);
@@ -116,20 +120,24 @@ TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
 
     // A second name notifies only the folder that gets it, not the remembered one of the
     // first name; a write through it notifies only that folder again.
-    ASSERT_EQ(link(tree.path("a/file").c_str(), tree.path("b/second").c_str()), 0);
-    append(tree.path("b/second"), "12345");
+    for (int folder = 0; folder < Folders; ++folder) {
+        const std::string second = tree.path("names/second" + std::to_string(folder));
+        ASSERT_EQ(link(tree.path("a" + std::to_string(folder) + "/file").c_str(), second.c_str()),
+                  0);
+        append(second, "12345");
+    }
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
-    append(tree.path("b/second"), "12345");
+    append(tree.path("names/second0"), "12345");
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
-    append(tree.path("a/file"), "12345");
+    append(tree.path("a0/file"), "12345");
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
 
     // A folder that held a file with two names when read is not remembered, the rest is.
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    memory.forgetAll(); // the file's last change is now older than what the memory trusts
+    memory.forgetAll(); // the files' last change is now older than what the memory trusts
     walk(tree.root());
     walk(tree.root());
-    EXPECT_EQ(walk.foldersRead(), 3); // root, a, b; plain is remembered
+    EXPECT_EQ(walk.foldersRead(), Folders + 2); // root, the a folders, names; plain is remembered
 }
 
 TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
@@ -219,6 +227,7 @@ TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFi
     Walk walk(memory);
     EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
     EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
+    EXPECT_EQ(walk.foldersRead(), 4); // a and the three it had no watch for
     EXPECT_LE(memory.usage().folders, 3u);
     EXPECT_LE(inotifyWatchesOfThisProcess() - watchesBefore, 3);
 
@@ -258,8 +267,8 @@ TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
     EXPECT_FALSE(table.remember(middle, 5));
     EXPECT_FALSE(table.remember(top, 5));
 
-    // A new round: the top folder, least recently used, is evicted for a third folder, so
-    // the grandparent of what stays must go with it.
+    // A new round: the least recently used folder (the top) makes room for a third one; a
+    // change in that one still reaches its parent.
     const FolderTicket again = table.enter({1, 2}, 2, top, &evicted);
     EXPECT_TRUE(table.remember(again, 5));
     table.nextRound();
@@ -268,6 +277,17 @@ TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
     EXPECT_TRUE(table.remember(bottom, 1));
     table.changed(3);
     EXPECT_FALSE(table.lookup({1, 2}, {}));
+
+    // A folder reached below a second parent (a bind mount shows it in two places): a change
+    // in it reaches only the new parent, so the old one is forgotten when it is linked again.
+    SizeMemoryTable twoPlaces(8);
+    const FolderTicket first = twoPlaces.enter({1, 1}, 1, {}, &evicted);
+    const FolderTicket shared = twoPlaces.enter({1, 3}, 3, first, &evicted);
+    EXPECT_TRUE(twoPlaces.remember(shared, 4));
+    EXPECT_TRUE(twoPlaces.remember(first, 4));
+    const FolderTicket second = twoPlaces.enter({1, 2}, 2, {}, &evicted);
+    EXPECT_EQ(twoPlaces.lookup({1, 3}, second), 4);
+    EXPECT_FALSE(twoPlaces.lookup({1, 1}, {}));
 }
 
 TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
