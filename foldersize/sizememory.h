@@ -23,6 +23,12 @@
 // one name (a write through the other name notifies only the other name's folder), and every
 // folder above one that was not remembered-or-watched. All members are thread-safe.
 //
+// What stays out of sight: a file of a remembered folder given a second name in a folder that
+// is not watched, then written through that name. The kernel tells only watchers of the file
+// itself (a watch per file would be needed). A walk that meets the file (two names, changed
+// since the memory last started trusting) forgets everything, but until one does, the first
+// folder's total is stale.
+//
 // How a walk uses it (a folder F below a parent P that the walk is summing, P's ticket p; the
 // root of a scan has the invalid ticket {} as its parent):
 //   1. when the scan starts:          memory.catchUp();
