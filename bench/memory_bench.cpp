@@ -58,7 +58,7 @@ int measure(const std::string &tree)
     if (usage.remembered > 0)
         std::printf("bytes-per-folder %s %.0f (%zu folders remembered of %ld read)\n", tree.c_str(),
                     double(heapAfter - heapBefore) / double(usage.remembered), usage.remembered,
-                    walk.foldersRead());
+                    foldersRead);
     else
         std::printf("bytes-per-folder %s n/a (nothing remembered)\n", tree.c_str());
     std::printf("watches %s %zu (budget %ld)\n", tree.c_str(), usage.folders, usage.watchBudget);
