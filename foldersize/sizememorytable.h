@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <sys/types.h>
 #include <unordered_map>
@@ -90,7 +91,7 @@ private:
     std::uint32_t freeSlot(int *evictedWd);
 
     std::size_t m_capacity;
-    std::vector<Slot> m_slots;
+    std::deque<Slot> m_slots; // grows without the slack of a doubling vector
     std::vector<std::uint32_t> m_free;
     std::unordered_map<FolderKey, std::uint32_t, KeyHash> m_byKey;
     std::unordered_map<int, std::uint32_t> m_byWatch;
