@@ -85,8 +85,9 @@ SizeMemory::~SizeMemory()
 
 SizeMemory &SizeMemory::shared()
 {
-    static SizeMemory memory(SizeMemorySettings::fromEnvironment());
-    return memory;
+    // Never destroyed: a scan still running on a worker when the program exits keeps using it.
+    static SizeMemory *const memory = new SizeMemory(SizeMemorySettings::fromEnvironment());
+    return *memory;
 }
 
 void SizeMemory::catchUp()
