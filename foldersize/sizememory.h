@@ -42,6 +42,8 @@
 //   4. when F's whole subtree is summed:  memory.finish(f, total, exact);
 //   5. if linkedFileSeen() returned true during the scan, the scan runs once more (totals it
 //      took before may be stale; the second run's are exact, whatever it returns).
+// A scan that is stopped or abandoned simply drops its tickets. catchUp() may read queued
+// events, so it belongs on the worker that starts the walk, not on the GUI thread.
 // A ticket is a small value: the walk keeps it beside the folder it belongs to. An invalid
 // ticket (memory off, file system not trusted, no watch left) works everywhere and remembers
 // nothing; its parent has already been made inexact.
