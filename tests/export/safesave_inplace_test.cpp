@@ -1,0 +1,136 @@
+#include "export/safesave.h"
+#include "savetesting.h"
+
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
+
+using namespace savetesting;
+
+namespace {
+
+bool hardLinked(int fd)
+{
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && status.st_nlink > 1;
+}
+
+// The overwrite of a hard-linked file gets half its bytes in, then the disk is full; the
+// writes that put the old contents back succeed.
+int linkedWrites = 0;
+ssize_t fullHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd))
+        return ::write(fd, data, size);
+    switch (linkedWrites++) {
+    case 0:
+        return ::write(fd, data, size / 2);
+    case 1:
+        errno = ENOSPC;
+        return -1;
+    default:
+        return ::write(fd, data, size);
+    }
+}
+
+int linkedFlushes = 0;
+int firstFlushOfTheLinkedFileFails(int fd)
+{
+    if (hardLinked(fd) && linkedFlushes++ == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+// A stop arrives half-way through the overwrite of a hard-linked file.
+ssize_t stoppedHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd) || linkedWrites++ > 0)
+        return ::write(fd, data, size);
+    const ssize_t written = ::write(fd, data, size / 2);
+    ::raise(SIGTERM);
+    return written;
+}
+
+struct LinkedPair {
+    TempTree tree;
+    QByteArray old = QByteArray(100000, 'o');
+    std::string a = tree.path("a.txt"), b = tree.path("b.txt");
+
+    LinkedPair()
+    {
+        writeFile(a, old, 0644);
+        EXPECT_EQ(::link(a.c_str(), b.c_str()), 0);
+    }
+    // Both names show `bytes`, and nothing else is in the folder.
+    void expectBoth(const QByteArray &bytes) const
+    {
+        EXPECT_EQ(contents(a), bytes);
+        EXPECT_EQ(contents(b), bytes);
+        EXPECT_EQ(entries(tree.root()),
+                  (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    }
+};
+
+// Forks a child that runs `work` and returns how it ended: "signal N" or "exit N".
+std::string endOfChild(const std::function<void()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                               : "exit " + std::to_string(WEXITSTATUS(status));
+}
+
+} // namespace
+
+TEST(SafeSaveInPlace, AFailedOverwriteOrFlushPutsTheOldContentsBack)
+{
+    const SwappedSaveCalls restore;
+    LinkedPair pair;
+    linkedWrites = 0;
+    saveCalls().write = fullHalfWayThroughTheLinkedFile;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    pair.expectBoth(pair.old);
+
+    saveCalls().write = ::write;
+    saveCalls().fsync = firstFlushOfTheLinkedFileFails;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray("short")).error, EIO);
+    pair.expectBoth(pair.old);
+}
+
+// A stop by signal removes the new file a save has named, and waits for an overwrite in
+// place to finish, so that neither a stray file nor a half-written one is left.
+TEST(SafeSaveInPlace, AStopRemovesTheNewFileOrWaitsForTheOverwrite)
+{
+    TempTree tree;
+    const std::string path = tree.path("out.txt");
+    writeFile(path, "old", 0644);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const std::string end = endOfChild([&] {
+            saveCalls().nameless = false; // the fallback where the new file has a name at once
+            PendingSave save(QFile::decodeName(path.c_str()));
+            if (!save.write("half").ok() || entries(tree.root()).size() != 2)
+                ::_exit(3);
+            ::raise(signal);
+        });
+        EXPECT_EQ(end, "signal " + std::to_string(signal));
+        EXPECT_EQ(contents(path), QByteArray("old"));
+        EXPECT_EQ(entries(tree.root()), QStringList{QStringLiteral("out.txt")});
+    }
+
+    LinkedPair pair;
+    const QByteArray fresh(200000, 'n');
+    EXPECT_EQ(endOfChild([&] {
+                  linkedWrites = 0;
+                  saveCalls().write = stoppedHalfWayThroughTheLinkedFile;
+                  safeSave(QFile::decodeName(pair.b.c_str()), fresh);
+              }),
+              "signal " + std::to_string(SIGTERM));
+    pair.expectBoth(fresh);
+}
