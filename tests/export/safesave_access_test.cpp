@@ -66,9 +66,23 @@ TEST(SafeSaveAccess, AReplacementKeepsTheAclAttributesModeAndOwner)
     ASSERT_TRUE(before.acl.contains("user:4321:r--")) << before.acl.toStdString();
     ASSERT_TRUE(before.attributes.contains("user.origin=\"camera\""));
 
-    EXPECT_EQ(asOrdinaryUser([&path] { return saved(path, "by the owner"); }), "0");
+    // A file without an ACL keeps none, though its folder's default ACL would give one.
+    const std::string plain = folder + "/plain.txt";
+    writeFile(plain, "old", 0640);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(plain.c_str(), nobody, nobody), 0);
+    }
+    tool(QStringLiteral("setfacl"),
+         {QStringLiteral("-d"), QStringLiteral("-m"), QStringLiteral("u:4321:rwx"),
+          QFile::decodeName(folder.c_str())});
+    const Access plainBefore(plain);
+
+    EXPECT_EQ(asOrdinaryUser([&] { return saved(path, "by the owner") + saved(plain, "new"); }),
+              "00");
     EXPECT_EQ(contents(path), QByteArray("by the owner"));
     EXPECT_EQ(Access(path), before);
+    EXPECT_EQ(Access(plain), plainBefore);
+    ASSERT_EQ(::unlink(plain.c_str()), 0);
 
     // Root replaces another user's file as that user's.
     if (::geteuid() != 0)
