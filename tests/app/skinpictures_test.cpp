@@ -41,7 +41,9 @@ TEST(SkinSheet, KeepsOnlyResourcesAndRegularFilesOfABoundedPicture)
             << refused;
     }
     EXPECT_FALSE(fifo.rescued()) << "the FIFO was opened and waited on";
-    EXPECT_EQ(safeSkinStyleSheet("A { image: url(\"a\\\"b.png\") } B { color: red }"),
+    // Qt may read an escape as another name than the one checked.
+    writePicture(tree.pathQ("pi\\pe.png"), 16);
+    EXPECT_EQ(safeSkinStyleSheet("A { image: " + url("pi\\pe.png", "\"") + " } B { color: red }"),
               "A { image: url() } B { color: red }");
     EXPECT_EQ(safeSkinStyleSheet("A { color: red } B { image: url(" + tree.pathQ("small.png")),
               "A { color: red } B { image: ");

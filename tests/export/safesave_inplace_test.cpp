@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <string_view>
 #include <sys/wait.h>
 
 using namespace savetesting;
@@ -31,6 +32,23 @@ ssize_t fullHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
     default:
         return ::write(fd, data, size);
     }
+}
+
+// Whether fd is the backup of an overwrite in place, ".a.txt.<random>~".
+bool backup(int fd)
+{
+    char name[4096];
+    const ssize_t length =
+        ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    return length > 0 && std::string_view(name, size_t(length)).ends_with("~");
+}
+
+ssize_t fullForTheBackup(int fd, const void *data, size_t size)
+{
+    if (!backup(fd))
+        return ::write(fd, data, size);
+    errno = ENOSPC;
+    return -1;
 }
 
 int linkedFlushes = 0;
@@ -89,13 +107,19 @@ std::string endOfChild(const std::function<void()> &work)
 
 } // namespace
 
-TEST(SafeSaveInPlace, AFailedOverwriteOrFlushPutsTheOldContentsBack)
+// A backup that cannot be written stops the save before the file is touched; a failed
+// overwrite or flush puts the old contents back.
+TEST(SafeSaveInPlace, AFailedBackupOverwriteOrFlushKeepsTheOldContents)
 {
     const SwappedSaveCalls restore;
     LinkedPair pair;
     linkedWrites = 0;
     saveCalls().write = fullHalfWayThroughTheLinkedFile;
     EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    pair.expectBoth(pair.old);
+
+    saveCalls().write = fullForTheBackup;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray("short")).error, ENOSPC);
     pair.expectBoth(pair.old);
 
     saveCalls().write = ::write;
