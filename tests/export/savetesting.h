@@ -2,11 +2,13 @@
 
 #include "export/savecalls.h"
 #include "support/runinchild.h"
+#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cerrno>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -87,6 +89,34 @@ public:
 
 private:
     SaveCalls m_saved = saveCalls();
+};
+
+inline ssize_t noSpaceLeft(int, const void *, size_t)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+// A folder on a disk that fill() fills: a small tmpfs where we may mount one (root), else an
+// ordinary folder whose saves from then on fail to write as on a full disk.
+class FullDisk {
+public:
+    QString pathQ(const std::string &relative) const
+    {
+        return m_tmpfs.mounted() ? m_tmpfs.pathQ(relative) : m_tree.pathQ(relative);
+    }
+    void fill()
+    {
+        if (m_tmpfs.mounted())
+            m_tmpfs.fill("filler");
+        else
+            saveCalls().write = noSpaceLeft;
+    }
+
+private:
+    SmallTmpfs m_tmpfs{64};
+    TempTree m_tree;
+    SwappedSaveCalls m_restore;
 };
 
 } // namespace savetesting
