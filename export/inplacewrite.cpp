@@ -70,21 +70,18 @@ int writeInPlace(const QByteArray &path, int target, int source)
     const int pending = registerPendingName(backupName.constData());
     int error = copyOver(reader, backup);
     ::close(reader);
-    if (error == 0) {
+    {
         const HeldStop held;
-        error = copyOver(source, target);
-        if (error != 0 && copyOver(backup, target) != 0) {
-            // Neither the new nor the old contents are whole in the file; the backup is.
-            releasePendingName(pending);
-            ::close(backup);
-            return error;
+        bool keepBackup = false;
+        if (error == 0) {
+            error = copyOver(source, target);
+            // Neither the new nor the old contents are then whole in the file; the backup is.
+            keepBackup = error != 0 && copyOver(backup, target) != 0;
         }
-        ::unlink(backupName.constData());
+        if (!keepBackup)
+            ::unlink(backupName.constData());
         releasePendingName(pending);
-    } else {
-        ::unlink(backupName.constData());
-        releasePendingName(pending);
+        ::close(backup);
     }
-    ::close(backup);
     return error;
 }
