@@ -34,6 +34,17 @@ ssize_t fullHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
     }
 }
 
+// As above, but the disk stays full, so the old contents cannot be put back either.
+ssize_t fullForGoodHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd))
+        return ::write(fd, data, size);
+    if (linkedWrites++ == 0)
+        return ::write(fd, data, size / 2);
+    errno = ENOSPC;
+    return -1;
+}
+
 // Whether fd is the backup of an overwrite in place, ".a.txt.<random>~".
 bool backup(int fd)
 {
@@ -108,7 +119,7 @@ std::string endOfChild(const std::function<void()> &work)
 } // namespace
 
 // A backup that cannot be written stops the save before the file is touched; a failed
-// overwrite or flush puts the old contents back.
+// overwrite or flush puts the old contents back, or leaves the backup where it cannot.
 TEST(SafeSaveInPlace, AFailedBackupOverwriteOrFlushKeepsTheOldContents)
 {
     const SwappedSaveCalls restore;
@@ -126,6 +137,16 @@ TEST(SafeSaveInPlace, AFailedBackupOverwriteOrFlushKeepsTheOldContents)
     saveCalls().fsync = firstFlushOfTheLinkedFileFails;
     EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray("short")).error, EIO);
     pair.expectBoth(pair.old);
+
+    // Where they cannot be put back, the backup beside the file keeps them.
+    linkedWrites = 0;
+    saveCalls().fsync = ::fsync;
+    saveCalls().write = fullForGoodHalfWayThroughTheLinkedFile;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    const QStringList left = entries(pair.tree.root());
+    ASSERT_EQ(left.size(), 3);
+    EXPECT_TRUE(left.front().startsWith(QStringLiteral(".b.txt.")));
+    EXPECT_EQ(contents(pair.tree.path(left.front().toStdString())), pair.old);
 }
 
 // A stop by signal removes the new file a save has named, and waits for an overwrite in
