@@ -1,5 +1,5 @@
-#include "app/chartlegend.h"
-#include "app/piechart.h"
+#include "chart/chartlegend.h"
+#include "chart/piechart.h"
 #include "formfixture.h"
 #include "platform/nativepath.h"
 #include "treefolder/treefolder.h"

@@ -1,5 +1,5 @@
 #include "app/makerinfo.h"
-#include "app/piechart.h"
+#include "chart/piechart.h"
 #include "cursorfile.h"
 #include "formfixture.h"
 #include "platform/runtimeerror.h"

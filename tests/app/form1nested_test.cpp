@@ -1,4 +1,4 @@
-#include "app/piechart.h"
+#include "chart/piechart.h"
 #include "formfixture.h"
 #include "treefolder/treefolder.h"
 

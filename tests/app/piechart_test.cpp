@@ -1,8 +1,8 @@
-#include "app/chartlegend.h"
-#include "app/chartlook.h"
-#include "app/chartpicture.h"
-#include "app/piechart.h"
-#include "app/slicetooltip.h"
+#include "chart/chartlegend.h"
+#include "chart/chartlook.h"
+#include "chart/chartpicture.h"
+#include "chart/piechart.h"
+#include "chart/slicetooltip.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>

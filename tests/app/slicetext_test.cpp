@@ -1,4 +1,4 @@
-#include "app/slicetext.h"
+#include "chart/slicetext.h"
 
 #include <gtest/gtest.h>
 
