@@ -109,8 +109,10 @@ private:
     void createTreeFolder1();
     void layOutControls();
     void setProgressText(const QString &text);
-    void chartFolder(const QString &path);
-    void folderListed(quint64 request, FolderListing listing);
+    // Lists path off the GUI thread, then charts it. A folder that cannot be listed is
+    // refused; at start-up it leaves Dir1 as it is, and GenerateChart shows what it lists.
+    void chartFolder(const QString &path, bool startUp = false);
+    void folderListed(quint64 request, FolderListing listing, bool startUp);
     void subfolderSized(int index, qint64 bytes);
     void applyReadyTotals();
     void beginSubfolder(int index);

@@ -50,21 +50,23 @@ void Form1::TreeFolder1_FolderClick(const QString &path)
 // The folder is listed off the GUI thread. Until the listing is back, a generation under way
 // shows nothing more: if the new folder has subfolders it replaces that generation, which
 // then must not have moved on after the click.
-void Form1::chartFolder(const QString &path)
+void Form1::chartFolder(const QString &path, bool startUp)
 {
     const quint64 request = ++m_request;
     m_listing = true;
-    listFolderLater(path, this, [this, request](FolderListing listing) {
-        folderListed(request, std::move(listing));
+    listFolderLater(path, this, [this, request, startUp](FolderListing listing) {
+        folderListed(request, std::move(listing), startUp);
     });
 }
 
-void Form1::folderListed(quint64 request, FolderListing listing)
+void Form1::folderListed(quint64 request, FolderListing listing, bool startUp)
 {
     if (request != m_request || m_ending)
         return; // a later folder was chosen meanwhile
     m_listing = false;
-    if (!listing.listed) {
+    if (!listing.listed && startUp) {
+        GenerateChart();
+    } else if (!listing.listed) {
         refuseFolder();
     } else {
         m_Dir1 = std::move(listing.list);

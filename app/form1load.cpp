@@ -24,7 +24,7 @@ void Form1::Form_Load()
     SkipOnError([this] { MaybeOpenHomePage(); });
     SkipOnError([this] { m_TreeFolder1->setPath(m_environment.desktopFolder()); });
     // Dir1 takes the folder, and the chart starts, once it has been listed off this thread.
-    SkipOnError([this] { chartFolder(m_TreeFolder1->path()); });
+    SkipOnError([this] { chartFolder(m_TreeFolder1->path(), true); });
 }
 
 // The optional skin x/o.cjs below the program's folder is a Qt style sheet. Without it the
