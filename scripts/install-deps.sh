@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev qt6-image-formats-plugins
     libxlsxwriter-dev zlib1g-dev
     libgtest-dev
-    xvfb xauth unzip
+    xvfb xauth unzip xdotool imagemagick
     locales
     dpkg-dev file lintian appstream desktop-file-utils
 )
