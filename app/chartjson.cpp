@@ -1,5 +1,9 @@
 #include "app/chartjson.h"
 
+#include "chart/chartmodel.h"
+#include "chart/slicetext.h"
+#include "platform/nativepath.h"
+
 namespace {
 
 QByteArray escaped(char16_t code)
@@ -41,18 +45,21 @@ QByteArray quoted(const QString &text)
 
 } // namespace
 
-QByteArray chartJson(const QString &folder, const QList<ChartJsonEntry> &entries)
+QByteArray chartJson(const ChartModel &model)
 {
+    const QString folder = model.folder();
     QByteArray out = "{\n  \"folder\": " + quoted(folder) + ",\n  \"subfolders\": [";
     qint64 total = 0;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const ChartJsonEntry &entry = entries.at(i);
+    for (int i = 0; i < model.count(); ++i) {
+        const ChartModel::Subfolder &subfolder = model.at(i);
+        // From the bytes, not the name shown: a name that is not UTF-8 keeps its bytes.
+        const QString path = pathFromNative(subfolder.path);
         out += i == 0 ? "\n" : ",\n";
-        out += "    {\"name\": " + quoted(entry.name) + ", \"path\": " + quoted(entry.path) +
-               ", \"size\": " + QByteArray::number(entry.size) + "}";
-        total += entry.size;
+        out += "    {\"name\": " + quoted(SliceName(path, folder)) + ", \"path\": " + quoted(path) +
+               ", \"size\": " + QByteArray::number(subfolder.bytes) + "}";
+        total += subfolder.bytes;
     }
-    out += entries.isEmpty() ? "]" : "\n  ]";
+    out += model.count() == 0 ? "]" : "\n  ]";
     out += ",\n  \"total\": " + QByteArray::number(total) + "\n}\n";
     return out;
 }

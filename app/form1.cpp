@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
-#include "app/piechart.h"
+#include "chart/chartpicture.h"
+#include "chart/piechart.h"
 #include "treefolder/treefolder.h"
 
 #include <QFrame>
@@ -31,8 +32,7 @@ QPushButton *commandButton(const QString &caption, int widthTwips, QWidget *pare
 } // namespace
 
 Form1::Form1(Form1Environment environment, QWidget *parent)
-    : QWidget(parent), m_environment(completeEnvironment(std::move(environment), this)),
-      m_pump(m_environment.yieldInterval)
+    : QWidget(parent), m_environment(completeEnvironment(std::move(environment), this))
 {
     createControls();
     layOutControls();
@@ -40,14 +40,21 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
+    connect(&m_chartScan, &ChartScan::sized, this, &Form1::subfolderSized);
+    m_applyTimer.setSingleShot(true);
+    m_applyTimer.setInterval(0);
+    connect(&m_applyTimer, &QTimer::timeout, this, &Form1::applyReadyTotals);
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }
 
 Form1::~Form1()
 {
-    // The tree reads the drive and folder services of the environment until it is gone.
+    m_chartScan.stop();
+    // The tree reads the drive and folder services of the environment until it is gone; the
+    // chart reads the chart model.
     delete m_TreeFolder1;
+    delete m_Shape1;
 }
 
 // In the stored order of the window's controls.
@@ -78,8 +85,8 @@ void Form1::createControls()
     m_PushButton1 = commandButton(QStringLiteral("Save Chart As JPG"), 3000, this);
     m_Shape1 = new QFrame(this);
     m_Shape1->setFrameShape(QFrame::Box);
-    m_MSChart1 = new PieChart(m_Shape1);
-    m_MSChart1->setTitle(QStringLiteral("Folder Sizes"));
+    m_MSChart1 = new PieChart(m_chart, m_Shape1);
+    m_MSChart1->setTitle(FolderSizesTitle);
     m_NoSubfolders = new QLabel(m_Shape1);
     m_NoSubfolders->setAlignment(Qt::AlignCenter);
     m_NoSubfolders->setWordWrap(true);

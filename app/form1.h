@@ -1,13 +1,17 @@
 #pragma once
 
-#include "app/eventpump.h"
+#include "app/folderlisting.h"
 #include "app/form1environment.h"
+#include "chart/chartmodel.h"
+#include "chart/chartscan.h"
 #include "platform/directorylist.h"
 
 #include <QCursor>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 class Launcher;
 class MessageBox;
@@ -23,10 +27,11 @@ class TreeFolder;
 // The main window: the folder tree on the left, the pie chart of the chosen folder's
 // subfolders on the right, the progress bar and three command buttons.
 //
-// Everything runs on the GUI thread. A chart generation yields to the event loop while it
-// scans, so another folder click can arrive meanwhile; the older generation then stops at
-// once without touching the chart or SideTextLines again, and the newer one runs when it
-// has unwound.
+// The window's logic runs on the GUI thread, which never waits for a folder: a clicked folder
+// is listed on a thread of its own and its subfolders sized by one scan on the scan pool;
+// the totals come back as queued calls and are shown in list order, a few milliseconds'
+// worth per turn of the event loop. A folder chosen meanwhile replaces the generation at
+// once: its scan is stopped and nothing of it reaches the chart again.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -37,20 +42,22 @@ public:
     explicit Form1(Form1Environment environment = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Start-up: every statement runs even when an earlier one failed. Ends with a chart of
-    // the desktop folder; the window is shown before its first scan.
+    // Start-up: every statement runs even when an earlier one failed. Ends by starting the
+    // chart of the desktop folder; the window is shown before its first scan.
     void Form_Load();
-    // Turns Dir1's folder into the chart and SideTextLines. Failures go to the caller.
+    // Starts turning the folder Dir1 shows into the chart: shows its first subfolder as being
+    // sized and returns; the rest follows from the event loop.
     void GenerateChart();
 
     // False while a generation runs, true once one has finished.
     bool ChartDone() const { return m_ChartDone; }
-    // One line per subfolder of the last generation that found any; empty until then.
-    const std::optional<QStringList> &SideTextLines() const { return m_SideTextLines; }
-
-    // Generations under way: one, or none. A folder chosen during a generation replaces it,
-    // and the replaced one unwinds before the new one starts.
-    int generationsAlive() const { return m_runningGenerations; }
+    // One line per subfolder sized so far by the last generation that found any; none until
+    // then.
+    std::optional<QStringList> SideTextLines() const;
+    // The generation the chart shows.
+    const ChartModel &chartModel() const { return m_chart; }
+    // Nothing under way: no folder being listed for a chart, no generation running.
+    bool idle() const { return !m_listing && !m_running; }
     // Shown in the chart's place when the folder has no subfolders.
     QLabel *NoSubfoldersNote() const { return m_NoSubfolders; }
 
@@ -75,17 +82,18 @@ public:
     Launcher &launcher() const { return *m_environment.launcher; }
 
 public slots:
-    // Shows the chart of the clicked folder. A folder that cannot be listed leaves the chart
+    // Starts the chart of the clicked folder. A folder that cannot be listed leaves the chart
     // as it is and puts the busy indicators back.
     void TreeFolder1_FolderClick(const QString &path);
-    // A double-click on a slice or its legend row: the tree selects that subfolder, opening
-    // its parents, and raises the events of a click on it, which charts it.
+    // A double-click on a slice or its legend row: the tree selects that subfolder below the
+    // node the chart was made from, opening it, and raises the events of a user's click on
+    // it, which charts it.
     void MSChart1_ColumnActivated(int column);
 
     // The exports: the chart's picture as a JPEG file; SideTextLines as a text file, one
     // CR LF-ended line each; the chart's picture in a new workbook opened in the spreadsheet
     // program. Each runs as numbered steps that report every failure in the error report box
-    // and go on. They may run during a generation's yield and then take the partial chart.
+    // and go on. During a generation they take the chart as far as it got.
     // While one of them runs (its dialog or a box is open) a further click on any of them is
     // ignored: they share the save dialog and the temporary bitmap.
     void PushButton1_Click();
@@ -101,17 +109,21 @@ private:
     void createTreeFolder1();
     void layOutControls();
     void setProgressText(const QString &text);
-    void chartDir1();
+    // Lists path off the GUI thread, then charts it. A folder that cannot be listed is
+    // refused; at start-up it leaves Dir1 as it is, and GenerateChart shows what it lists.
+    void chartFolder(const QString &path, bool startUp = false);
+    void folderListed(quint64 request, FolderListing listing, bool startUp);
+    void subfolderSized(int index, qint64 bytes);
+    void applyReadyTotals();
+    void beginSubfolder(int index);
     void finishGeneration();
     void refuseFolder();
     void Form_QueryUnload();
     void ApplySkin();
     void LoadHandCursor();
     void MaybeOpenHomePage();
-    bool superseded(quint64 generation) const { return generation != m_generation; }
 
     Form1Environment m_environment;
-    EventPump m_pump;
     DirectoryList m_Dir1;
     QLabel *m_Creator = nullptr;
     QGroupBox *m_Frame2 = nullptr;
@@ -126,10 +138,17 @@ private:
     std::optional<QCursor> m_mouseIcon;
 
     bool m_ChartDone = false;
-    std::optional<QStringList> m_SideTextLines;
-    quint64 m_generation = 0; // bumped by every generation that replaces the chart
-    int m_runningGenerations = 0;
-    bool m_generationPending = false; // Dir1 waits to be charted once the running one unwinds
+    ChartModel m_chart;
+    ChartScan m_chartScan;
+    QString m_chartKey;                         // the tree's key of the folder charted
+    QList<ChartModel::Subfolder> m_listed;      // Dir1's subfolders, waiting for GenerateChart
+    std::vector<std::optional<qint64>> m_ready; // totals that came, by list position
+    int m_next = 0;                             // the subfolder being sized, in list order
+    QTimer m_applyTimer;
+    quint64 m_generation = 0;
+    quint64 m_request = 0; // the folder listing whose result is awaited
+    bool m_listing = false;
+    bool m_running = false;
     int m_mousePointer = Default;
     bool m_ending = false;
     bool m_exportRunning = false;

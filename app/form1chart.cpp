@@ -1,10 +1,9 @@
 #include "app/form1.h"
-#include "app/piechart.h"
-#include "app/slicetext.h"
-#include "foldersize/foldersize.h"
+#include "chart/piechart.h"
+#include "chart/slicetext.h"
 #include "platform/drives.h"
-#include "platform/nativepath.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <cmath>
@@ -12,20 +11,9 @@
 
 namespace {
 
-// The subfolder count is a 16-bit quantity; a larger folder shows its first 32767.
-constexpr int MaxSubfolders = 32767;
-
-// Counts the generations under way, also when one leaves by an exception.
-class RunningGuard {
-public:
-    explicit RunningGuard(int &count) : m_count(count) { ++m_count; }
-    ~RunningGuard() { --m_count; }
-    RunningGuard(const RunningGuard &) = delete;
-    RunningGuard &operator=(const RunningGuard &) = delete;
-
-private:
-    int &m_count;
-};
+// Totals that arrive together are shown over several turns of the event loop, this long
+// each at most, so that input and repaints wait no longer than about half a frame.
+constexpr qint64 ApplyBudgetNs = 8'000'000;
 
 // The last component of a folder's path; the root keeps its separator.
 QString folderName(const QString &path)
@@ -35,9 +23,8 @@ QString folderName(const QString &path)
 }
 
 // A progress bar repaints itself at once whenever its value moves far enough. Between two
-// subfolders that paint would hold the walk up (a few milliseconds each time, about a
-// twentieth of a chart of twenty large subfolders); with updates off for the change the
-// paint is only scheduled, and the next pump does it while the next subfolder is walked.
+// subfolders that paint would hold the GUI thread up; with updates off for the change the
+// paint is only scheduled, and the event loop does it with the others.
 void setValueLater(QProgressBar &bar, int value)
 {
     bar.setUpdatesEnabled(false);
@@ -47,31 +34,57 @@ void setValueLater(QProgressBar &bar, int value)
 
 } // namespace
 
-// A folder chosen while a generation runs (from inside one of its yields) replaces it at
-// once, but is charted only after the replaced generation has unwound, by the outermost one:
-// a held arrow key thus never piles up generations, each with its stack and open folders.
-// A folder without subfolders needs no scan and is shown at once.
-void Form1::GenerateChart()
+void Form1::TreeFolder1_FolderClick(const QString &path)
 {
-    if (m_runningGenerations > 0) {
-        if (std::min(m_Dir1.listCount(), MaxSubfolders) == 0) {
-            chartDir1();
-            return;
-        }
-        ++m_generation;
-        m_generationPending = true;
+    if (m_ending)
+        return;
+    // Listing a folder on a volume that stopped answering (a share whose server is gone)
+    // would never end: it is refused like a folder that cannot be listed.
+    if (!m_environment.drives->answers(path)) {
+        refuseFolder();
         return;
     }
-    do {
-        m_generationPending = false;
-        chartDir1();
-    } while (m_generationPending && !m_ending);
+    chartFolder(path);
 }
 
-void Form1::chartDir1()
+// The folder is listed off the GUI thread. Until the listing is back, a generation under way
+// shows nothing more: if the new folder has subfolders it replaces that generation, which
+// then must not have moved on after the click.
+void Form1::chartFolder(const QString &path, bool startUp)
+{
+    const quint64 request = ++m_request;
+    m_listing = true;
+    listFolderLater(path, this, [this, request, startUp](FolderListing listing) {
+        folderListed(request, std::move(listing), startUp);
+    });
+}
+
+void Form1::folderListed(quint64 request, FolderListing listing, bool startUp)
+{
+    if (request != m_request || m_ending)
+        return; // a later folder was chosen meanwhile
+    m_listing = false;
+    if (!listing.listed && startUp) {
+        GenerateChart();
+    } else if (!listing.listed) {
+        refuseFolder();
+    } else {
+        m_Dir1 = std::move(listing.list);
+        m_listed = std::move(listing.subfolders);
+        m_chartKey = listing.requested;
+        GenerateChart();
+    }
+    // A generation that was not replaced goes on.
+    if (m_running && !m_applyTimer.isActive())
+        m_applyTimer.start();
+}
+
+// A folder without subfolders needs no scan: the chart is hidden at once, and a generation
+// under way goes on with its own folder.
+void Form1::GenerateChart()
 {
     setProgressText(QStringLiteral("Generating Chart...Please Wait"));
-    const int count = std::min(m_Dir1.listCount(), MaxSubfolders);
+    const int count = int(m_listed.size());
     if (count == 0) {
         m_MSChart1->setVisible(false);
         m_NoSubfolders->setText(QStringLiteral("No subfolders in ") + folderName(m_Dir1.path()));
@@ -79,77 +92,87 @@ void Form1::chartDir1()
         return;
     }
 
-    // The folder and its list are taken now: a later click changes Dir1, and this run must
-    // go on naming and sizing its own subfolders until it notices it was replaced.
-    const quint64 generation = ++m_generation;
-    const RunningGuard running(m_runningGenerations);
-    const QString folder = m_Dir1.path();
-    QStringList entries;
-    for (int i = 0; i < count; ++i)
-        entries.append(m_Dir1.list(i));
-
+    QList<QByteArray> paths;
+    paths.reserve(count);
+    for (const ChartModel::Subfolder &subfolder : std::as_const(m_listed))
+        paths.append(subfolder.path);
+    m_chartScan.stop();
+    m_applyTimer.stop();
+    m_ready.assign(std::size_t(count), std::nullopt);
+    m_next = 0;
+    m_running = true;
     m_ChartDone = false;
+    m_chart.reset(++m_generation, m_Dir1.path(), std::exchange(m_listed, {}));
     m_NoSubfolders->hide();
     m_MSChart1->setVisible(true);
-    m_MSChart1->setRowCount(1);
     show();
-    m_SideTextLines = QStringList();
-    const auto yield = [this, generation] {
-        m_pump.yieldIfDue();
-        return superseded(generation) ? ScanControl::Stop : ScanControl::Continue;
-    };
-    for (int i = 0; i < count; ++i) {
-        m_MSChart1->setColumnCount(i + 1);
-        setMousePointer(Hourglass);
-        setValueLater(*m_ProgressBar1, int(std::lround(double(i + 1) / count * 100.0)));
-        m_MSChart1->setColumn(i + 1);
-        m_MSChart1->setColumnLabel(QStringLiteral("Getting folder size..."));
-        const QString name = displayPath(SliceName(entries.at(i), folder));
-        m_MSChart1->setColumnFolder(name, entries.at(i));
-        const SizeAmount size = FolderSize(nativePath(entries.at(i)).toStdString(), yield);
-        if (superseded(generation))
+    m_chartScan.start(paths);
+    beginSubfolder(0);
+}
+
+// The steps before a subfolder's total: the busy pointer, the share of subfolders begun
+// (this one included), and its slice labelled as being sized.
+void Form1::beginSubfolder(int index)
+{
+    setMousePointer(Hourglass);
+    setValueLater(*m_ProgressBar1, int(std::lround(double(index + 1) / m_chart.count() * 100.0)));
+    m_chart.setSizing(index);
+}
+
+void Form1::subfolderSized(int index, qint64 bytes)
+{
+    if (!m_running || index < 0 || std::size_t(index) >= m_ready.size())
+        return;
+    m_ready[std::size_t(index)] = bytes;
+    if (index == m_next && !m_applyTimer.isActive())
+        m_applyTimer.start();
+}
+
+// Shows the totals that are there in list order, each followed by the first steps of the
+// next subfolder, for as long as the budget allows; the timer brings the rest.
+void Form1::applyReadyTotals()
+{
+    QElapsedTimer budget;
+    budget.start();
+    // A step may lead to a click or a close (a handler of the model's signals): the loop
+    // stops at once then, as after a click between two turns of the event loop.
+    while (m_running && !m_listing && !m_ending && m_next < m_chart.count() &&
+           m_ready[std::size_t(m_next)]) {
+        if (budget.nsecsElapsed() > ApplyBudgetNs) {
+            m_applyTimer.start();
             return;
-        const QString sizeText = SliceSizeText(size);
-        m_MSChart1->setData(SliceValue(size));
-        m_MSChart1->setColumnLabelCount(i + 1);
-        m_MSChart1->setColumnLabel(SliceLabel(name, sizeText));
-        m_SideTextLines->append(SideTextLine(name, sizeText));
-        m_pump.yieldIfDue();
-        if (superseded(generation))
+        }
+        m_chart.setDone(m_next, *m_ready[std::size_t(m_next)]);
+        if (++m_next == m_chart.count()) {
+            finishGeneration();
             return;
+        }
+        beginSubfolder(m_next);
     }
-    finishGeneration();
 }
 
 void Form1::finishGeneration()
 {
+    m_running = false;
+    m_chartScan.stop();
     m_ProgressBar1->setValue(0);
     setMousePointer(Default);
     m_ChartDone = true;
     setProgressText(QStringLiteral("Progress Bar"));
 }
 
-void Form1::TreeFolder1_FolderClick(const QString &path)
+std::optional<QStringList> Form1::SideTextLines() const
 {
-    try {
-        // Listing a folder on a volume that stopped answering (a share whose server is gone)
-        // would hold the window for ever: it is refused like a folder that cannot be listed.
-        if (!m_environment.drives->answers(path)) {
-            refuseFolder();
-            return;
-        }
-        m_Dir1.setPath(path);
-        GenerateChart();
-    } catch (const std::exception &) {
-        refuseFolder();
-    }
+    if (m_chart.generation() == 0)
+        return std::nullopt;
+    return ::SideTextLines(m_chart);
 }
 
-// The chart keeps what it shows. A generation still running underneath owns the busy
-// indicators and puts them back itself.
+// The chart keeps what it shows. A generation still running owns the busy indicators and
+// puts them back itself.
 void Form1::refuseFolder()
 {
-    if (m_runningGenerations == 0) {
+    if (!m_running) {
         m_ProgressBar1->setValue(0);
         setMousePointer(Default);
         setProgressText(QStringLiteral("Progress Bar"));

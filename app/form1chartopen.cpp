@@ -1,49 +1,56 @@
 #include "app/form1.h"
-#include "app/piechart.h"
+#include "chart/piechart.h"
+#include "platform/nativepath.h"
+#include "platform/runtimeerror.h"
 #include "treefolder/treefolder.h"
-
-#include <QApplication>
-#include <QMouseEvent>
-#include <QTreeWidget>
 
 namespace {
 
-QString parentFolder(const QString &path)
+// Whether key is the node of folder, or of the same folder shown a second time in the tree
+// and keyed with "/." after its path (Documents at the top and inside the home folder).
+bool isNodeOf(const QString &key, const QString &folder)
 {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-void sendMouse(QWidget *target, QEvent::Type type, QPoint at)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-    QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
+    if (!key.startsWith(folder))
+        return false;
+    for (qsizetype at = folder.size(); at < key.size(); at += 2) {
+        if (key.mid(at, 2) != QLatin1String("/."))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
-// The subfolder is opened the way the user would open it: its parents are opened in the
-// tree, and its node is clicked, so the tree raises the events of a click on it and its
-// FolderClick charts it.
+// The subfolder is looked for among the children of the very node the chart was made from,
+// so that a folder the tree shows twice opens in the copy the user was looking at; the tree
+// then selects it and raises the events of a user's click on it, whose FolderClick charts it.
 void Form1::MSChart1_ColumnActivated(int column)
 {
-    const QString path = m_MSChart1->columnPath(column);
-    if (path.isEmpty())
+    if (column < 1 || column > m_MSChart1->columnCount())
         return;
+    const QString path = pathFromNative(m_chart.at(column - 1).path);
     TreeNodes &nodes = m_TreeFolder1->FolderNodes();
-    if (nodes.find(path).isNull())
-        m_TreeFolder1->SelectPath(parentFolder(path));
-    const TreeNode node = nodes.find(path);
-    if (node.isNull())
+    TreeNode parent = nodes.find(m_chartKey);
+    if (parent.isNull())
+        parent = nodes.find(normalizedFolderPath(m_chartKey));
+    if (parent.isNull()) {
+        // Its branch was closed meanwhile: opened again along the folder's path.
+        m_TreeFolder1->SelectPath(m_chart.folder());
+        parent = nodes.find(m_chart.folder());
+    }
+    if (parent.isNull())
         return;
-    QTreeWidget *view = m_TreeFolder1->treeView();
-    view->scrollToItem(node.item());
-    const QRect row = view->visualItemRect(node.item());
-    // Beyond the row's check box, if it has one, and within the part of it in view.
-    const QPoint at(std::min(row.left() + row.width() / 2, row.left() + 120), row.center().y());
-    if (!view->viewport()->rect().contains(at))
-        return;
-    sendMouse(view->viewport(), QEvent::MouseButtonPress, at);
-    sendMouse(view->viewport(), QEvent::MouseButtonRelease, at);
+    const QString parentKey = parent.key();
+    try {
+        parent.setExpanded(true); // lists its children, when they are not loaded yet
+    } catch (const RuntimeError &) {
+    }
+    parent = nodes.find(parentKey);
+    for (TreeNode child = parent.isNull() ? TreeNode() : parent.child(); !child.isNull();
+         child = child.next()) {
+        if (isNodeOf(child.key(), path)) {
+            m_TreeFolder1->ClickNode(child.key());
+            return;
+        }
+    }
 }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "app/eventpump.h"
-
 #include <QString>
-#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -25,7 +22,6 @@ struct Form1Environment {
     std::function<QString()> desktopFolder; // DesktopFolderPath()
     QString programFolder;                  // the folder of the running program
     std::function<void()> endProgram;       // leaves every event loop with status 0
-    std::chrono::milliseconds yieldInterval = EventPump::DefaultInterval;
     // What the folder tree shows, and whose answers a folder click goes by; empty: the
     // machine's own drives and XDG folders.
     std::shared_ptr<const DriveProvider> drives;

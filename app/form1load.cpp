@@ -24,8 +24,8 @@ void Form1::Form_Load()
     SkipOnError([this] { LoadHandCursor(); });
     SkipOnError([this] { MaybeOpenHomePage(); });
     SkipOnError([this] { m_TreeFolder1->setPath(m_environment.desktopFolder()); });
-    SkipOnError([this] { m_Dir1.setPath(m_TreeFolder1->path()); });
-    SkipOnError([this] { GenerateChart(); });
+    // Dir1 takes the folder, and the chart starts, once it has been listed off this thread.
+    SkipOnError([this] { chartFolder(m_TreeFolder1->path(), true); });
 }
 
 // The optional skin x/o.cjs below the program's folder is a Qt style sheet. Without it the

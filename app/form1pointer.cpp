@@ -41,14 +41,15 @@ void Form1::closeEvent(QCloseEvent *event)
     Form_QueryUnload();
 }
 
-// Closing ends the program at once, also in the middle of a scan: the running generations
-// see themselves replaced and return without touching anything, and every event loop is
-// told to leave.
+// Closing ends the program at once, also in the middle of a scan: the scan is dropped (a
+// worker stuck in it keeps only its own share), nothing more reaches the chart, and every
+// event loop is told to leave.
 void Form1::Form_QueryUnload()
 {
     if (m_ending)
         return;
     m_ending = true;
-    ++m_generation;
+    m_chartScan.stop();
+    m_applyTimer.stop();
     m_environment.endProgram();
 }

@@ -1,110 +1,89 @@
 #include "app/headlessexport.h"
 
 #include "app/chartjson.h"
-#include "app/chartpicture.h"
 #include "app/commandline.h"
-#include "app/form1.h"
+#include "app/folderlisting.h"
 #include "app/outputfile.h"
-#include "app/piechart.h"
 #include "app/quietstandarderror.h"
-#include "app/slicetext.h"
 #include "app/terminalprogress.h"
+#include "chart/chartmodel.h"
+#include "chart/chartpicture.h"
+#include "chart/chartscan.h"
+#include "chart/slicetext.h"
 #include "export/chartworkbook.h"
 #include "export/savejpg.h"
 #include "export/sidetext.h"
-#include "export/spreadsheetprogram.h"
 #include "export/textfile.h"
-#include "platform/drives.h"
 #include "platform/nativepath.h"
-#include "platform/specialfolders.h"
 
 #include <QDir>
-#include <exception>
+#include <QEventLoop>
+#include <QGuiApplication>
 
 namespace {
 
 constexpr int BestQuality = 100;
 
-// The headless window lists no drives and no special folders: its tree is never looked at.
-class NoDrives : public DriveProvider {
-public:
-    QList<Drive> drives() const override { return {}; }
-};
-class NoSpecialFolders : public SpecialFolders {
-public:
-    QString path(int) const override { return {}; }
-};
-class NoSpreadsheet : public SpreadsheetLocator {
-public:
-    std::optional<SpreadsheetProgram> find() override { return std::nullopt; }
-};
-
-Form1Environment headlessEnvironment()
+// Lists folder and sizes every subfolder into model, as a window's generation of it would;
+// false when the folder cannot be listed. Runs the event loop until the chart is complete.
+bool chart(const QString &folder, ChartModel &model)
 {
-    Form1Environment environment;
-    environment.drives = std::make_shared<NoDrives>();
-    environment.specialFolders = std::make_shared<NoSpecialFolders>();
-    environment.spreadsheetLocator = std::make_shared<NoSpreadsheet>();
-    environment.workbookFolder = QDir::tempPath();
-    environment.drawPercent = [] { return 1; }; // never the home page
-    return environment;
-}
-
-QList<ChartJsonEntry> chartEntries(Form1 &form)
-{
-    const QStringList values = form.MSChart1()->values();
-    QList<ChartJsonEntry> entries;
-    for (int i = 0; i < values.size(); ++i) {
-        const QString path = form.Dir1().list(i);
-        entries.append({SliceName(path, form.Dir1().path()), path, values.at(i).toLongLong()});
-    }
-    return entries;
-}
-
-// The picture the window's exports take, drawn from the chart's data at the window's chart
-// size, or at least `size` when one is asked for.
-QImage chartPicture(Form1 &form, QSize size)
-{
-    const PieChart *chart = form.MSChart1();
-    return ChartPicture(chart->chartData(), chart->title(), chart->palette(),
-                        size.isValid() ? size : ChartPictureMinimumSize);
+    QEventLoop loop;
+    ChartScan scan;
+    bool listed = false;
+    QObject::connect(&scan, &ChartScan::sized, &model,
+                     [&model](int index, qint64 bytes) { model.setDone(index, bytes); });
+    QObject::connect(&scan, &ChartScan::finished, &loop, &QEventLoop::quit);
+    listFolderLater(folder, &loop, [&](FolderListing listing) {
+        listed = listing.listed;
+        if (!listed || listing.subfolders.isEmpty()) {
+            model.reset(1, listing.list.path(), {});
+            loop.quit();
+            return;
+        }
+        QList<QByteArray> paths;
+        for (const ChartModel::Subfolder &subfolder : std::as_const(listing.subfolders))
+            paths.append(subfolder.path);
+        model.reset(1, listing.list.path(), std::move(listing.subfolders));
+        scan.start(paths);
+    });
+    const TerminalProgress progress([&model] {
+        int measuring = 0;
+        while (measuring < model.count() && model.at(measuring).state == ChartModel::State::Done)
+            ++measuring;
+        return TerminalProgress::State{model.doneCount(), model.count(),
+                                       measuring < model.count()
+                                           ? displayPath(pathFromNative(model.at(measuring).path))
+                                           : QString()};
+    });
+    loop.exec();
+    return listed;
 }
 
 } // namespace
 
 int runHeadlessExport(const CommandLine &line)
 {
-    Form1 form(headlessEnvironment());
-    form.setAttribute(Qt::WA_DontShowOnScreen);
     const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(line.folder));
-
-    try {
-        const TerminalProgress progress([&form] {
-            const int total = form.Dir1().listCount();
-            const int measuring = form.ChartDone() ? total : form.MSChart1()->columnCount();
-            return TerminalProgress::State{
-                std::max(measuring - 1, 0), total,
-                form.ChartDone() ? QString() : displayPath(form.Dir1().list(measuring - 1))};
-        });
-        form.Dir1().setPath(folder);
-        form.GenerateChart();
-    } catch (const std::exception &error) {
-        tellError(QStringLiteral("cannot chart %1: %2")
-                      .arg(displayPath(line.folder), QString::fromUtf8(error.what())));
+    ChartModel model;
+    if (!chart(folder, model)) {
+        tellError(QStringLiteral("cannot chart %1: Path not found").arg(displayPath(line.folder)));
         return 1;
     }
 
     bool allWritten = true;
-    if (!line.textFile.isEmpty()) {
-        allWritten &= writeOutput(line.textFile, [&form] {
-            return textFileBytes(sideTextFileText(form.SideTextLines().value_or(QStringList())));
+    if (!line.textFile.isEmpty())
+        allWritten &= writeOutput(line.textFile, [&model] {
+            return textFileBytes(sideTextFileText(SideTextLines(model)));
         });
-    }
     if (!line.jsonFile.isEmpty())
-        allWritten &= writeOutput(
-            line.jsonFile, [&form] { return chartJson(form.Dir1().path(), chartEntries(form)); });
+        allWritten &= writeOutput(line.jsonFile, [&model] { return chartJson(model); });
     if (line.writesPicture()) {
-        const QImage picture = chartPicture(form, line.pictureSize);
+        // The picture the window's exports take, at the window's chart size or at least the
+        // size asked for.
+        const QImage picture =
+            ChartPicture(model, FolderSizesTitle, QGuiApplication::palette(),
+                         line.pictureSize.isValid() ? line.pictureSize : ChartPictureMinimumSize);
         if (!line.jpgFile.isEmpty())
             allWritten &=
                 writeOutput(line.jpgFile, [&picture] { return EncodeJPG(picture, BestQuality); });

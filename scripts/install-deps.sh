@@ -9,7 +9,7 @@ packages=(
     libxlsxwriter-dev zlib1g-dev libacl1-dev
     acl attr
     libgtest-dev
-    xvfb xauth unzip
+    xvfb xauth unzip xdotool imagemagick
     locales
     dpkg-dev file lintian appstream desktop-file-utils
 )

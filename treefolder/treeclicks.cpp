@@ -21,6 +21,19 @@ void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
     m_Path = key;
 }
 
+void TreeFolder::ClickNode(const QString &key)
+{
+    const TreeNode node = m_nodes.find(key);
+    if (node.isNull())
+        return;
+    TreeView1->setCurrentItem(node.item());
+    TreeView1->scrollToItem(node.item());
+    emit Click();
+    // The host's handler of Click may have changed the tree.
+    if (const TreeNode clicked = m_nodes.find(key); !clicked.isNull())
+        onNodeClicked(clicked.item());
+}
+
 void TreeFolder::onCheckStateWritten(QTreeWidgetItem *item)
 {
     if (!m_nodes.checkBoxes() || !item->data(0, Qt::CheckStateRole).isValid())

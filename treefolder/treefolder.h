@@ -193,6 +193,10 @@ public:
     // match wins, so a path under a nested mount goes through that mount's own drive.
     // Failures along the way are skipped.
     void SelectPath(const QString &path);
+    // Selects the node keyed key, brings it into view and raises what a user's click on its
+    // row raises: Click, then for a drive or folder DriveClick (drives only), FolderClick and
+    // Change, for a root RootClick. Does nothing when the tree holds no such node.
+    void ClickNode(const QString &key);
 
     // The image list number of the picture for key, made once per distinct key (case does
     // not matter) and 0 when no picture can be had. fromLibrary takes icon iconNumber of the

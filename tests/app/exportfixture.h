@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/piechart.h"
+#include "chart/piechart.h"
 #include "formfixture.h"
 
 #include <QDir>

@@ -23,7 +23,7 @@ TEST_F(ExportTest, WorkbookHoldsTheChartPictureOnItsOnlySheetAndIsOpenedInThePro
     makeDataFolder();
     locator->program = fakeCalc;
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     const QImage chart = form.MSChart1()->picture().toImage();
 
     form.PushButton3()->click();
@@ -54,7 +54,7 @@ TEST_F(ExportTest, WorkbookWithoutASpreadsheetProgramShowsFiveBoxesAndLeavesNoBi
     makeDataFolder();
     locator->program.reset();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     QApplication::clipboard()->clear();
 
     form.PushButton3()->click();
@@ -81,7 +81,7 @@ TEST_F(ExportTest, AWorkbookThatCannotBeWrittenShowsADeviceIoErrorAndOpensNothin
     auto env = exportEnvironment();
     env.workbookFolder = disk.pathQ(".");
     Form1 form(env);
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
     form.PushButton3()->click();
 

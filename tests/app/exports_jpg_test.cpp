@@ -35,7 +35,7 @@ TEST_F(ExportTest, JpegCancelWritesNothingAndShowsNoBox)
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->setFileName(tree.pathQ("earlier.jpg"));
     dialog->answer.clear();
 
@@ -59,7 +59,7 @@ TEST_F(ExportTest, JpegIsTheChartAtItsSizeUnderTheNameAsTypedAndTheBitmapIsGone)
     stale.fill(Qt::magenta);
     ASSERT_TRUE(stale.save(bitmapPath(), "BMP"));
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     const QImage chart = chartPicture(form);
     dialog->answer = tree.pathQ("Pie chart"); // typed without extension
 
@@ -82,7 +82,7 @@ TEST_F(ExportTest, JpegEncodingFailureReportsStep122AndStillRemovesTheBitmap)
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("no such folder/chart.jpg");
 
     form.PushButton1()->click();
@@ -102,7 +102,7 @@ TEST_F(ExportTest, JpegWithoutAFreshBitmapFailsRatherThanSavingTheEarlierPicture
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("first.jpg");
     form.PushButton1()->click();
     ASSERT_TRUE(QFile::exists(tree.pathQ("first.jpg")));
@@ -129,7 +129,7 @@ TEST_F(ExportTest, JpegReplacesALinkPlantedAtTheBitmapNameWithoutWritingItsTarge
     }
     tree.makeSymlink("temp/Chart.bmp", tree.path("victim/precious.txt"));
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("chart.jpg");
 
     form.PushButton1()->click();
@@ -145,7 +145,7 @@ TEST_F(ExportTest, ExportClickedWhileADialogIsOpenIsIgnored)
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("chart.jpg");
     dialog->whileShown = [&] {
         dialog->whileShown = nullptr; // a run that got through would not recurse forever
@@ -170,24 +170,20 @@ TEST_F(ExportTest, ExportClickedWhileADialogIsOpenIsIgnored)
 TEST_F(ExportTest, JpegPressedDuringAScanSavesThePartialChartAndTheScanGoesOn)
 {
     makeDataFolder();
-    tree.makeFile("Data/Gamma/more/d.bin", 10); // more yields while Gamma is scanned
     Form1 form(exportEnvironment());
     dialog->answer = tree.pathQ("partial.jpg");
     QStringList labelsWhenPressed;
     QImage chartWhenPressed;
-    // Pressed at the first yield after two slices are done, before the third is.
-    std::function<void()> pressOnceASliceIsDone = [&] {
-        if (!form.SideTextLines() || form.SideTextLines()->size() < 2) {
-            atNextYield(pressOnceASliceIsDone);
+    // Pressed as the third subfolder starts being sized, after two slices are done.
+    QObject::connect(&form.chartModel(), &ChartModel::subfolderChanged, &form, [&](int index) {
+        if (index != 2 || form.chartModel().at(2).state != ChartModel::State::Sizing)
             return;
-        }
         labelsWhenPressed = form.MSChart1()->columnLabels();
         chartWhenPressed = chartPicture(form);
         form.PushButton1()->click();
-    };
-    atNextYield(pressOnceASliceIsDone);
+    });
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
     ASSERT_FALSE(labelsWhenPressed.isEmpty());
     EXPECT_EQ(labelsWhenPressed.mid(0, 2), QStringList({"Alpha - 2.93 KB", "Beta - 1.95 KB"}));

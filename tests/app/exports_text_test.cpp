@@ -19,7 +19,7 @@ TEST_F(ExportTest, TextHasOneCrLfLinePerSubfolderInChartOrderWithWholeNames)
     tree.makeFile("Data/Alpha/a.bin", 2048);
     tree.makeFile("Data/Photographs 2019 Summer Holidays in Norway/p.bin", 512);
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("sizes"); // typed without extension
 
     form.PushButton2()->click();
@@ -39,8 +39,8 @@ TEST_F(ExportTest, TextAfterAnEmptyFolderHoldsTheLinesOfTheFolderBefore)
     makeDataFolder();
     tree.makeFile("Flat/file.txt", 99);
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
-    form.TreeFolder1_FolderClick(tree.pathQ("Flat"));
+    chart(form, tree.pathQ("Data"));
+    chart(form, tree.pathQ("Flat"));
     dialog->answer = tree.pathQ("sizes.txt");
 
     form.PushButton2()->click();
@@ -53,7 +53,7 @@ TEST_F(ExportTest, TextDialogStartsWithTheNameChosenLastAndCancelWritesNothing)
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     dialog->answer = tree.pathQ("chart.jpg");
     form.PushButton1()->click();
     dialog->answer.clear();
@@ -72,7 +72,7 @@ TEST_F(ExportTest, TextWriteFailureShowsOneBoxWithStep122)
 {
     makeDataFolder();
     Form1 form(exportEnvironment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     const QString target = tree.pathQ("no such folder/sizes.txt");
     dialog->answer = target;
 

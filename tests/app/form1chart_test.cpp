@@ -1,7 +1,8 @@
-#include "app/chartlegend.h"
-#include "app/piechart.h"
+#include "chart/chartlegend.h"
+#include "chart/piechart.h"
 #include "formfixture.h"
 #include "platform/nativepath.h"
+#include "platform/specialfolders.h"
 #include "treefolder/treefolder.h"
 
 #include <QLabel>
@@ -34,12 +35,10 @@ TEST_F(FormTest, GenerationGivesOneSlicePerSubfolderAndEndsIdle)
     EXPECT_FALSE(form.ChartDone());
     EXPECT_FALSE(form.SideTextLines().has_value());
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
     EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels);
-    EXPECT_EQ(form.MSChart1()->values(), QStringList({"0", "1536", "512", "2048"}));
-    EXPECT_EQ(form.MSChart1()->rowCount(), 1);
-    EXPECT_EQ(form.MSChart1()->columnLabelCount(), 4);
+    EXPECT_EQ(form.MSChart1()->values(), QList<qint64>({0, 1536, 512, 2048}));
     EXPECT_EQ(form.SideTextLines(), DataLines);
     EXPECT_TRUE(form.ChartDone());
     EXPECT_EQ(form.mousePointer(), Form1::Default);
@@ -57,14 +56,16 @@ TEST_F(FormTest, WhileASubfolderIsScannedTheLegendSaysSoAndTheWindowIsBusy)
     int progressDuringScan = -1;
     int pointerDuringScan = -1;
     QString captionDuringScan;
-    atNextYield([&] {
+    QObject::connect(&form.chartModel(), &ChartModel::subfolderChanged, &form, [&](int index) {
+        if (form.chartModel().at(index).state != ChartModel::State::Sizing)
+            return;
         labelsDuringScan = form.MSChart1()->columnLabels();
         progressDuringScan = form.ProgressBar1()->value();
         pointerDuringScan = form.mousePointer();
         captionDuringScan = form.ProgressBar1()->format();
     });
 
-    form.TreeFolder1_FolderClick(tree.pathQ("One"));
+    chart(form, tree.pathQ("One"));
 
     EXPECT_EQ(labelsDuringScan, QStringList({"Getting folder size..."}));
     EXPECT_EQ(progressDuringScan, 100);
@@ -78,9 +79,9 @@ TEST_F(FormTest, FolderWithoutSubfoldersHidesTheChartAndKeepsTheEarlierSideText)
     makeDataFolder(tree);
     tree.makeFile("Flat/file.txt", 99);
     Form1 form(environment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Flat"));
+    chart(form, tree.pathQ("Flat"));
 
     EXPECT_FALSE(form.MSChart1()->isVisible());
     EXPECT_TRUE(form.NoSubfoldersNote()->isVisible());
@@ -89,7 +90,7 @@ TEST_F(FormTest, FolderWithoutSubfoldersHidesTheChartAndKeepsTheEarlierSideText)
     EXPECT_EQ(form.ProgressBar1()->format(), "Generating Chart...Please Wait");
     EXPECT_TRUE(form.ChartDone());
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
     EXPECT_TRUE(form.MSChart1()->isVisible()) << "the next folder with subfolders shows it again";
     EXPECT_FALSE(form.NoSubfoldersNote()->isVisible());
 }
@@ -102,15 +103,15 @@ TEST_F(FormTest, RejectedFolderKeepsTheChartAndPutsTheIndicatorsBack)
     tree.makeDir("Silent/sub");
     drives->silent.append(tree.pathQ("Silent"));
     Form1 form(environment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
-    form.TreeFolder1_FolderClick(tree.pathQ("Flat")); // leaves "Generating Chart..."
+    chart(form, tree.pathQ("Data"));
+    chart(form, tree.pathQ("Flat")); // leaves "Generating Chart..."
 
     for (const QString &rejected : {tree.pathQ("vanished"), tree.pathQ("Silent")}) {
         form.MSChart1()->setVisible(true);
         form.setMousePointer(Form1::Hourglass);
         form.ProgressBar1()->setValue(50);
 
-        form.TreeFolder1_FolderClick(rejected);
+        chart(form, rejected);
 
         EXPECT_EQ(form.MSChart1()->columnLabels(), DataLabels) << rejected.toStdString();
         EXPECT_TRUE(form.MSChart1()->isVisible());
@@ -131,7 +132,7 @@ TEST_F(FormTest, WithTheMachinesOwnDrivesAClickedFolderIsCharted)
     env.drives = nullptr;
     Form1 form(env);
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
     EXPECT_EQ(form.SideTextLines(), DataLines);
 }
@@ -139,14 +140,18 @@ TEST_F(FormTest, WithTheMachinesOwnDrivesAClickedFolderIsCharted)
 TEST_F(FormTest, RejectedFolderDuringAScanLeavesTheIndicatorsToTheScan)
 {
     makeDataFolder(tree);
+    tree.makeDir("Silent/sub");
+    drives->silent.append(tree.pathQ("Silent"));
     Form1 form(environment());
     int pointerAfterRejection = -1;
-    atNextYield([&] {
-        form.TreeFolder1_FolderClick(tree.pathQ("vanished"));
-        pointerAfterRejection = form.mousePointer();
+    QObject::connect(&form.chartModel(), &ChartModel::subfolderChanged, &form, [&](int index) {
+        if (index == 1 && pointerAfterRejection < 0) {
+            form.TreeFolder1_FolderClick(tree.pathQ("Silent"));
+            pointerAfterRejection = form.mousePointer();
+        }
     });
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+    chart(form, tree.pathQ("Data"));
 
     EXPECT_EQ(pointerAfterRejection, Form1::Hourglass);
     EXPECT_EQ(form.SideTextLines(), DataLines);
@@ -162,7 +167,7 @@ TEST_P(ChartOfCount, EverySubfolderReachesTheChartInListOrder)
 {
     const int count = GetParam();
     QStringList labels;
-    QStringList values;
+    QList<qint64> values;
     for (int i = 0; i < count; ++i) {
         // Making files is slow on some file systems: the first twenty hold as many bytes as
         // their number, the rest are empty.
@@ -173,59 +178,115 @@ TEST_P(ChartOfCount, EverySubfolderReachesTheChartInListOrder)
         else
             tree.makeDir(("Many/" + name).toStdString());
         labels << name + " - " + QString::number(bytes) + " Bytes";
-        values << QString::number(bytes);
+        values << bytes;
     }
     Form1 form(environment());
 
-    form.TreeFolder1_FolderClick(tree.pathQ("Many"));
+    chart(form, tree.pathQ("Many"));
 
     EXPECT_EQ(form.MSChart1()->columnLabels(), labels);
     EXPECT_EQ(form.MSChart1()->values(), values);
     EXPECT_TRUE(form.MSChart1()->legend()->isRowVisible(count - 1));
-    EXPECT_EQ(form.MSChart1()->columnPath(count),
-              tree.pathQ("Many") + '/' + labels.last().left(11));
+    EXPECT_EQ(form.chartModel().at(count - 1).path,
+              nativePath(tree.pathQ("Many") + '/' + labels.last().left(11)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, ChartOfCount, ::testing::Values(1, 2, 15, 16, 1000));
 
-// The subfolder's node is opened and clicked in the tree: the tree raises what a user's click
-// on it raises, and its FolderClick charts it.
+namespace {
+
+// The events a tree raises for clicks, in order.
+QStringList *recordClicks(TreeFolder *folders, QObject *context)
+{
+    auto *events = new QStringList;
+    QObject::connect(folders, &TreeFolder::FolderClick, context,
+                     [events](const QString &path) { *events << "FolderClick " + path; });
+    QObject::connect(folders, &TreeFolder::DriveClick, context,
+                     [events](const QString &path) { *events << "DriveClick " + path; });
+    QObject::connect(folders, &TreeFolder::Change, context, [events] { *events << "Change"; });
+    QObject::connect(folders, &TreeFolder::Click, context, [events] { *events << "Click"; });
+    QObject::connect(context, &QObject::destroyed, [events] { delete events; });
+    return events;
+}
+
+} // namespace
+
+// The subfolder's node is opened and selected in the tree, which raises what a user's click on
+// it raises, and its FolderClick charts it: also when its row is far out of view of a small
+// window scrolled back to the top.
 TEST_F(FormTest, DoubleClickOnASliceOpensItsSubfolderAsAClickInTheTree)
 {
     makeDataFolder(tree);
     tree.makeDir("Data/Music/Live");
+    for (int i = 0; i < 40; ++i)
+        tree.makeDir("Data/zz" + std::to_string(10 + i) + "/in");
     Form1 form(environment());
     form.show();
-    form.TreeFolder1_FolderClick(tree.pathQ("Data"));
-    TreeFolder *folders = form.TreeFolder1();
-    QStringList events;
-    QObject::connect(folders, &TreeFolder::FolderClick, &form,
-                     [&](const QString &path) { events << "FolderClick " + path; });
-    QObject::connect(folders, &TreeFolder::DriveClick, &form,
-                     [&](const QString &path) { events << "DriveClick " + path; });
-    QObject::connect(folders, &TreeFolder::Change, &form, [&] { events << "Change"; });
-    QObject::connect(folders, &TreeFolder::Click, &form, [&] { events << "Click"; });
+    chart(form, tree.pathQ("Data"));
+    const QStringList &events = *recordClicks(form.TreeFolder1(), &form);
 
     emit form.MSChart1()->columnActivated(2);
+    ASSERT_TRUE(settle(form));
 
     const QString music = tree.pathQ("Data/Music");
-    EXPECT_EQ(folders->selectedFolder(), music);
+    EXPECT_EQ(form.TreeFolder1()->selectedFolder(), music);
     // After the events of opening Data: what a user's click on Music raises.
     EXPECT_EQ(events.mid(events.indexOf("Click")),
               QStringList({"Click", "FolderClick " + music, "Change"}));
     EXPECT_EQ(form.SideTextLines(), QStringList({"Live - 0 Bytes"}));
     EXPECT_EQ(form.Dir1().path(), music);
+
+    chart(form, tree.pathQ("Data"));
+    form.resize(300, 200);
+    form.TreeFolder1()->treeView()->scrollToTop();
+    emit form.MSChart1()->columnActivated(44);
+    ASSERT_TRUE(settle(form));
+    EXPECT_EQ(form.TreeFolder1()->selectedFolder(), tree.pathQ("Data/zz49"));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"in - 0 Bytes"}));
+}
+
+// Documents shows at the top of the tree and again inside its parent folder, keyed there with
+// "/." after its path. Drilling down from the parent's chart opens the copy inside the parent,
+// and drilling down from that copy's chart stays in it.
+TEST_F(FormTest, DoubleClickOpensTheDocumentsCopyUnderTheFolderCharted)
+{
+    tree.makeFile("Home/Documents/Music/a.mp3", 7);
+    tree.makeDir("Home/Other");
+    Form1Environment env = environment();
+    auto folders = std::make_shared<FakeSpecialFolders>();
+    folders->paths.insert(SpecialFolderId::Desktop, tree.pathQ("Desktop"));
+    folders->paths.insert(SpecialFolderId::MyDocuments, tree.pathQ("Home/Documents"));
+    env.specialFolders = folders;
+    Form1 form(env);
+    form.show();
+    ASSERT_FALSE(form.TreeFolder1()->FolderNodes().find(tree.pathQ("Home/Documents")).isNull());
+    chart(form, tree.pathQ("Home"));
+    const QStringList &events = *recordClicks(form.TreeFolder1(), &form);
+
+    emit form.MSChart1()->columnActivated(1);
+    ASSERT_TRUE(settle(form));
+
+    const QString copy = tree.pathQ("Home/Documents") + "/.";
+    EXPECT_EQ(form.TreeFolder1()->selectedFolder(), copy);
+    EXPECT_EQ(events.mid(events.indexOf("Click")),
+              QStringList({"Click", "FolderClick " + copy, "Change"}));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 7 Bytes"}));
+
+    emit form.MSChart1()->columnActivated(1);
+    ASSERT_TRUE(settle(form));
+    EXPECT_EQ(form.TreeFolder1()->selectedFolder(), copy + "/Music");
+    EXPECT_EQ(form.Dir1().path(), copy + "/Music");
 }
 
 TEST_F(FormTest, ASubfolderWhoseNameIsNotUtf8IsSizedShownAndOpened)
 {
     tree.makeFile("Odd/\xff\xfe/in/f.bin", 300);
     Form1 form(environment());
-    form.TreeFolder1_FolderClick(tree.pathQ("Odd"));
+    chart(form, tree.pathQ("Odd"));
     EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"\ufffd\ufffd - 300 Bytes"}));
     const QByteArray odd = QByteArray::fromStdString(tree.path("Odd/\xff\xfe"));
-    EXPECT_EQ(nativePath(form.MSChart1()->columnPath(1)), odd);
+    EXPECT_EQ(form.chartModel().at(0).path, odd);
 
-    form.TreeFolder1_FolderClick(pathFromNative(odd));
+    chart(form, pathFromNative(odd));
     EXPECT_EQ(form.MSChart1()->columnLabels(), QStringList({"in - 300 Bytes"}));
 }

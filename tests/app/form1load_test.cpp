@@ -1,5 +1,5 @@
 #include "app/makerinfo.h"
-#include "app/piechart.h"
+#include "chart/piechart.h"
 #include "cursorfile.h"
 #include "formfixture.h"
 #include "platform/runtimeerror.h"
@@ -37,6 +37,7 @@ TEST_F(FormTest, StartUpChartsTheDesktopFolder)
     tree.makeDir("Desktop/Empty");
     Form1 form(environment());
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
 
     EXPECT_EQ(form.windowTitle(), "Quorvane ");
     EXPECT_FALSE(form.windowIcon().isNull());
@@ -56,6 +57,7 @@ TEST_F(FormTest, OneStartInAHundredOpensTheHomePage)
         env.drawPercent = [draw] { return draw; };
         Form1 form(env);
         form.Form_Load();
+        ASSERT_TRUE(settle(form));
     }
     EXPECT_EQ(launcher->urls, QStringList({MakerHomePage}));
 }
@@ -68,6 +70,7 @@ TEST_F(FormTest, AFailingStartUpStatementIsSkippedAndTheRestRuns)
     env.drawPercent = []() -> int { throw RuntimeError(5, "Invalid procedure call"); };
     Form1 form(env);
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.windowTitle(), "Quorvane ");
     EXPECT_EQ(form.SideTextLines(), QStringList({"Projects - 10 Bytes"}));
 
@@ -75,6 +78,7 @@ TEST_F(FormTest, AFailingStartUpStatementIsSkippedAndTheRestRuns)
     noDesktop.desktopFolder = []() -> QString { throw RuntimeError(5, "no desktop"); };
     Form1 second(noDesktop);
     second.Form_Load();
+    ASSERT_TRUE(settle(second));
     EXPECT_FALSE(second.SideTextLines().has_value());
     EXPECT_EQ(second.ProgressBar1()->format(), "Generating Chart...Please Wait");
     EXPECT_TRUE(box->boxes.empty()) << "start-up never shows the error box";
@@ -91,6 +95,7 @@ TEST_F(FormTest, SkinFileBelowTheProgramFolderBecomesTheStyleSheet)
     Form1 form(environment());
     const QColor buttonFace = form.palette().color(QPalette::Button);
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.styleSheet(), QString::fromUtf8(sheet));
     EXPECT_EQ(form.Frame2()->palette().color(QPalette::Window), buttonFace);
 }
@@ -104,6 +109,7 @@ TEST_F(FormTest, SkinAndCursorThatAreFifosOrHugeCountAsMissingAndAreNeverWaitedO
         ASSERT_TRUE(skin.made() && cursor.made());
         Form1 form(environment());
         form.Form_Load();
+        ASSERT_TRUE(settle(form));
         EXPECT_FALSE(skin.rescued()) << "start-up waited on the skin FIFO";
         EXPECT_FALSE(cursor.rescued()) << "start-up waited on the cursor FIFO";
         EXPECT_TRUE(form.styleSheet().isEmpty());
@@ -117,6 +123,7 @@ TEST_F(FormTest, SkinAndCursorThatAreFifosOrHugeCountAsMissingAndAreNeverWaitedO
     huge.close();
     Form1 form(environment());
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
     EXPECT_TRUE(form.styleSheet().isEmpty()) << "a skin larger than any style sheet was read";
 }
 
@@ -150,6 +157,7 @@ TEST_F(FormTest, AFolderClickInTheTreeChartsThatFolder)
     tree.makeFile("Desktop/Video/b.mkv", 2048);
     Form1 form(environment());
     emit form.TreeFolder1()->FolderClick(tree.pathQ("Desktop"));
+    ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.00 KB", "Video - 2.00 KB"}));
 }
 
@@ -162,6 +170,7 @@ TEST_F(FormTest, CursorFileBelowTheProgramFolderIsTheButtonsHoverPointer)
     file.close();
     Form1 form(environment());
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
     sendEnter(form.PushButton3());
     EXPECT_EQ(form.mousePointer(), Form1::Custom);
     EXPECT_EQ(form.cursor().shape(), Qt::BitmapCursor);

@@ -6,13 +6,14 @@
 #include "support/temptree.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QElapsedTimer>
+#include <QThread>
 #include <clocale>
 #include <gtest/gtest.h>
 #include <memory>
 
-// A main window with recording fakes and a yield on every scanned entry, so that an event
-// queued before a generation is served at its first yield. Size texts use the C locale.
+// A main window with recording fakes; size texts use the C locale. A folder click only starts
+// a chart: chart() and settle() let the event loop run until it is complete.
 class FormTest : public ::testing::Test {
 protected:
     FormTest()
@@ -30,7 +31,6 @@ protected:
         env.desktopFolder = [this] { return tree.pathQ("Desktop") + u'/'; };
         env.programFolder = tree.pathQ("program");
         env.endProgram = [this] { ++endProgramCalls; };
-        env.yieldInterval = std::chrono::milliseconds(0);
         // The tree shows the temporary tree as its one drive, with its Desktop folder.
         drives->list = {Drive{tree.rootQ(), DriveType::Fixed, QStringLiteral("Test"), {}, true}};
         env.drives = drives;
@@ -40,10 +40,25 @@ protected:
         return env;
     }
 
-    // Runs action at the first yield of whatever runs next on this thread.
-    static void atNextYield(std::function<void()> action)
+    // Runs the event loop until the window has nothing under way, for 30 s at most; whether
+    // it got there.
+    static bool settle(const Form1 &form)
     {
-        QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+        QElapsedTimer clock;
+        clock.start();
+        while (!form.idle() && clock.elapsed() < 30000) {
+            QCoreApplication::processEvents();
+            if (!form.idle())
+                QThread::msleep(1);
+        }
+        return form.idle();
+    }
+
+    // A click on folder in the tree, and its chart to the end.
+    static void chart(Form1 &form, const QString &folder)
+    {
+        form.TreeFolder1_FolderClick(folder);
+        ASSERT_TRUE(settle(form)) << folder.toStdString();
     }
 
     TempTree tree;

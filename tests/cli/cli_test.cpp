@@ -59,7 +59,7 @@ protected:
     QByteArray windowExport(void (Form1::*button)(), const QString &name, QSize chartSize = {})
     {
         Form1 form(exportEnvironment());
-        form.TreeFolder1_FolderClick(tree.pathQ("Data"));
+        chart(form, tree.pathQ("Data"));
         if (chartSize.isValid())
             form.MSChart1()->resize(chartSize);
         dialog->answer = tree.pathQ(name.toStdString());
@@ -260,6 +260,7 @@ TEST_F(CommandLineTest, TheWindowStartsAtARelativeOrLinkedFolderAndChartsIt)
     env.desktopFolder = [start] { return start; };
     Form1 form(std::move(env));
     form.Form_Load();
+    ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.Dir1().path(), tree.pathQ("Data"));
     EXPECT_EQ(form.MSChart1()->columnLabels(),
               (QStringList{"Alpha - 2.93 KB", "Beta - 1.95 KB", "Gamma - 1000 Bytes"}));

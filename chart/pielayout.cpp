@@ -1,7 +1,8 @@
-#include "app/pielayout.h"
+#include "chart/pielayout.h"
 
-#include "app/chartdata.h"
-#include "app/chartlook.h"
+#include "chart/chartlook.h"
+#include "chart/chartmodel.h"
+#include "chart/slicetext.h"
 
 #include <QPainter>
 #include <QPalette>
@@ -27,13 +28,22 @@ void drawWedge(QPainter &painter, const QRectF &square, int from, int to)
 
 } // namespace
 
-void PieLayout::build(const ChartData &data)
+void PieLayout::build(const ChartModel &model)
 {
-    m_ends.resize(std::size_t(data.count()));
-    m_total = data.total();
+    const int count = model.shownCount();
+    m_ends.resize(std::size_t(count));
+    // A pie has no room for a negative share.
+    const auto share = [&model](int i) {
+        const ChartModel::Subfolder &slice = model.at(i);
+        return slice.state == ChartModel::State::Done ? double(std::max<qint64>(slice.bytes, 0))
+                                                      : 0.0;
+    };
+    m_total = 0;
+    for (int i = 0; i < count; ++i)
+        m_total += share(i);
     double sum = 0;
-    for (int i = 0; i < data.count(); ++i) {
-        sum += data.at(i).value;
+    for (int i = 0; i < count; ++i) {
+        sum += share(i);
         m_ends[std::size_t(i)] = m_total > 0 ? std::min(sum / m_total, 1.0) : 0.0;
     }
 }
@@ -137,12 +147,12 @@ QImage pieImage(int side, const PieLayout &layout)
 
 } // namespace
 
-void drawPie(QPainter &painter, const QRectF &square, const ChartData &data,
-             const PieLayout &layout, const QPalette &palette)
+void drawPie(QPainter &painter, const QRectF &square, const PieLayout &layout,
+             const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    if (layout.count() == 0 || data.total() <= 0) {
+    if (layout.count() == 0 || layout.total() <= 0) {
         painter.setPen(QPen(palette.color(QPalette::Mid), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(square);
@@ -171,10 +181,10 @@ void drawPie(QPainter &painter, const QRectF &square, const ChartData &data,
     painter.restore();
 }
 
-void drawHighlight(QPainter &painter, const QRectF &square, const ChartData &data,
-                   const PieLayout &layout, int index, const QPalette &palette)
+void drawHighlight(QPainter &painter, const QRectF &square, const PieLayout &layout, int index,
+                   const QPalette &palette)
 {
-    if (index < 0 || index >= layout.count() || data.total() <= 0)
+    if (index < 0 || index >= layout.count() || layout.total() <= 0)
         return;
     const auto [start, end] = layout.span(index);
     const int from = sixteenths(start);

@@ -1,8 +1,9 @@
-#include "app/chartlegend.h"
+#include "chart/chartlegend.h"
 
-#include "app/chartdata.h"
-#include "app/chartlook.h"
-#include "app/slicetooltip.h"
+#include "chart/chartlook.h"
+#include "chart/chartmodel.h"
+#include "chart/slicetext.h"
+#include "chart/slicetooltip.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -10,8 +11,8 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-ChartLegend::ChartLegend(const ChartData &data, QWidget *parent)
-    : QAbstractScrollArea(parent), m_data(data)
+ChartLegend::ChartLegend(const ChartModel &model, QWidget *parent)
+    : QAbstractScrollArea(parent), m_model(model)
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -19,6 +20,11 @@ ChartLegend::ChartLegend(const ChartData &data, QWidget *parent)
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(1);
+}
+
+int ChartLegend::rows() const
+{
+    return m_model.shownCount();
 }
 
 int ChartLegend::rowHeight() const
@@ -40,7 +46,7 @@ void ChartLegend::updateScrollRange()
 {
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(visibleRows());
-    bar->setRange(0, std::max(0, m_data.count() - visibleRows()));
+    bar->setRange(0, std::max(0, rows() - visibleRows()));
 }
 
 void ChartLegend::countChanged()
@@ -56,8 +62,7 @@ QRect ChartLegend::rowRect(int row) const
 
 bool ChartLegend::isRowVisible(int row) const
 {
-    return row >= firstVisibleRow() && row < firstVisibleRow() + visibleRows() &&
-           row < m_data.count();
+    return row >= firstVisibleRow() && row < firstVisibleRow() + visibleRows() && row < rows();
 }
 
 void ChartLegend::rowChanged(int row)
@@ -68,7 +73,7 @@ void ChartLegend::rowChanged(int row)
 
 void ChartLegend::ensureVisible(int row)
 {
-    if (row < 0 || row >= m_data.count() || isRowVisible(row))
+    if (row < 0 || row >= rows() || isRowVisible(row))
         return;
     updateScrollRange();
     QScrollBar *bar = verticalScrollBar();
@@ -80,7 +85,7 @@ int ChartLegend::rowAt(QPoint point) const
     if (point.y() < 0)
         return -1;
     const int row = firstVisibleRow() + point.y() / rowHeight();
-    return row < m_data.count() && point.y() < visibleRows() * rowHeight() ? row : -1;
+    return row < rows() && point.y() < visibleRows() * rowHeight() ? row : -1;
 }
 
 void ChartLegend::setHighlighted(int row)
@@ -99,20 +104,20 @@ void ChartLegend::paintEvent(QPaintEvent *)
     const int height = rowHeight();
     const int swatch = height - 8;
     const int first = firstVisibleRow();
-    const int last = std::min(m_data.count(), first + visibleRows() + 1);
+    const int last = std::min(rows(), first + visibleRows() + 1);
     painter.setPen(colours.color(QPalette::Text));
     for (int row = first; row < last; ++row) {
         const QRect rect = rowRect(row);
         if (row == m_highlighted)
             painter.fillRect(rect, colours.color(QPalette::Highlight));
         const QRect box(rect.left() + 4, rect.top() + (height - swatch) / 2, swatch, swatch);
-        painter.fillRect(box, SliceColor(row, m_data.count()));
+        painter.fillRect(box, SliceColor(row, rows()));
         painter.setPen(row == m_highlighted ? colours.color(QPalette::HighlightedText)
                                             : colours.color(QPalette::Text));
         const QRect text = rect.adjusted(box.right() + 6, 0, -2, 0);
         painter.drawText(
             text, Qt::AlignVCenter | Qt::AlignLeft,
-            fontMetrics().elidedText(m_data.at(row).label, Qt::ElideRight, text.width()));
+            fontMetrics().elidedText(SliceLabel(m_model.at(row)), Qt::ElideRight, text.width()));
     }
 }
 
@@ -145,7 +150,7 @@ bool ChartLegend::viewportEvent(QEvent *event)
         auto *help = static_cast<QHelpEvent *>(event);
         const int row = rowAt(help->pos());
         if (row >= 0)
-            QToolTip::showText(help->globalPos(), SliceToolTip(m_data, row), viewport(),
+            QToolTip::showText(help->globalPos(), SliceToolTip(m_model, row), viewport(),
                                rowRect(row));
         else
             QToolTip::hideText();

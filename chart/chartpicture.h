@@ -5,7 +5,10 @@
 #include <QPalette>
 #include <QSize>
 
-class ChartData;
+class ChartModel;
+
+// The chart's title.
+inline const QString FolderSizesTitle = QStringLiteral("Folder Sizes");
 
 // The size of the main window's chart.
 constexpr QSize ChartPictureMinimumSize(634, 448);
@@ -17,7 +20,7 @@ constexpr int ChartPictureMaximumSide = 4096;
 // and grows (up to ChartPictureMaximumSide a side) until the legend holds every label; when
 // even that is too small, the legend's last row says how many more slices there are.
 // Needs a QGuiApplication, but no window.
-QImage ChartPicture(const ChartData &data, const QString &title,
+QImage ChartPicture(const ChartModel &model, const QString &title,
                     const QPalette &palette = QPalette(),
                     QSize minimumSize = ChartPictureMinimumSize);
 

@@ -1,6 +1,9 @@
-#include "app/slicetext.h"
+#include "chart/slicetext.h"
+#include "foldersize/sizeamount.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
+#include <limits>
 
 TEST(SliceText, NameDropsTheFolderAndItsSeparator)
 {
@@ -42,10 +45,20 @@ TEST(SliceText, SideTextLineNeverShortensTheName)
               "Photographs 2019 Summer - 512 Bytes");
 }
 
-TEST(SliceText, ValueIsWholeBytesInPlainDigits)
+TEST(SliceText, LabelsAndSideTextFollowEachSubfoldersState)
 {
-    EXPECT_EQ(SliceValue(SizeAmount::fromBytes(1610612736)), "1610612736");
-    EXPECT_EQ(SliceValue(SizeAmount::fromBytes(0)), "0");
-    EXPECT_EQ(SliceValue(SizeAmount::fromBytes(SizeAmount::MaxBytes)), "922337203685477");
-    EXPECT_EQ(SliceValue(SizeAmount::fromBytes(-5)), "-5");
+    std::setlocale(LC_NUMERIC, "C");
+    ChartModel model;
+    model.reset(1, "/data",
+                {{"Photographs 2019 Summer", "/data/Photographs 2019 Summer"}, {"b", "/data/b"}});
+    EXPECT_EQ(SliceLabel(model.at(0)), "");
+    model.setSizing(0);
+    EXPECT_EQ(SliceLabel(model.at(0)), "Getting folder size...");
+    EXPECT_EQ(SideTextLines(model), QStringList());
+    model.setDone(0, 512);
+    EXPECT_EQ(SliceLabel(model.at(0)), "Photographs 201... - 512 Bytes");
+    EXPECT_EQ(SideTextLines(model), QStringList({"Photographs 2019 Summer - 512 Bytes"}));
+    EXPECT_EQ(SliceSizeText(std::numeric_limits<qint64>::max()),
+              SliceSizeText(SizeAmount::MaxBytes))
+        << "a count beyond the size text's range shows as its end";
 }

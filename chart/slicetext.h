@@ -1,10 +1,14 @@
 #pragma once
 
-#include "foldersize/sizeamount.h"
+#include "chart/chartmodel.h"
 
 #include <QString>
+#include <QStringList>
 
-// The texts the chart workflow derives for one subfolder.
+// The texts the chart derives for one subfolder.
+
+// What the legend shows while a subfolder is being sized.
+inline const QString GettingFolderSize = QStringLiteral("Getting folder size...");
 
 // The subfolder's name: the entry with every occurrence of folder followed by "/" removed
 // (exact, case-sensitive). A root folder "/" is searched as "//", which never occurs, so the
@@ -19,8 +23,11 @@ QString SliceLabel(const QString &name, const QString &sizeText);
 // The side-text line: the whole name, " - ", the size text.
 QString SideTextLine(const QString &name, const QString &sizeText);
 
-// The slice value: whole bytes as plain decimal digits, "-" in front of a negative amount.
-QString SliceValue(SizeAmount size);
+// SizeText of a byte count, in the locale's narrow encoding turned into text.
+QString SliceSizeText(qint64 bytes);
 
-// SizeText of the amount, in the locale's narrow encoding turned into text.
-QString SliceSizeText(SizeAmount size);
+// The legend label of a subfolder that is sized or being sized; empty while it waits.
+QString SliceLabel(const ChartModel::Subfolder &subfolder);
+
+// One side-text line per subfolder that is done, in list order.
+QStringList SideTextLines(const ChartModel &model);

@@ -2,7 +2,7 @@
 
 #include <QAbstractScrollArea>
 
-class ChartData;
+class ChartModel;
 
 // The legend beside the pie: one row per slice, in slice order, with the slice's colour
 // swatch and its label. It scrolls by whole rows and paints only the rows in view, so a new
@@ -12,7 +12,7 @@ class ChartLegend : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    explicit ChartLegend(const ChartData &data, QWidget *parent = nullptr);
+    explicit ChartLegend(const ChartModel &model, QWidget *parent = nullptr);
 
     // The number of slices changed.
     void countChanged();
@@ -44,6 +44,7 @@ private:
     void updateScrollRange();
     QRect rowRect(int row) const;
 
-    const ChartData &m_data;
+    const ChartModel &m_model;
+    int rows() const;
     int m_highlighted = -1;
 };

@@ -1,4 +1,4 @@
-#include "app/chartlook.h"
+#include "chart/chartlook.h"
 
 #include <array>
 #include <cmath>

@@ -1,8 +1,9 @@
-#include "app/chartpicture.h"
+#include "chart/chartpicture.h"
 
-#include "app/chartdata.h"
-#include "app/chartlook.h"
-#include "app/pielayout.h"
+#include "chart/chartlook.h"
+#include "chart/chartmodel.h"
+#include "chart/pielayout.h"
+#include "chart/slicetext.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -28,25 +29,25 @@ struct PictureLayout {
     int capacity() const { return rows * columns; }
 };
 
-int legendColumnWidth(const ChartData &data, const QFontMetrics &metrics, int swatch)
+int legendColumnWidth(const ChartModel &model, const QFontMetrics &metrics, int swatch)
 {
     int widest = 0;
-    for (int i = 0; i < data.count(); ++i)
-        widest = std::max(widest, metrics.horizontalAdvance(data.at(i).label));
+    for (int i = 0; i < model.shownCount(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(SliceLabel(model.at(i))));
     return std::min(widest + swatch + 3 * Margin, MaxColumnWidth);
 }
 
 // The least growth that names every slice: the picture is made taller, one row at a time,
 // until the columns the labels need fit beside a pie as tall as the picture, in a width no
 // larger than the minimum's or 1.6 times the height.
-PictureLayout planPicture(const ChartData &data, const QFontMetrics &text, int titleHeight,
+PictureLayout planPicture(const ChartModel &model, const QFontMetrics &text, int titleHeight,
                           QSize minimumSize)
 {
     PictureLayout plan;
     plan.titleHeight = titleHeight;
     plan.rowHeight = text.height() + 4;
-    plan.columnWidth = legendColumnWidth(data, text, plan.rowHeight);
-    const int count = std::max(data.count(), 1);
+    plan.columnWidth = legendColumnWidth(model, text, plan.rowHeight);
+    const int count = std::max(model.shownCount(), 1);
     const int minWidth = std::max(minimumSize.width(), 200);
     int height = std::max(minimumSize.height(), titleHeight + 2 * Margin + plan.rowHeight);
     for (;;) {
@@ -70,12 +71,13 @@ PictureLayout planPicture(const ChartData &data, const QFontMetrics &text, int t
     }
 }
 
-void drawLegend(QPainter &painter, const ChartData &data, const PictureLayout &plan,
+void drawLegend(QPainter &painter, const ChartModel &model, const PictureLayout &plan,
                 const QPalette &palette, QPoint origin)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const int swatch = plan.rowHeight - 8;
-    const int shown = data.count() > plan.capacity() ? plan.capacity() - 1 : data.count();
+    const int shown =
+        model.shownCount() > plan.capacity() ? plan.capacity() - 1 : model.shownCount();
     painter.setPen(palette.color(QPalette::Text));
     for (int i = 0; i <= shown && i < plan.capacity(); ++i) {
         const QRect row(origin.x() + (i / plan.rows) * plan.columnWidth,
@@ -84,14 +86,14 @@ void drawLegend(QPainter &painter, const ChartData &data, const PictureLayout &p
         QRect text = row.adjusted(0, 0, -Margin, 0);
         QString label;
         if (i == shown) {
-            if (shown == data.count())
+            if (shown == model.shownCount())
                 break;
-            label = QStringLiteral("... and %1 more").arg(data.count() - shown);
+            label = QStringLiteral("... and %1 more").arg(model.shownCount() - shown);
         } else {
             const QRect box(row.left(), row.top() + (plan.rowHeight - swatch) / 2, swatch, swatch);
-            painter.fillRect(box, SliceColor(i, data.count()));
+            painter.fillRect(box, SliceColor(i, model.shownCount()));
             text.setLeft(box.right() + Margin);
-            label = data.at(i).label;
+            label = SliceLabel(model.at(i));
         }
         painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
                          metrics.elidedText(label, Qt::ElideRight, text.width()));
@@ -108,14 +110,14 @@ QFont ChartTitleFont(const QFont &base)
     return font;
 }
 
-QImage ChartPicture(const ChartData &data, const QString &title, const QPalette &palette,
+QImage ChartPicture(const ChartModel &model, const QString &title, const QPalette &palette,
                     QSize minimumSize)
 {
     const QFont textFont = QGuiApplication::font();
     const QFont titleFont = ChartTitleFont(textFont);
     const QFontMetrics text(textFont);
     const PictureLayout plan =
-        planPicture(data, text, QFontMetrics(titleFont).height() + Margin, minimumSize);
+        planPicture(model, text, QFontMetrics(titleFont).height() + Margin, minimumSize);
 
     QImage image(plan.size, QImage::Format_RGB32);
     image.fill(palette.color(QPalette::Base));
@@ -128,13 +130,13 @@ QImage ChartPicture(const ChartData &data, const QString &title, const QPalette 
     QRectF square(Margin, plan.titleHeight + Margin + (body - plan.pieSide) / 2.0, plan.pieSide,
                   plan.pieSide);
     PieLayout layout;
-    layout.build(data);
-    drawPie(painter, square.adjusted(4, 4, -4, -4), data, layout, palette);
+    layout.build(model);
+    drawPie(painter, square.adjusted(4, 4, -4, -4), layout, palette);
 
     painter.setFont(textFont);
-    const int legendHeight = std::min(plan.rows, std::max(data.count(), 1)) * plan.rowHeight;
+    const int legendHeight = std::min(plan.rows, std::max(model.shownCount(), 1)) * plan.rowHeight;
     const QPoint origin(Margin + plan.pieSide + 2 * Margin,
                         plan.titleHeight + Margin + std::max(0, (body - legendHeight) / 2));
-    drawLegend(painter, data, plan, palette, origin);
+    drawLegend(painter, model, plan, palette, origin);
     return image;
 }

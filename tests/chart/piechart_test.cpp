@@ -1,36 +1,38 @@
-#include "app/chartlegend.h"
-#include "app/chartlook.h"
-#include "app/chartpicture.h"
-#include "app/piechart.h"
-#include "app/slicetooltip.h"
-#include "platform/runtimeerror.h"
+#include "chart/chartlegend.h"
+#include "chart/chartlook.h"
+#include "chart/chartmodel.h"
+#include "chart/chartpicture.h"
+#include "chart/piechart.h"
+#include "chart/slicetooltip.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
 #include <QMouseEvent>
+#include <clocale>
 #include <gtest/gtest.h>
 #include <set>
 
 namespace {
 
-void expectInvalidValue(const std::function<void()> &operation)
+QList<ChartModel::Subfolder> subfolders(const QStringList &names)
 {
-    try {
-        operation();
-        ADD_FAILURE() << "no error";
-    } catch (const RuntimeError &error) {
-        EXPECT_EQ(error.number(), RuntimeErrorNumber::InvalidPropertyValue);
-    }
+    QList<ChartModel::Subfolder> list;
+    for (const QString &name : names)
+        list.append({name, "/data/" + name.toUtf8()});
+    return list;
 }
 
-void fill(PieChart &chart, int count, const std::function<QString(int)> &value)
+// A generation of count subfolders "folder i", each sized in list order to size(i) bytes.
+void fill(ChartModel &model, int count, const std::function<qint64(int)> &size)
 {
-    chart.setColumnCount(count);
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names.append(QStringLiteral("folder %1").arg(i));
+    model.reset(1, QStringLiteral("/data"), subfolders(names));
     for (int i = 0; i < count; ++i) {
-        chart.setColumn(i + 1);
-        chart.setColumnLabel(QStringLiteral("folder %1 - 0 Bytes").arg(i));
-        chart.setData(value(i));
+        model.setSizing(i);
+        model.setDone(i, size(i));
     }
 }
 
@@ -53,54 +55,27 @@ void sendMouse(QWidget *target, QEvent::Type type, QPoint at)
 
 } // namespace
 
-TEST(PieChart, LabelsAndValuesGoToTheCurrentColumn)
+// Slices are the subfolders that left waiting: the one being sized says so, a new generation
+// starts with none.
+TEST(PieChart, ShowsTheSubfoldersSizedOrBeingSizedWithTheirLabelsAndSizes)
 {
-    PieChart chart;
-    chart.setColumnCount(2);
-    chart.setColumn(1);
-    chart.setColumnLabel("Music - 1.50 GB");
-    chart.setData("1610612736");
-    chart.setColumn(2);
-    chart.setColumnLabel("Getting folder size...");
+    std::setlocale(LC_NUMERIC, "C");
+    ChartModel model;
+    PieChart chart(model);
+    model.reset(1, "/data", subfolders({"Music", "Video", "Zip"}));
+    EXPECT_EQ(chart.columnCount(), 0);
+    model.setSizing(0);
+    model.setDone(0, 1610612736);
+    model.setSizing(1);
 
     EXPECT_EQ(chart.columnLabels(), QStringList({"Music - 1.50 GB", "Getting folder size..."}));
-    EXPECT_EQ(chart.values(), QStringList({"1610612736", "0"}));
-    chart.setColumn(1);
-    EXPECT_EQ(chart.columnLabel(), "Music - 1.50 GB");
-    EXPECT_EQ(chart.data(), "1610612736");
-    EXPECT_EQ(chart.chartData().total(), 1610612736.0);
-}
+    EXPECT_EQ(chart.values(), QList<qint64>({1610612736, 0}));
+    EXPECT_EQ(chart.column(), 2);
+    EXPECT_EQ(model.total(), 1610612736);
 
-TEST(PieChart, LoweringTheColumnCountDropsTheColumnsAbove)
-{
-    PieChart chart;
-    fill(chart, 3, [](int i) { return QString::number(i + 1); });
-    chart.setColumnCount(1);
-    EXPECT_EQ(chart.columnLabels(), QStringList({"folder 0 - 0 Bytes"}));
+    model.reset(2, "/other", subfolders({"a"}));
+    EXPECT_EQ(chart.columnCount(), 0);
     EXPECT_EQ(chart.column(), 1);
-    EXPECT_EQ(chart.chartData().total(), 1.0);
-    chart.setColumnCount(2);
-    EXPECT_EQ(chart.columnLabels(), QStringList({"folder 0 - 0 Bytes", ""}))
-        << "a new column starts empty";
-    EXPECT_EQ(chart.values(), QStringList({"1", "0"}));
-}
-
-TEST(PieChart, RejectsValuesItCannotTakeAndKeepsItsState)
-{
-    PieChart chart;
-    expectInvalidValue([&] { chart.setColumnLabel("no column yet"); });
-    chart.setColumnCount(2);
-    expectInvalidValue([&] { chart.setColumn(0); });
-    expectInvalidValue([&] { chart.setColumn(3); });
-    expectInvalidValue([&] { chart.setColumnCount(-1); });
-    expectInvalidValue([&] { chart.setRowCount(-1); });
-    chart.setColumn(2);
-    chart.setData("42");
-    expectInvalidValue([&] { chart.setData("42 bytes"); });
-    expectInvalidValue([&] { chart.setData("inf"); });
-    EXPECT_EQ(chart.data(), "42");
-    EXPECT_EQ(chart.chartData().total(), 42.0);
-    EXPECT_EQ(chart.columnCount(), 2);
 }
 
 TEST(ChartLook, FirstTenAreTheCalmPaletteAndNeighboursDifferAroundEveryPie)
@@ -119,48 +94,54 @@ TEST(ChartLook, FirstTenAreTheCalmPaletteAndNeighboursDifferAroundEveryPie)
 
 TEST(PieChart, TheLegendKeepsTheScannedColumnInViewUnlessTheUserScrolledAway)
 {
-    PieChart chart;
+    ChartModel model;
+    PieChart chart(model);
     chart.resize(600, 300);
     chart.show();
-    fill(chart, 500, [](int) { return QStringLiteral("1"); });
+    QStringList names;
+    for (int i = 0; i < 501; ++i)
+        names.append(QString::number(i));
+    model.reset(1, "/data", subfolders(names));
+    for (int i = 0; i < 500; ++i) {
+        model.setSizing(i);
+        model.setDone(i, 1);
+    }
     EXPECT_TRUE(chart.legend()->isRowVisible(499));
     EXPECT_FALSE(chart.legend()->isRowVisible(0));
     chart.legend()->ensureVisible(0); // the user scrolls back to the top
-    chart.setColumnCount(501);
-    chart.setColumn(501);
+    model.setSizing(500);
     EXPECT_TRUE(chart.legend()->isRowVisible(0));
     EXPECT_FALSE(chart.legend()->isRowVisible(500));
 }
 
 TEST(SliceToolTip, NamesTheFolderItsSizeBytesAndShareAlsoOfAnEmptyTotal)
 {
-    PieChart chart;
-    fill(chart, 3, [](int i) { return QString::number(1 << (10 * i)); }); // 1, 1 K, 1 M
-    chart.setColumn(3);
-    chart.setColumnFolder("Photographs 2019 Summer", "/data/Photographs 2019 Summer");
-    EXPECT_EQ(SliceToolTip(chart.chartData(), 2),
+    std::setlocale(LC_NUMERIC, "C");
+    ChartModel model;
+    model.reset(1, "/data", subfolders({"a", "b", "Photographs 2019 Summer"}));
+    model.setSizing(2);
+    EXPECT_EQ(SliceToolTip(model, 2), "Photographs 2019 Summer\nGetting folder size...");
+    model.setDone(0, 1);
+    model.setDone(1, 1024);
+    model.setDone(2, 1 << 20);
+    EXPECT_EQ(SliceToolTip(model, 2),
               "Photographs 2019 Summer\n1.00 MB (1,048,576 bytes)\n99.9% of the total");
-    EXPECT_EQ(SliceToolTip(chart.chartData(), 0),
-              "folder 0 - 0 Bytes\n1 Bytes (1 bytes)\nless than 0.1% of the total")
-        << "without a name the label stands for it";
-    chart.setColumnLabel("Getting folder size...");
-    EXPECT_EQ(SliceToolTip(chart.chartData(), 2),
-              "Photographs 2019 Summer\nGetting folder size...");
+    EXPECT_EQ(SliceToolTip(model, 0), "a\n1 Bytes (1 bytes)\nless than 0.1% of the total");
 
-    PieChart empty;
-    fill(empty, 2, [](int) { return QStringLiteral("0"); });
-    EXPECT_EQ(SliceToolTip(empty.chartData(), 1),
-              "folder 1 - 0 Bytes\n0 Bytes (0 bytes)\n0% of the total");
-    EXPECT_EQ(SliceToolTip(empty.chartData(), 2), "");
+    ChartModel empty;
+    fill(empty, 2, [](int) { return 0; });
+    EXPECT_EQ(SliceToolTip(empty, 1), "folder 1\n0 Bytes (0 bytes)\n0% of the total");
+    EXPECT_EQ(SliceToolTip(empty, 2), "");
 }
 
 TEST(PieChart, HoverHighlightsASliceAndDoubleClickActivatesItsColumn)
 {
-    PieChart chart;
+    ChartModel model;
+    PieChart chart(model);
     chart.resize(600, 400);
     chart.show();
-    fill(chart, 2, [](int i) { return QString::number(i + 1); }); // 1/3 and 2/3 of the pie
-    QApplication::processEvents();                                // draws the pie
+    fill(model, 2, [](int i) { return i + 1; }); // 1/3 and 2/3 of the pie
+    QApplication::processEvents();               // draws the pie
     QList<int> activated;
     QObject::connect(&chart, &PieChart::columnActivated, &chart,
                      [&](int column) { activated << column; });
@@ -186,9 +167,10 @@ TEST(PieChart, HoverHighlightsASliceAndDoubleClickActivatesItsColumn)
 
 TEST(ChartPicture, ShowsTheSlicesOnThePalettesBackgroundAtTheChartsSizeAtLeast)
 {
-    PieChart chart;
+    ChartModel model;
+    PieChart chart(model);
     chart.resize(300, 200);
-    fill(chart, 2, [](int i) { return QString::number(3 - 2 * i); });
+    fill(model, 2, [](int i) { return 3 - 2 * i; });
     QPalette dark = chart.palette();
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
     dark.setColor(QPalette::Text, QColor(230, 230, 230));
@@ -206,17 +188,15 @@ TEST(ChartPicture, GrowsUntilItsLegendNamesEverySliceAndStaysBounded)
 {
     // Empty slices draw nothing in the pie, so a slice's colour can only come from its
     // legend swatch.
-    ChartData data;
-    for (int i = 0; i < 200; ++i)
-        data.append(QStringLiteral("Subfolder %1 - 0 Bytes").arg(i), QStringLiteral("0"));
-    const QImage picture = ChartPicture(data, "Folder Sizes");
+    ChartModel model;
+    fill(model, 200, [](int) { return 0; });
+    const QImage picture = ChartPicture(model, FolderSizesTitle);
     EXPECT_GT(picture.height(), ChartPictureMinimumSize.height());
     for (const int shown : {0, 100, 198, 199})
         EXPECT_TRUE(showsColour(picture, SliceColor(shown, 200))) << shown;
 
-    for (int i = 200; i < 32767; ++i)
-        data.append(QStringLiteral("Subfolder %1 - 0 Bytes").arg(i), QStringLiteral("0"));
-    const QImage huge = ChartPicture(data, "Folder Sizes");
+    fill(model, 32767, [](int) { return 0; });
+    const QImage huge = ChartPicture(model, FolderSizesTitle);
     EXPECT_LE(huge.width(), ChartPictureMaximumSide);
     EXPECT_LE(huge.height(), ChartPictureMaximumSide);
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ChartData;
+class ChartModel;
 
 // What hovering a slice or its legend row tells: the subfolder's whole name, its size text,
 // the exact byte count and its share of the folder's total, e.g.
@@ -11,4 +11,4 @@ class ChartData;
 //   37.5% of the total
 // A slice still being measured says so instead of a size; with a total of 0 every share is
 // 0%, and a share that would round to 0.0% reads "less than 0.1%".
-QString SliceToolTip(const ChartData &data, int index);
+QString SliceToolTip(const ChartModel &model, int index);

@@ -1,9 +1,10 @@
-#include "app/piechart.h"
+#include "chart/piechart.h"
 
-#include "app/chartlegend.h"
-#include "app/chartpicture.h"
-#include "app/slicetooltip.h"
-#include "platform/runtimeerror.h"
+#include "chart/chartlegend.h"
+#include "chart/chartmodel.h"
+#include "chart/chartpicture.h"
+#include "chart/slicetext.h"
+#include "chart/slicetooltip.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,18 +15,13 @@
 
 namespace {
 
-// Drawing the pie may take at most this share of the time while values keep coming.
+// Drawing the pie may take at most this share of the time while sizes keep coming.
 constexpr qint64 PauseFactor = 20;
-
-[[noreturn]] void invalidValue()
-{
-    throw RuntimeError(RuntimeErrorNumber::InvalidPropertyValue,
-                       QStringLiteral("Invalid property value"));
-}
 
 } // namespace
 
-PieChart::PieChart(QWidget *parent) : QWidget(parent), m_legend(new ChartLegend(m_data, this))
+PieChart::PieChart(const ChartModel &model, QWidget *parent)
+    : QWidget(parent), m_model(model), m_legend(new ChartLegend(model, this))
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,6 +30,9 @@ PieChart::PieChart(QWidget *parent) : QWidget(parent), m_legend(new ChartLegend(
     connect(m_legend, &ChartLegend::hovered, this, &PieChart::setHighlighted);
     connect(m_legend, &ChartLegend::activated, this,
             [this](int row) { emit columnActivated(row + 1); });
+    connect(&model, &ChartModel::modelReset, this, &PieChart::modelReset);
+    connect(&model, &ChartModel::subfolderChanged, this, &PieChart::subfolderChanged);
+    modelReset();
 }
 
 void PieChart::setTitle(const QString &title)
@@ -42,107 +41,62 @@ void PieChart::setTitle(const QString &title)
     update(m_titleArea);
 }
 
-void PieChart::setRowCount(int rows)
+int PieChart::columnCount() const
 {
-    if (rows < 0)
-        invalidValue();
-    m_rowCount = rows;
+    return m_model.shownCount();
 }
 
-void PieChart::setColumnCount(int columns)
+void PieChart::modelReset()
 {
-    if (columns < 0)
-        invalidValue();
-    const int before = m_data.count();
-    if (columns == before)
-        return;
-    m_data.resize(columns);
-    m_column = std::clamp(m_column, 1, std::max(1, columns));
-    if (m_highlighted >= columns)
-        setHighlighted(-1);
+    m_shown = m_model.shownCount();
+    m_column = 1;
+    setHighlighted(-1);
     m_legend->countChanged();
-    // The last slice's colour also depends on the count.
-    m_legend->rowChanged(before - 1);
+    m_legend->ensureVisible(0);
     pieChanged();
 }
 
-void PieChart::setColumn(int column)
+// A subfolder that starts being sized becomes the column the legend follows, unless the user
+// scrolled away from the one before.
+void PieChart::subfolderChanged(int index)
 {
-    if (column < 1 || column > columnCount())
-        invalidValue();
-    const bool following = m_legend->isRowVisible(m_column - 1) || m_column == column;
-    m_column = column;
-    if (following)
-        m_legend->ensureVisible(m_column - 1);
-}
-
-void PieChart::setColumnLabelCount(int count)
-{
-    if (count < 0)
-        invalidValue();
-    m_columnLabelCount = count;
-}
-
-int PieChart::current() const
-{
-    if (m_column < 1 || m_column > columnCount())
-        invalidValue();
-    return m_column - 1;
-}
-
-QString PieChart::columnLabel() const
-{
-    return m_data.at(current()).label;
-}
-
-void PieChart::setColumnLabel(const QString &label)
-{
-    const int index = current();
-    m_data.setLabel(index, label);
+    const int shown = m_model.shownCount();
+    if (shown != m_shown) {
+        const int before = m_shown;
+        m_shown = shown;
+        m_legend->countChanged();
+        // The last slice's colour also depends on the count.
+        m_legend->rowChanged(before - 1);
+    }
     m_legend->rowChanged(index);
-}
-
-QString PieChart::data() const
-{
-    return m_data.at(current()).valueText;
-}
-
-void PieChart::setData(const QString &value)
-{
-    if (!m_data.setValue(current(), value))
-        invalidValue();
+    if (m_model.at(index).state == ChartModel::State::Sizing) {
+        const bool following = m_legend->isRowVisible(m_column - 1) || m_column == index + 1;
+        m_column = index + 1;
+        if (following)
+            m_legend->ensureVisible(index);
+    }
     pieChanged();
-}
-
-void PieChart::setColumnFolder(const QString &name, const QString &path)
-{
-    m_data.setFolder(current(), name, path);
-}
-
-QString PieChart::columnPath(int column) const
-{
-    return column >= 1 && column <= columnCount() ? m_data.at(column - 1).path : QString();
 }
 
 QStringList PieChart::columnLabels() const
 {
     QStringList labels;
-    for (int i = 0; i < m_data.count(); ++i)
-        labels.append(m_data.at(i).label);
+    for (int i = 0; i < columnCount(); ++i)
+        labels.append(SliceLabel(m_model.at(i)));
     return labels;
 }
 
-QStringList PieChart::values() const
+QList<qint64> PieChart::values() const
 {
-    QStringList values;
-    for (int i = 0; i < m_data.count(); ++i)
-        values.append(m_data.at(i).valueText);
+    QList<qint64> values;
+    for (int i = 0; i < columnCount(); ++i)
+        values.append(m_model.at(i).bytes);
     return values;
 }
 
 QPixmap PieChart::picture() const
 {
-    return QPixmap::fromImage(ChartPicture(m_data, m_title, palette(), size()));
+    return QPixmap::fromImage(ChartPicture(m_model, m_title, palette(), size()));
 }
 
 void PieChart::copyPicture() const
@@ -177,9 +131,9 @@ void PieChart::refreshPie()
     m_pie = QImage(wanted, QImage::Format_ARGB32_Premultiplied);
     m_pie.setDevicePixelRatio(ratio);
     m_pie.fill(palette().color(QPalette::Base));
-    m_layout.build(m_data);
+    m_layout.build(m_model);
     QPainter painter(&m_pie);
-    drawPie(painter, pieSquare().translated(-m_pieArea.topLeft()), m_data, m_layout, palette());
+    drawPie(painter, pieSquare().translated(-m_pieArea.topLeft()), m_layout, palette());
     m_pieStale = false;
     m_piePauseNs = drawing.nsecsElapsed() * PauseFactor;
     m_sincePieDrawn.start();
@@ -216,7 +170,7 @@ void PieChart::paintEvent(QPaintEvent *)
     painter.setFont(ChartTitleFont(font()));
     painter.drawText(m_titleArea, Qt::AlignCenter, m_title);
     painter.drawImage(m_pieArea.topLeft(), m_pie);
-    drawHighlight(painter, pieSquare(), m_data, m_layout, m_highlighted, palette());
+    drawHighlight(painter, pieSquare(), m_layout, m_highlighted, palette());
 }
 
 void PieChart::resizeEvent(QResizeEvent *event)
@@ -237,7 +191,7 @@ void PieChart::changeEvent(QEvent *event)
 int PieChart::sliceAt(QPointF point) const
 {
     const int slice = m_layout.sliceAt(turnAt(pieSquare(), point));
-    return slice < m_data.count() ? slice : -1;
+    return slice < columnCount() ? slice : -1;
 }
 
 void PieChart::setHighlighted(int index)
@@ -276,7 +230,7 @@ bool PieChart::event(QEvent *event)
         auto *help = static_cast<QHelpEvent *>(event);
         const int slice = sliceAt(help->pos());
         if (slice >= 0)
-            QToolTip::showText(help->globalPos(), SliceToolTip(m_data, slice), this);
+            QToolTip::showText(help->globalPos(), SliceToolTip(m_model, slice), this);
         else
             QToolTip::hideText();
         return true;

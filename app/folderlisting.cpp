@@ -1,0 +1,55 @@
+#include "app/folderlisting.h"
+
+#include "chart/slicetext.h"
+#include "platform/nativepath.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <exception>
+#include <thread>
+
+namespace {
+
+constexpr int MaxSubfolders = 32767;
+
+FolderListing listFolder(const QString &folder)
+{
+    FolderListing listing;
+    listing.requested = folder;
+    try {
+        listing.list.setPath(folder);
+    } catch (const std::exception &) {
+        return listing;
+    }
+    listing.listed = true;
+    const int count = std::min(listing.list.listCount(), MaxSubfolders);
+    const QString path = listing.list.path();
+    listing.subfolders.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString entry = listing.list.list(i);
+        listing.subfolders.append({displayPath(SliceName(entry, path)), nativePath(entry)});
+    }
+    return listing;
+}
+
+} // namespace
+
+// A detached thread rather than a pool's: one blocked for ever in the kernel must not hold
+// back the program's exit, which waits for a pool's threads.
+void listFolderLater(const QString &folder, QObject *context,
+                     std::function<void(FolderListing)> done)
+{
+    std::thread([folder, guard = QPointer<QObject>(context), done = std::move(done)]() mutable {
+        FolderListing listing = listFolder(folder);
+        QCoreApplication *application = QCoreApplication::instance();
+        if (!application)
+            return;
+        QMetaObject::invokeMethod(
+            application,
+            [guard, done = std::move(done), listing = std::move(listing)]() mutable {
+                if (guard)
+                    done(std::move(listing));
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "chart/chartmodel.h"
+#include "platform/directorylist.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+// A folder listed for a chart: Dir1's view of it and its subfolders as the chart model takes
+// them (at most the first 32,767, the chart's count being a 16-bit quantity).
+struct FolderListing {
+    QString requested; // the folder as it was asked for
+    bool listed = false;
+    DirectoryList list;
+    QList<ChartModel::Subfolder> subfolders;
+};
+
+// Lists folder on a thread of its own, so that a folder on a volume that stopped answering
+// holds only that thread, and hands the result to done on the GUI thread, unless context is
+// gone by then.
+void listFolderLater(const QString &folder, QObject *context,
+                     std::function<void(FolderListing)> done);

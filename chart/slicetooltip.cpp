@@ -1,0 +1,28 @@
+#include "chart/slicetooltip.h"
+
+#include "chart/chartmodel.h"
+#include "chart/slicetext.h"
+
+#include <QLocale>
+
+QString SliceToolTip(const ChartModel &model, int index)
+{
+    if (index < 0 || index >= model.shownCount())
+        return {};
+    const ChartModel::Subfolder &slice = model.at(index);
+    if (slice.state != ChartModel::State::Done)
+        return slice.name + u'\n' + GettingFolderSize;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::DefaultNumberOptions); // digits grouped in every locale
+    const double share =
+        model.total() > 0 ? double(std::max<qint64>(slice.bytes, 0)) / double(model.total()) * 100.0
+                          : 0.0;
+    QString text = slice.name + u'\n' + SliceSizeText(slice.bytes) + QStringLiteral(" (") +
+                   locale.toString(slice.bytes) + QStringLiteral(" bytes)\n");
+    if (share > 0 && share < 0.05)
+        text += QStringLiteral("less than ") + locale.toString(0.1, 'f', 1);
+    else
+        text += locale.toString(share, 'f', share == 0 ? 0 : 1);
+    text += QStringLiteral("% of the total");
+    return text;
+}
