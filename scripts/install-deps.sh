@@ -9,7 +9,7 @@ packages=(
     libxlsxwriter-dev zlib1g-dev libacl1-dev
     acl attr
     libgtest-dev
-    xvfb xauth unzip xdotool imagemagick
+    xvfb xauth unzip
     locales
     dpkg-dev file lintian appstream desktop-file-utils
 )
