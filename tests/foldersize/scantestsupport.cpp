@@ -58,7 +58,40 @@ std::int64_t referenceTotal(const std::string &path)
     return t_referenceSum;
 }
 
-ssize_t TestDirectoryReader::read(int fd, char *buffer, std::size_t size)
+int TestDirectoryReader::openSubfolder(int dirFd, const char *name)
+{
+    if (beforeOpen)
+        beforeOpen(name);
+    return ScanSystem::openSubfolder(dirFd, name);
+}
+
+Gate &Gate::make()
+{
+    return *new Gate;
+}
+
+void Gate::wait()
+{
+    std::unique_lock lock(m_lock);
+    ++m_waiting;
+    m_opened.wait(lock, [this] { return m_open; });
+    --m_waiting;
+}
+
+void Gate::open()
+{
+    const std::lock_guard lock(m_lock);
+    m_open = true;
+    m_opened.notify_all();
+}
+
+int Gate::waiting()
+{
+    const std::lock_guard lock(m_lock);
+    return m_waiting;
+}
+
+ssize_t TestDirectoryReader::readEntries(int fd, char *buffer, std::size_t size)
 {
     ++reads;
     if (beforeRead)

@@ -1,0 +1,196 @@
+#include "foldersize/folderopener.h"
+
+#include "foldersize/folderidentity.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// A folder that vanished or turned into something else since it was listed, or a kernel
+// pseudo filesystem, is no fault of reading: only other failures count as unreadable.
+bool isReadFault(int error)
+{
+    return error != ENOENT && error != ENOTDIR && error != EXDEV;
+}
+
+} // namespace
+
+FolderOpener::FolderOpener(DescriptorBudget &budget, ScanSystem &system,
+                           const std::atomic<bool> &stopped)
+    : m_budget(budget), m_system(system), m_stopped(stopped)
+{}
+
+Opened FolderOpener::open(Claim &claim)
+{
+    ScanNode &node = *claim.node;
+    if (m_stopped.load(std::memory_order_relaxed))
+        return Opened::Stopped;
+    if (!node.parent)
+        return openNamed(claim);
+    if (!claim.base.owner) {
+        const Opened named = reopenNamed(claim, *claim.chain.back());
+        claim.chain.pop_back();
+        if (named != Opened::Ready)
+            return named;
+    }
+    if (!claim.chain.empty()) {
+        const Opened ancestors = openChain(claim);
+        if (ancestors != Opened::Ready)
+            return ancestors;
+    }
+    bool noDescriptor = false;
+    const int base = claim.base.fd;
+    const std::uint64_t call = claim.calls->begin();
+    const int fd = m_budget.openCounted(
+        [&] { return m_system.openSubfolder(base, node.name.c_str()); }, noDescriptor);
+    const int error = errno;
+    if (!claim.calls->end(call)) {
+        if (fd >= 0)
+            m_budget.closeFd(fd);
+        return Opened::GivenUp;
+    }
+    if (fd < 0) {
+        errno = error;
+        return failed(claim, noDescriptor, 1);
+    }
+    claim.fd = fd;
+    return Opened::Ready;
+}
+
+// Where no descriptor was to be had, waits while others may come free; otherwise the folder
+// counts 0.
+Opened FolderOpener::failed(Claim &claim, bool noDescriptor, int own)
+{
+    const int error = errno;
+    if (noDescriptor && m_budget.othersHoldDescriptors(own))
+        return Opened::Retry;
+    claim.unreadable = noDescriptor || isReadFault(error);
+    return Opened::Lost;
+}
+
+// A folder the caller named, opened for its own read: the identity it has now is the one it
+// must keep.
+Opened FolderOpener::openNamed(Claim &claim)
+{
+    ScanNode &node = *claim.node;
+    struct stat st;
+    bool noDescriptor = false;
+    const std::uint64_t call = claim.calls->begin();
+    const int fd =
+        m_budget.openCounted([&] { return m_system.openRoot(node.name, st); }, noDescriptor);
+    const int error = errno;
+    if (!claim.calls->end(call)) {
+        if (fd >= 0)
+            m_budget.closeFd(fd);
+        return Opened::GivenUp;
+    }
+    if (fd < 0) {
+        errno = error;
+        return failed(claim, noDescriptor, 0);
+    }
+    {
+        const ScanLock lock(m_budget);
+        node.identified = true;
+        node.device = st.st_dev;
+        node.inode = st.st_ino;
+    }
+    claim.fd = fd;
+    return Opened::Ready;
+}
+
+// No ancestor is open: the named folder is opened again by its path, as the same folder.
+Opened FolderOpener::reopenNamed(Claim &claim, ScanNode &named)
+{
+    struct stat st;
+    bool noDescriptor = false;
+    const std::uint64_t call = claim.calls->begin();
+    const int fd =
+        m_budget.openCounted([&] { return m_system.openRoot(named.name, st); }, noDescriptor);
+    const int error = errno;
+    if (!claim.calls->end(call)) {
+        if (fd >= 0)
+            m_budget.closeFd(fd);
+        return Opened::GivenUp;
+    }
+    if (fd < 0) {
+        errno = error;
+        return failed(claim, noDescriptor, 0);
+    }
+    const ScanLock lock(m_budget);
+    if (st.st_dev != named.device || st.st_ino != named.inode) {
+        m_budget.closeFd(fd);
+        named.lost = true;
+        return Opened::Lost;
+    }
+    if (named.fd >= 0)
+        m_budget.closeFd(fd); // opened again meanwhile by another worker
+    else
+        m_budget.holdLocked(named, fd);
+    ++named.pins;
+    claim.base = {&named, named.fd};
+    return Opened::Ready;
+}
+
+// Opens again the ancestors whose descriptors were given up, deepest last, each checked to be
+// the same folder as before; on success claim.base is the pinned parent of the claimed folder.
+Opened FolderOpener::openChain(Claim &claim)
+{
+    Base &base = claim.base;
+    for (auto step = claim.chain.rbegin(); step != claim.chain.rend(); ++step) {
+        ScanNode &folder = **step;
+        if (m_stopped.load(std::memory_order_relaxed))
+            return Opened::Stopped;
+        bool noDescriptor = false;
+        const int from = base.fd;
+        const std::uint64_t call = claim.calls->begin();
+        const int fd = m_budget.openCounted(
+            [&] { return m_system.openSubfolder(from, folder.name.c_str()); }, noDescriptor);
+        if (!claim.calls->end(call)) {
+            if (fd >= 0)
+                m_budget.closeFd(fd);
+            return Opened::GivenUp;
+        }
+        if (fd < 0 && noDescriptor && m_budget.othersHoldDescriptors(1))
+            return Opened::Retry;
+        const bool same = fd >= 0 && sameFolder(fd, folder);
+        const ScanLock lock(m_budget);
+        if (!same) {
+            if (fd >= 0)
+                m_budget.closeFd(fd);
+            if (noDescriptor)
+                claim.unreadable = true;
+            else
+                folder.lost = true; // moved or gone: what is left below it counts 0
+            return Opened::Lost;
+        }
+        if (base.owner) {
+            --base.owner->pins; // an ancestor of the claimed folder: not completed, stays
+            if (base.owner->pins == 0)
+                m_budget.evictOverBudgetLocked();
+        } else if (base.fd >= 0) {
+            m_budget.closeFd(base.fd);
+        }
+        if (folder.fd >= 0) { // opened again meanwhile by another worker
+            m_budget.closeFd(fd);
+        } else {
+            m_budget.holdLocked(folder, fd);
+        }
+        base = {&folder, folder.fd};
+        ++folder.pins;
+    }
+    claim.chain.clear();
+    return Opened::Ready;
+}
+
+int FolderOpener::openParent(int childFd, KernelCalls &calls)
+{
+    m_budget.countOpening();
+    const std::uint64_t call = calls.begin();
+    const int fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    calls.end(call);
+    if (fd < 0)
+        m_budget.uncountOpening();
+    return fd;
+}

@@ -1,0 +1,507 @@
+#include "foldersize/walk.h"
+
+#include "foldersize/folderidentity.h"
+#include "foldersize/folderread.h"
+#include "foldersize/foldersize.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace {
+
+constexpr std::size_t HeldDescriptorsPerWorker = 4;
+
+thread_local const Walk *t_delivering = nullptr; // the walk whose callback runs on this thread
+
+// A worker that found no descriptor free while others hold some waits a moment for them; the
+// jitter keeps workers from retrying in step.
+void backOff()
+{
+    thread_local std::minstd_rand random{std::random_device{}()};
+    std::this_thread::sleep_for(std::chrono::microseconds(100 + random() % 400));
+}
+
+} // namespace
+
+std::shared_ptr<Walk> Walk::start(const std::vector<std::string> &folders,
+                                  std::shared_ptr<ScanSystem> system, Callbacks callbacks,
+                                  std::chrono::milliseconds stallBound)
+{
+    auto walk =
+        std::make_shared<Walk>(folders, std::move(system), std::move(callbacks), stallBound);
+    if (folders.empty())
+        walk->deliver(); // nothing to walk: finished at once
+    else
+        walk->m_pool.add(walk);
+    return walk;
+}
+
+Walk::Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
+           Callbacks callbacks, std::chrono::milliseconds stallBound)
+    : m_system(system ? std::move(system) : ScanSystem::real()), m_pool(ScanPool::instance()),
+      m_budget(HeldDescriptorsPerWorker * std::size_t(std::max(1, m_pool.threadCount()))),
+      m_opener(m_budget, *m_system, m_stopped), m_callbacks(std::move(callbacks)),
+      m_stallBoundMs(stallBound.count())
+{
+    m_reports.reserve(folders.size());
+    m_stack.reserve(folders.size());
+    const ScanLock lock(m_budget);
+    for (std::size_t index = folders.size(); index-- > 0;) {
+        auto *node = new ScanNode;
+        node->name = AddBackslash(folders[index]);
+        node->slot = index;
+        linkLocked(node);
+        m_stack.push_back(node);
+    }
+    m_foldersLeft = folders.size();
+    m_queued.store(m_stack.size());
+}
+
+// The last owner: no worker is inside any more.
+Walk::~Walk()
+{
+    m_budget.retire();
+    m_budget.closeAllLocked();
+    while (m_live) {
+        ScanNode *node = m_live;
+        m_live = node->nextLive;
+        delete node;
+    }
+}
+
+void Walk::stop()
+{
+    m_stopped.store(true);
+    if (t_delivering != this) {
+        const std::lock_guard callbacks(m_callbackLock);
+        m_callbacksOff = true;
+    } else {
+        m_callbacksOff = true; // its own callback holds the lock
+    }
+    m_pool.remove(this);
+    m_budget.retire();
+    const ScanLock lock(m_budget);
+    closeIdleLocked();
+}
+
+bool Walk::hasWork() const
+{
+    return !m_stopped.load(std::memory_order_relaxed) && m_queued.load() > 0;
+}
+
+void Walk::work(char *buffer, std::size_t size)
+{
+    Claim claim;
+    claim.calls = &KernelCalls::current();
+    {
+        const ScanLock lock(m_budget);
+        claim.nextActive = m_active;
+        if (m_active)
+            m_active->previousActive = &claim;
+        m_active = &claim;
+        claimLocked(claim);
+    }
+    while (claim.node)
+        process(claim, buffer, size);
+    const ScanLock lock(m_budget);
+    (claim.previousActive ? claim.previousActive->nextActive : m_active) = claim.nextActive;
+    if (claim.nextActive)
+        claim.nextActive->previousActive = claim.previousActive;
+}
+
+// Takes the newest waiting folder, if the walk goes on and one waits, and pins the nearest
+// open ancestor for it. Never throws: the folder it took would be lost from the walk.
+void Walk::claimLocked(Claim &claim) noexcept
+{
+    claim.node = nullptr;
+    claim.base = {};
+    claim.chain.clear();
+    claim.lost = false;
+    claim.fd = -1;
+    claim.unreadable = false;
+    claim.ownFiles = SizeAmount();
+    claim.subfolderNames.clear();
+    if (m_stopped.load() || m_stack.empty())
+        return;
+    ScanNode *node = m_stack.back();
+    m_stack.pop_back();
+    m_queued.store(m_stack.size());
+    claim.node = node;
+    ++node->claims;
+    for (ScanNode *up = node->parent; up; up = up->parent) {
+        if (up->lost) {
+            claim.lost = true;
+            return;
+        }
+        if (up->fd >= 0) {
+            claim.base = {up, up->fd};
+            ++up->pins;
+            return;
+        }
+        try {
+            claim.chain.push_back(up);
+        } catch (...) {
+            claim.lost = true; // no memory to find the way to it: it counts 0
+            return;
+        }
+    }
+}
+
+// Opens, reads and settles one folder, and claims the next.
+void Walk::process(Claim &claim, char *buffer, std::size_t size)
+{
+    Opened opened;
+    try {
+        opened = claim.lost ? Opened::Lost : m_opener.open(claim);
+        if (opened == Opened::Ready) {
+            switch (readFolder(*m_system, claim, claim.fd, buffer, size, m_stopped)) {
+            case ReadEnd::Finished:
+                break;
+            case ReadEnd::Failed:
+                claim.unreadable = true;
+                break;
+            case ReadEnd::Stopped:
+                opened = Opened::Stopped;
+                break;
+            case ReadEnd::GivenUp:
+                opened = Opened::GivenUp;
+                break;
+            }
+        }
+    } catch (...) {
+        opened = Opened::Lost; // no memory for the names: the folder counts 0
+    }
+    switch (opened) {
+    case Opened::Retry:
+        requeue(claim);
+        return;
+    case Opened::Stopped:
+        letGo(claim, false);
+        return;
+    case Opened::GivenUp:
+        letGo(claim, true);
+        return;
+    case Opened::Ready:
+    case Opened::Lost:
+        break;
+    }
+    try {
+        finishRead(claim, opened == Opened::Lost);
+    } catch (...) {
+        finishRead(claim, true); // no memory for the subfolders: they count 0
+    }
+}
+
+// A folder that found no descriptor free waits again; the next claim comes after a moment.
+void Walk::requeue(Claim &claim)
+{
+    {
+        const ScanLock lock(m_budget);
+        releaseBaseLocked(claim);
+        --claim.node->claims;
+        if (!m_stopped.load()) { // a stopped walk frees its waiting folders itself
+            m_stack.push_back(claim.node);
+            m_queued.store(m_stack.size());
+        }
+        claim.node = nullptr;
+    }
+    backOff();
+    const ScanLock lock(m_budget);
+    claimLocked(claim);
+}
+
+// After a stop or a call given up: the claim is let go without counting anything (a folder
+// given up was counted by the watcher).
+void Walk::letGo(Claim &claim, bool claimNext)
+{
+    if (claim.fd >= 0)
+        m_budget.closeFd(claim.fd);
+    claim.fd = -1;
+    const ScanLock lock(m_budget);
+    releaseBaseLocked(claim);
+    ScanNode &node = *claim.node;
+    claim.node = nullptr;
+    --node.claims;
+    disposeIfUnusedLocked(node);
+    if (claimNext)
+        claimLocked(claim);
+}
+
+// After the folder's own read: its subfolders wait on the stack, and the folder is done once
+// they are; the worker claims its next folder under the same lock. A discarded read counts 0.
+void Walk::finishRead(Claim &claim, bool discard)
+{
+    ScanNode &node = *claim.node;
+    std::vector<std::unique_ptr<ScanNode>> subfolders;
+    if (discard) {
+        if (claim.fd >= 0)
+            m_budget.closeFd(claim.fd);
+        claim.fd = -1;
+        claim.ownFiles = SizeAmount();
+    } else {
+        for (std::size_t at = 0; at < claim.subfolderNames.size();) {
+            auto subfolder = std::make_unique<ScanNode>();
+            subfolder->name = claim.subfolderNames.c_str() + at;
+            at += subfolder->name.size() + 1;
+            subfolder->parent = &node;
+            subfolder->slot = subfolders.size();
+            subfolder->depth = node.depth + 1;
+            subfolders.push_back(std::move(subfolder));
+        }
+    }
+    std::vector<SizeAmount> totals(subfolders.size());
+    const std::size_t added = subfolders.size();
+    Adoption adoption;
+    bool news;
+    {
+        const ScanLock lock(m_budget);
+        m_stack.reserve(m_stack.size() + subfolders.size());
+        releaseBaseLocked(claim);
+        if (claim.fd >= 0)
+            m_budget.holdLocked(node, claim.fd);
+        claim.fd = -1;
+        node.ownFiles = claim.ownFiles;
+        node.unreadable += claim.unreadable ? 1 : 0;
+        node.subfolderTotals = std::move(totals);
+        node.unfinished += subfolders.size();
+        for (auto subfolder = subfolders.rbegin(); subfolder != subfolders.rend(); ++subfolder) {
+            linkLocked(subfolder->get());
+            m_stack.push_back(subfolder->release());
+        }
+        m_queued.store(m_stack.size());
+        claim.node = nullptr;
+        --node.claims;
+        if (--node.unfinished == 0)
+            completeLocked(&node, &adoption);
+        else
+            settleLocked(node);
+        news = !m_reports.empty() || (m_foldersLeft == 0 && !m_finishTaken);
+        if (!adoption.parent)
+            claimLocked(claim);
+    }
+    if (adoption.parent) {
+        adopt(adoption, *claim.calls);
+        const ScanLock lock(m_budget);
+        claimLocked(claim);
+    }
+    // Outside the scan's lock: a worker holds the pool's lock while it looks for work. This
+    // worker goes on with one of the new folders itself.
+    if (added > 1)
+        m_pool.notifyWork(added - 1);
+    if (news)
+        deliver();
+}
+
+// The parent of a finished folder gave up its descriptor: it is opened again through "..",
+// and kept only if it is still the same folder. So a walk that had to give up the
+// descriptors of its shallow folders gets them back one level at a time on its way up.
+void Walk::adopt(const Adoption &adoption, KernelCalls &calls)
+{
+    ScanNode &parent = *adoption.parent;
+    const int fd = m_opener.openParent(adoption.childFd, calls);
+    m_budget.closeFd(adoption.childFd);
+    const bool same = fd >= 0 && sameFolder(fd, parent);
+    const ScanLock lock(m_budget);
+    if (same && parent.fd < 0 && !parent.completed && !m_stopped.load())
+        m_budget.holdLocked(parent, fd);
+    else if (fd >= 0)
+        m_budget.closeFd(fd);
+    --parent.pins;
+    settleLocked(parent);
+}
+
+void Walk::linkLocked(ScanNode *node)
+{
+    node->nextLive = m_live;
+    if (m_live)
+        m_live->previousLive = node;
+    m_live = node;
+}
+
+// A folder whose own read and every subfolder are done: its total goes to its parent, which
+// may be done by it in turn. adoption, where given, receives the one parent worth opening
+// again: the first that is not done by it.
+void Walk::completeLocked(ScanNode *node, Adoption *adoption)
+{
+    while (node) {
+        SizeAmount total = node->ownFiles;
+        for (const SizeAmount &subfolder : node->subfolderTotals)
+            total.tryAdd(subfolder);
+        const std::uint64_t unreadable = node->unreadable;
+        ScanNode *const parent = node->parent;
+        const std::size_t slot = node->slot;
+        node->completed = true;
+        if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
+            !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
+            adoption->parent = parent;
+            adoption->childFd = m_budget.takeHeldLocked(*node);
+            ++parent->pins;
+        }
+        settleLocked(*node); // may free it
+        if (!parent) {
+            m_reports.push_back({slot, FolderTotal{total, unreadable}});
+            --m_foldersLeft;
+            return;
+        }
+        parent->subfolderTotals[slot] = total;
+        parent->unreadable += unreadable;
+        if (--parent->unfinished != 0) {
+            settleLocked(*parent);
+            return;
+        }
+        node = parent;
+    }
+}
+
+void Walk::releaseBaseLocked(Claim &claim)
+{
+    if (claim.base.owner) {
+        --claim.base.owner->pins;
+        settleLocked(*claim.base.owner);
+    } else if (claim.base.fd >= 0) {
+        m_budget.closeFd(claim.base.fd);
+    }
+    claim.base = {};
+}
+
+// Once nobody uses a folder's descriptor it stays open for the subfolders still to be opened
+// through it and for the way back up, while the walk runs and within the budget. A completed
+// folder nobody uses any more goes.
+void Walk::settleLocked(ScanNode &node)
+{
+    if (node.pins > 0)
+        return;
+    if (node.completed) {
+        disposeIfUnusedLocked(node);
+        return;
+    }
+    if (node.fd < 0)
+        return;
+    if (m_stopped.load())
+        m_budget.closeHeldLocked(node);
+    else
+        m_budget.evictOverBudgetLocked();
+}
+
+void Walk::disposeIfUnusedLocked(ScanNode &node)
+{
+    if (!node.completed || node.pins > 0 || node.claims > 0)
+        return;
+    if (node.fd >= 0)
+        m_budget.closeHeldLocked(node);
+    (node.previousLive ? node.previousLive->nextLive : m_live) = node.nextLive;
+    if (node.nextLive)
+        node.nextLive->previousLive = node.previousLive;
+    delete &node;
+}
+
+void Walk::closeIdleLocked()
+{
+    for (ScanNode *node = m_live; node; node = node->nextLive)
+        if (node->fd >= 0 && node->pins == 0)
+            m_budget.closeHeldLocked(*node);
+}
+
+void Walk::watch(std::int64_t nowMs)
+{
+    if (m_stallBoundMs <= 0 || m_stopped.load())
+        return;
+    bool gaveUp = false;
+    {
+        const ScanLock lock(m_budget);
+        for (Claim *claim = m_active; claim; claim = claim->nextActive) {
+            const std::uint64_t look = claim->calls->look();
+            if (!claim->node || !KernelCalls::underWay(look) || (look & KernelCalls::GivenUp)) {
+                claim->watchedCall = 0;
+                continue;
+            }
+            if (look != claim->watchedCall) {
+                claim->watchedCall = look;
+                claim->watchedSinceMs = nowMs;
+                continue;
+            }
+            if (nowMs - claim->watchedSinceMs >= m_stallBoundMs && claim->calls->giveUp(look)) {
+                giveUpLocked(*claim);
+                gaveUp = true;
+            }
+        }
+    }
+    if (gaveUp)
+        deliver();
+}
+
+// The folder of a call that has not returned within the bound counts 0, as unreadable, and
+// the walk goes on without it. Its worker keeps the claim until the call returns.
+void Walk::giveUpLocked(Claim &claim)
+{
+    ScanNode &node = *claim.node;
+    try {
+        m_stalls.push_back(pathOf(node));
+    } catch (...) {
+        // no memory to name it: it still counts 0
+    }
+    node.ownFiles = SizeAmount();
+    node.unreadable += 1;
+    // Subfolders are known only once the read ends: the read is all that is left of it.
+    if (--node.unfinished == 0)
+        completeLocked(&node, nullptr);
+}
+
+std::string Walk::pathOf(const ScanNode &node) const
+{
+    if (!node.parent) {
+        std::string path = node.name;
+        if (path.size() > 1)
+            path.pop_back(); // the separator the walk added
+        return path;
+    }
+    std::string path = node.name;
+    for (const ScanNode *up = node.parent; up; up = up->parent)
+        path = up->name + (up->parent ? "/" : "") + path;
+    return path;
+}
+
+// Hands what the walk found to the caller, in the order found, then Finished after the last
+// folder. Callbacks run one at a time under the callback lock, never under the scan's lock.
+void Walk::deliver()
+{
+    const std::lock_guard callbacks(m_callbackLock);
+    if (m_callbacksOff)
+        return;
+    std::vector<std::string> stalls;
+    std::vector<std::pair<std::size_t, FolderTotal>> reports;
+    reports.reserve(m_reports.capacity()); // the walk's own keeps its room for every folder
+    bool finished = false;
+    {
+        const ScanLock lock(m_budget);
+        stalls.swap(m_stalls);
+        reports.assign(m_reports.begin(), m_reports.end());
+        m_reports.clear();
+        if (m_foldersLeft == 0 && !m_finishTaken)
+            finished = m_finishTaken = true;
+    }
+    const Walk *const outer = t_delivering;
+    t_delivering = this;
+    // A callback that throws is skipped like any failing step of the scanner.
+    const auto call = [](const auto &callback, const auto &...arguments) {
+        try {
+            if (callback)
+                callback(arguments...);
+        } catch (...) {
+        }
+    };
+    for (const std::string &path : stalls)
+        if (!m_callbacksOff)
+            call(m_callbacks.stalled, path);
+    for (const auto &[index, total] : reports)
+        if (!m_callbacksOff)
+            call(m_callbacks.report, index, total);
+    if (finished && !m_callbacksOff) {
+        m_pool.remove(this);
+        m_budget.retire();
+        call(m_callbacks.finished);
+    }
+    t_delivering = outer;
+}
