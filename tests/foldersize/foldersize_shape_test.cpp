@@ -1,10 +1,12 @@
 // The parallel walk against a plain walk on one thread, on trees of every shape.
 
 #include "foldersize/foldersize.h"
+#include "foldersize/subfolderopen.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
 #include <atomic>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -84,6 +86,13 @@ TEST(FolderSizeShape, TotalsEqualAWalkOnOneThreadWithAndWithoutEntryTypes)
         EXPECT_EQ(FolderSizeUsing(tree->root(), {}, unknownTypes).bytes(), expected)
             << tree->root();
         EXPECT_GT(unknownTypes->reads.load(), 0);
+        // Where openat2 is refused (an old kernel, or a sandbox whose filter answers EPERM or
+        // ENOSYS), every subfolder is opened the older way.
+        for (const int refusal : {EPERM, ENOSYS}) {
+            RefuseOpenat2ForTesting(refusal);
+            EXPECT_EQ(FolderSize(tree->root()).bytes(), expected) << "refused with " << refusal;
+        }
+        RefuseOpenat2ForTesting(0);
     }
 }
 

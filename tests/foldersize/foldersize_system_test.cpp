@@ -2,12 +2,14 @@
 
 #include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
+#include "foldersize/sizescan.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdlib>
 #include <dirent.h>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <mutex>
 #include <sched.h>
 #include <set>
 #include <string>
@@ -62,8 +65,9 @@ std::string deepLevelName(int level)
 
 // Levels made one at a time through descriptors, as no path reaches the bottom, with names
 // long enough that the deepest path is many times PATH_MAX. Every tenth level also holds a
-// file and a side folder with a leaf. Returns the total.
-std::int64_t makeDeepTree(const std::string &root, int depth)
+// file and a side folder with a leaf, and every level `files` more small files. Returns the
+// total.
+std::int64_t makeDeepTree(const std::string &root, int depth, int files)
 {
     std::int64_t total = 0;
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
@@ -87,6 +91,8 @@ std::int64_t makeDeepTree(const std::string &root, int depth)
             close(sideFd);
             makeFile(fd, "file", i + 1);
         }
+        for (int file = 0; file < files; ++file)
+            makeFile(fd, ("x" + std::to_string(file)).c_str(), 3);
         mkdirat(fd, next.c_str(), 0755);
         const int nextFd = openat(fd, next.c_str(), O_RDONLY | O_DIRECTORY);
         close(fd);
@@ -97,10 +103,12 @@ std::int64_t makeDeepTree(const std::string &root, int depth)
 }
 
 // Removes what makeDeepTree made, in one pass down and one up.
-void removeDeepTree(const std::string &root, int depth)
+void removeDeepTree(const std::string &root, int depth, int files)
 {
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
     for (int i = 0; i < depth && fd >= 0; ++i) {
+        for (int file = 0; file < files; ++file)
+            unlinkat(fd, ("x" + std::to_string(file)).c_str(), 0);
         if (i % 10 == 0) {
             const std::string side = "side" + std::to_string(i);
             const int sideFd = openat(fd, side.c_str(), O_RDONLY | O_DIRECTORY);
@@ -147,15 +155,15 @@ rlimit leaveRoomFor(int room)
 // takes seconds to make and remove them. The tree is removed with it.
 class DeepTree {
 public:
-    explicit DeepTree(int depth) : m_depth(depth)
+    explicit DeepTree(int depth, int filesPerLevel = 0) : m_depth(depth), m_files(filesPerLevel)
     {
         char pattern[] = "/dev/shm/quorvane-deep-XXXXXX";
         m_root = mkdtemp(pattern) ? std::string(pattern) : m_fallback.root();
-        m_total = makeDeepTree(m_root, depth);
+        m_total = makeDeepTree(m_root, depth, filesPerLevel);
     }
     ~DeepTree()
     {
-        removeDeepTree(m_root, m_depth);
+        removeDeepTree(m_root, m_depth, m_files);
         if (m_root != m_fallback.root())
             rmdir(m_root.c_str());
     }
@@ -165,6 +173,7 @@ public:
 private:
     TempTree m_fallback;
     int m_depth;
+    int m_files;
     std::string m_root;
     std::int64_t m_total = 0;
 };
@@ -252,6 +261,38 @@ TEST(FolderSize, AnAncestorOpenedAgainOnTheWayDownMustBeTheSameFolder)
     };
     // What was read before the move, and nothing of the folder that took p's place.
     EXPECT_EQ(runInChild(scanWithOneWorker), "1011");
+}
+
+// Two scans at once share the process's descriptors: one that finds none free makes the other
+// give one up rather than count a folder 0. Here a scan of a 1,100-level tree of many files
+// runs while a 3,000-level tree is scanned, with 64 descriptors in all.
+TEST(FolderSize, TwoScansAtOnceWithSixtyFourDescriptorsAreBothExact)
+{
+    const DeepTree wide(1100, 40);
+    const DeepTree deep(3000);
+    const auto scanBoth = [&] {
+        const rlimit tight{64, 64};
+        if (setrlimit(RLIMIT_NOFILE, &tight) != 0)
+            return std::string("skip: cannot limit descriptors");
+        std::mutex lock;
+        std::condition_variable done;
+        std::int64_t wideTotal = -1;
+        const auto scan =
+            SizeScan::start({wide.root()}, [&](std::size_t, const FolderTotal &total) {
+                const std::lock_guard guard(lock);
+                wideTotal = total.bytes.bytes();
+                done.notify_all();
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::int64_t deepTotal = FolderSize(deep.root()).bytes();
+        std::unique_lock guard(lock);
+        done.wait_for(guard, std::chrono::seconds(60), [&] { return wideTotal >= 0; });
+        return std::to_string(wideTotal) + " " + std::to_string(deepTotal);
+    };
+    const std::string result = runInChild(scanBoth);
+    if (result.starts_with("skip"))
+        GTEST_SKIP() << result;
+    EXPECT_EQ(result, std::to_string(wide.total()) + " " + std::to_string(deep.total()));
 }
 
 // A finished folder opens its parent again through ".." when the parent had to give up its

@@ -1,5 +1,6 @@
 #include "scantestsupport.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <dirent.h>
@@ -62,7 +63,18 @@ int TestDirectoryReader::openSubfolder(int dirFd, const char *name)
 {
     if (beforeOpen)
         beforeOpen(name);
+    if (name == deniedName) {
+        errno = EACCES;
+        return -1;
+    }
     return ScanSystem::openSubfolder(dirFd, name);
+}
+
+int TestDirectoryReader::openRoot(const std::string &path, struct stat &st)
+{
+    if (beforeOpen)
+        beforeOpen(path.c_str());
+    return ScanSystem::openRoot(path, st);
 }
 
 Gate &Gate::make()

@@ -24,17 +24,20 @@ std::int64_t referenceTotal(const std::string &path);
 
 // Reads directories as the scanner does, with what a test may change: entry types the file
 // system does not report, a small read, a pause before each read, a hook before each read and
-// one before each open of a subfolder. Safe to use from several workers at once.
+// one before each open (given a subfolder's name or a named folder's path), and names whose
+// open is denied. Safe to use from several workers at once.
 struct TestDirectoryReader : ScanSystem {
     bool blankTypes = false;
     std::size_t readLimit = 0; // bytes per read, 0 for as many as asked
     std::chrono::milliseconds pause{0};
     std::function<void(int fd)> beforeRead;
     std::function<void(const char *name)> beforeOpen;
+    std::string deniedName;
     std::atomic<int> reads{0};
 
     ssize_t readEntries(int fd, char *buffer, std::size_t size) override;
     int openSubfolder(int dirFd, const char *name) override;
+    int openRoot(const std::string &path, struct stat &st) override;
 };
 
 // A gate that holds every thread at wait() until it opens, for a system call that never

@@ -1,9 +1,13 @@
 #include "support/runinchild.h"
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
-std::string runInChild(const std::function<std::string()> &work)
+std::string runInChild(const std::function<std::string()> &work, ChildEnd end)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -15,6 +19,9 @@ std::string runInChild(const std::function<std::string()> &work)
         close(channel[0]);
         const std::string text = work();
         [[maybe_unused]] const ssize_t written = write(channel[1], text.data(), text.size());
+        close(channel[1]);
+        if (end == ChildEnd::Exit)
+            std::exit(0);
         _exit(0);
     }
     close(channel[1]);
@@ -24,7 +31,15 @@ std::string runInChild(const std::function<std::string()> &work)
         text.append(chunk, std::size_t(got));
     close(channel[0]);
     int status = 0;
-    waitpid(child, &status, 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > until) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return "child hung";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "child failed";
     return text;
