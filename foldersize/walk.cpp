@@ -82,8 +82,7 @@ void Walk::stop()
     }
     m_pool.remove(this);
     m_budget.retire();
-    const ScanLock lock(m_budget);
-    closeIdleLocked();
+    // The descriptors nobody uses are closed by the last worker to leave, or with the walk.
 }
 
 bool Walk::hasWork() const
@@ -106,6 +105,8 @@ void Walk::work(char *buffer, std::size_t size)
     while (claim.node)
         process(claim, buffer, size);
     const ScanLock lock(m_budget);
+    if (m_stopped.load())
+        closeIdleLocked();
     (claim.previousActive ? claim.previousActive->nextActive : m_active) = claim.nextActive;
     if (claim.nextActive)
         claim.nextActive->previousActive = claim.previousActive;
