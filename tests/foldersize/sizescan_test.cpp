@@ -151,6 +151,7 @@ TEST(SizeScan, AFolderWhoseCallDoesNotReturnWithinTheBoundIsGivenUp)
     auto scan = SizeScan::start({tree.path("a"), other.root()}, collected.report(),
                                 collected.finish(), options);
     const bool finished = collected.waitFinished();
+    const int readsWhenFinished = reader->reads;
     gate.open();
     scan.reset();
 
@@ -159,11 +160,14 @@ TEST(SizeScan, AFolderWhoseCallDoesNotReturnWithinTheBoundIsGivenUp)
     EXPECT_EQ(collected.totals[0].bytes.bytes(), 11);
     EXPECT_EQ(collected.totals[0].unreadable, 1u);
     EXPECT_EQ(collected.totals[1].bytes.bytes(), 5);
-    // The worker that waited leaves and lets go of what it held.
+    // The worker that waited leaves, reading nothing of what was given up, and lets go of
+    // what it held.
     for (const auto until = Clock::now() + 5s;
          openDescriptorCount() != descriptorsBefore && Clock::now() < until;)
         std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(20ms);
     EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+    EXPECT_EQ(reader->reads, readsWhenFinished);
 }
 
 // With one worker, stuck for ever in a read, in the open of a subfolder or in the open of the
