@@ -1,6 +1,7 @@
+// The walk itself: a folder is claimed, opened, read, and its subfolders wait their turn.
+
 #include "foldersize/walk.h"
 
-#include "foldersize/folderidentity.h"
 #include "foldersize/folderread.h"
 #include "foldersize/foldersize.h"
 
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr std::size_t HeldDescriptorsPerWorker = 4;
-
-thread_local const Walk *t_delivering = nullptr; // the walk whose callback runs on this thread
 
 // A worker that found no descriptor free while others hold some waits a moment for them; the
 // jitter keeps workers from retrying in step.
@@ -74,7 +73,7 @@ Walk::~Walk()
 void Walk::stop()
 {
     m_stopped.store(true);
-    if (t_delivering != this) {
+    if (!deliveringHere()) {
         const std::lock_guard callbacks(m_callbackLock);
         m_callbacksOff = true;
     } else {
@@ -293,216 +292,4 @@ void Walk::finishRead(Claim &claim, bool discard)
         m_pool.notifyWork(added - 1);
     if (news)
         deliver();
-}
-
-// The parent of a finished folder gave up its descriptor: it is opened again through "..",
-// and kept only if it is still the same folder. So a walk that had to give up the
-// descriptors of its shallow folders gets them back one level at a time on its way up.
-void Walk::adopt(const Adoption &adoption, KernelCalls &calls)
-{
-    ScanNode &parent = *adoption.parent;
-    const int fd = m_opener.openParent(adoption.childFd, calls);
-    m_budget.closeFd(adoption.childFd);
-    const bool same = fd >= 0 && sameFolder(fd, parent);
-    const ScanLock lock(m_budget);
-    if (same && parent.fd < 0 && !parent.completed && !m_stopped.load())
-        m_budget.holdLocked(parent, fd);
-    else if (fd >= 0)
-        m_budget.closeFd(fd);
-    --parent.pins;
-    settleLocked(parent);
-}
-
-void Walk::linkLocked(ScanNode *node)
-{
-    node->nextLive = m_live;
-    if (m_live)
-        m_live->previousLive = node;
-    m_live = node;
-}
-
-// A folder whose own read and every subfolder are done: its total goes to its parent, which
-// may be done by it in turn. adoption, where given, receives the one parent worth opening
-// again: the first that is not done by it.
-void Walk::completeLocked(ScanNode *node, Adoption *adoption)
-{
-    while (node) {
-        SizeAmount total = node->ownFiles;
-        for (const SizeAmount &subfolder : node->subfolderTotals)
-            total.tryAdd(subfolder);
-        const std::uint64_t unreadable = node->unreadable;
-        ScanNode *const parent = node->parent;
-        const std::size_t slot = node->slot;
-        node->completed = true;
-        if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
-            !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
-            adoption->parent = parent;
-            adoption->childFd = m_budget.takeHeldLocked(*node);
-            ++parent->pins;
-        }
-        settleLocked(*node); // may free it
-        if (!parent) {
-            m_reports.push_back({slot, FolderTotal{total, unreadable}});
-            --m_foldersLeft;
-            return;
-        }
-        parent->subfolderTotals[slot] = total;
-        parent->unreadable += unreadable;
-        if (--parent->unfinished != 0) {
-            settleLocked(*parent);
-            return;
-        }
-        node = parent;
-    }
-}
-
-void Walk::releaseBaseLocked(Claim &claim)
-{
-    if (claim.base.owner) {
-        --claim.base.owner->pins;
-        settleLocked(*claim.base.owner);
-    } else if (claim.base.fd >= 0) {
-        m_budget.closeFd(claim.base.fd);
-    }
-    claim.base = {};
-}
-
-// Once nobody uses a folder's descriptor it stays open for the subfolders still to be opened
-// through it and for the way back up, while the walk runs and within the budget. A completed
-// folder nobody uses any more goes.
-void Walk::settleLocked(ScanNode &node)
-{
-    if (node.pins > 0)
-        return;
-    if (node.completed) {
-        disposeIfUnusedLocked(node);
-        return;
-    }
-    if (node.fd < 0)
-        return;
-    if (m_stopped.load())
-        m_budget.closeHeldLocked(node);
-    else
-        m_budget.evictOverBudgetLocked();
-}
-
-void Walk::disposeIfUnusedLocked(ScanNode &node)
-{
-    if (!node.completed || node.pins > 0 || node.claims > 0)
-        return;
-    if (node.fd >= 0)
-        m_budget.closeHeldLocked(node);
-    (node.previousLive ? node.previousLive->nextLive : m_live) = node.nextLive;
-    if (node.nextLive)
-        node.nextLive->previousLive = node.previousLive;
-    delete &node;
-}
-
-void Walk::closeIdleLocked()
-{
-    for (ScanNode *node = m_live; node; node = node->nextLive)
-        if (node->fd >= 0 && node->pins == 0)
-            m_budget.closeHeldLocked(*node);
-}
-
-void Walk::watch(std::int64_t nowMs)
-{
-    if (m_stallBoundMs <= 0 || m_stopped.load())
-        return;
-    bool gaveUp = false;
-    {
-        const ScanLock lock(m_budget);
-        for (Claim *claim = m_active; claim; claim = claim->nextActive) {
-            const std::uint64_t look = claim->calls->look();
-            if (!claim->node || !KernelCalls::underWay(look) || (look & KernelCalls::GivenUp)) {
-                claim->watchedCall = 0;
-                continue;
-            }
-            if (look != claim->watchedCall) {
-                claim->watchedCall = look;
-                claim->watchedSinceMs = nowMs;
-                continue;
-            }
-            if (nowMs - claim->watchedSinceMs >= m_stallBoundMs && claim->calls->giveUp(look)) {
-                giveUpLocked(*claim);
-                gaveUp = true;
-            }
-        }
-    }
-    if (gaveUp)
-        deliver();
-}
-
-// The folder of a call that has not returned within the bound counts 0, as unreadable, and
-// the walk goes on without it. Its worker keeps the claim until the call returns.
-void Walk::giveUpLocked(Claim &claim)
-{
-    ScanNode &node = *claim.node;
-    try {
-        m_stalls.push_back(pathOf(node));
-    } catch (...) {
-        // no memory to name it: it still counts 0
-    }
-    node.ownFiles = SizeAmount();
-    node.unreadable += 1;
-    // Subfolders are known only once the read ends: the read is all that is left of it.
-    if (--node.unfinished == 0)
-        completeLocked(&node, nullptr);
-}
-
-std::string Walk::pathOf(const ScanNode &node) const
-{
-    if (!node.parent) {
-        std::string path = node.name;
-        if (path.size() > 1)
-            path.pop_back(); // the separator the walk added
-        return path;
-    }
-    std::string path = node.name;
-    for (const ScanNode *up = node.parent; up; up = up->parent)
-        path = up->name + (up->parent ? "/" : "") + path;
-    return path;
-}
-
-// Hands what the walk found to the caller, in the order found, then Finished after the last
-// folder. Callbacks run one at a time under the callback lock, never under the scan's lock.
-void Walk::deliver()
-{
-    const std::lock_guard callbacks(m_callbackLock);
-    if (m_callbacksOff)
-        return;
-    std::vector<std::string> stalls;
-    std::vector<std::pair<std::size_t, FolderTotal>> reports;
-    reports.reserve(m_reports.capacity()); // the walk's own keeps its room for every folder
-    bool finished = false;
-    {
-        const ScanLock lock(m_budget);
-        stalls.swap(m_stalls);
-        reports.assign(m_reports.begin(), m_reports.end());
-        m_reports.clear();
-        if (m_foldersLeft == 0 && !m_finishTaken)
-            finished = m_finishTaken = true;
-    }
-    const Walk *const outer = t_delivering;
-    t_delivering = this;
-    // A callback that throws is skipped like any failing step of the scanner.
-    const auto call = [](const auto &callback, const auto &...arguments) {
-        try {
-            if (callback)
-                callback(arguments...);
-        } catch (...) {
-        }
-    };
-    for (const std::string &path : stalls)
-        if (!m_callbacksOff)
-            call(m_callbacks.stalled, path);
-    for (const auto &[index, total] : reports)
-        if (!m_callbacksOff)
-            call(m_callbacks.report, index, total);
-    if (finished && !m_callbacksOff) {
-        m_pool.remove(this);
-        m_budget.retire();
-        call(m_callbacks.finished);
-    }
-    t_delivering = outer;
 }

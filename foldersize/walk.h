@@ -70,6 +70,7 @@ private:
     void giveUpLocked(Claim &claim);
     std::string pathOf(const ScanNode &node) const;
     void deliver();
+    bool deliveringHere() const;
     void closeIdleLocked();
 
     const std::shared_ptr<ScanSystem> m_system;
