@@ -225,42 +225,46 @@ std::string firstListed(const std::string &folder)
 }
 
 // With one worker, whose four held descriptors the walk into a deep chain takes from the
-// shallow folders, the folder after the chain is reached by opening its ancestors again from
-// the root's path. A tree moved into the place of one of them meanwhile is not counted.
+// shallow folders, the folder after the chain is reached by opening its ancestors again, from
+// the root's path. A tree moved into the place of one of them meanwhile (p, or the root
+// itself) is not counted.
 TEST(FolderSize, AnAncestorOpenedAgainOnTheWayDownMustBeTheSameFolder)
 {
-    TempTree tree;
-    TempTree elsewhere;
-    tree.makeDir("p/a");
-    tree.makeDir("p/b");
-    const std::string first = firstListed(tree.path("p"));
-    const std::string second = first == "a" ? "b" : "a";
-    std::string chain = "p/" + first;
-    for (int i = 0; i < 12; ++i)
-        chain += "/l" + std::to_string(i);
-    tree.makeFile(chain + "/bottom", 1);
-    tree.makeFile("p/own", 10);
-    tree.makeFile("p/" + second + "/later", 100);
-    tree.makeFile("top", 1000);
-    struct stat bottom;
-    ASSERT_EQ(stat(tree.path(chain).c_str(), &bottom), 0);
+    for (const std::string replaced : {"p", ""}) {
+        TempTree tree;
+        TempTree elsewhere;
+        const std::string below = replaced.empty() ? "" : replaced + "/";
+        tree.makeDir(below + "a");
+        tree.makeDir(below + "b");
+        const std::string first = firstListed(tree.path(replaced));
+        const std::string second = first == "a" ? "b" : "a";
+        std::string chain = below + first;
+        for (int i = 0; i < 12; ++i)
+            chain += "/l" + std::to_string(i);
+        tree.makeFile(chain + "/bottom", 1);
+        tree.makeFile(below + "own", 10);
+        tree.makeFile(below + second + "/later", 100);
+        tree.makeFile("top", 1000);
+        struct stat bottom;
+        ASSERT_EQ(stat(tree.path(chain).c_str(), &bottom), 0);
 
-    const auto scanWithOneWorker = [&] {
-        setenv("QUORVANE_SCAN_THREADS", "1", 1);
-        const auto reader = std::make_shared<TestDirectoryReader>();
-        bool replaced = false;
-        reader->beforeRead = [&](int fd) {
-            struct stat st;
-            if (replaced || fstat(fd, &st) != 0 || st.st_ino != bottom.st_ino)
-                return;
-            replaced = rename(tree.path("p").c_str(), elsewhere.path("p").c_str()) == 0;
-            tree.makeFile("p/" + second + "/impostor", 1000000);
+        const auto scanWithOneWorker = [&] {
+            setenv("QUORVANE_SCAN_THREADS", "1", 1);
+            const auto reader = std::make_shared<TestDirectoryReader>();
+            bool done = false;
+            reader->beforeRead = [&](int fd) {
+                struct stat st;
+                if (done || fstat(fd, &st) != 0 || st.st_ino != bottom.st_ino)
+                    return;
+                done = rename(tree.path(replaced).c_str(), elsewhere.path("moved").c_str()) == 0;
+                tree.makeFile(below + second + "/impostor", 1000000);
+            };
+            const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+            return done ? std::to_string(total) : std::string("not replaced");
         };
-        const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
-        return replaced ? std::to_string(total) : std::string("not replaced");
-    };
-    // What was read before the move, and nothing of the folder that took p's place.
-    EXPECT_EQ(runInChild(scanWithOneWorker), "1011");
+        // What was read before the move, and nothing of the folder that took its place.
+        EXPECT_EQ(runInChild(scanWithOneWorker), "1011") << "replaced " << replaced;
+    }
 }
 
 // Two scans at once share the process's descriptors: one that finds none free makes the other
@@ -306,11 +310,12 @@ TEST(FolderSize, AFolderMovedDuringTheScanDoesNotLeadItsOldParentElsewhere)
         tree.makeFile("p/s" + std::to_string(i) + "/f", 3);
         elsewhere.makeFile("q/s" + std::to_string(i) + "/f", 50000);
     }
-    // The subfolder the walk enters first gets a chain deeper than one worker's descriptors.
     const std::string first = firstListed(tree.path("p"));
     ASSERT_FALSE(first.empty());
+    // Four levels below it: deep enough that p gives up its descriptor, shallow enough that
+    // the first subfolder keeps its own to the end.
     std::string chain = "p/" + first;
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 4; ++i)
         chain += "/l" + std::to_string(i);
     tree.makeFile(chain + "/bottom", 1);
     const std::int64_t expected = referenceTotal(tree.root());
