@@ -299,6 +299,70 @@ TEST(FolderSize, TwoScansAtOnceWithSixtyFourDescriptorsAreBothExact)
     EXPECT_EQ(result, std::to_string(wide.total()) + " " + std::to_string(deep.total()));
 }
 
+// A scan stuck in a read (not stopped) holds descriptors another scan needs. Those it keeps
+// between uses are taken from it; those in use are waited for rather than the folder counted 0.
+TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedFor)
+{
+    TempTree chain;
+    TempTree wide;
+    TempTree other;
+    std::string level;
+    for (int i = 0; i < 100; ++i)
+        level += "c/";
+    chain.makeFile(level + "bottom", 1);
+    for (int i = 0; i < 20; ++i) {
+        wide.makeFile("w" + std::to_string(i) + "/f", 2);
+        other.makeFile("o" + std::to_string(i) + "/f", 3);
+    }
+    struct stat wideRoot;
+    ASSERT_EQ(stat(wide.root().c_str(), &wideRoot), 0);
+    const auto scanBeside = [&](bool busy) {
+        Gate &gate = Gate::make();
+        const auto reader = std::make_shared<TestDirectoryReader>();
+        if (busy) // every worker that opens a subfolder of wide holds it, reading
+            reader->beforeRead = [&gate, &wideRoot](int fd) {
+                struct stat st;
+                if (fstat(fd, &st) == 0 && st.st_ino != wideRoot.st_ino)
+                    gate.wait();
+            };
+        else // the walk down the chain keeps the descriptors of the levels above
+            reader->beforeRead = [&gate, reads = std::make_shared<std::atomic<int>>(0)](int) {
+                if (++*reads > 60)
+                    gate.wait();
+            };
+        leaveRoomFor(busy ? 8 : 12);
+        std::atomic<std::int64_t> stuckTotal{-1};
+        SizeScanOptions options;
+        options.system = reader;
+        const auto stuck = SizeScan::start(
+            {busy ? wide.root() : chain.root()},
+            [&](std::size_t, const FolderTotal &total) { stuckTotal = total.bytes.bytes(); }, {},
+            options);
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             gate.waiting() == 0 && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (busy) // the busy ones come free a while later
+            std::thread([&gate] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                gate.open();
+            }).detach();
+        const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        const std::int64_t total = FolderSize(other.root(), [&] {
+                                       return std::chrono::steady_clock::now() < giveUpAt
+                                                  ? ScanControl::Continue
+                                                  : ScanControl::Stop;
+                                   }).bytes();
+        if (busy)
+            for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                 stuckTotal < 0 && std::chrono::steady_clock::now() < until;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return std::to_string(total) + (busy ? " " + std::to_string(stuckTotal) : "");
+    };
+    EXPECT_EQ(runInChild([&] { return scanBeside(false); }), "60");
+    EXPECT_EQ(runInChild([&] { return scanBeside(true); }), "60 40");
+}
+
 // A finished folder opens its parent again through ".." when the parent had to give up its
 // descriptor. Moved away meanwhile, its ".." is another folder, which must not stand in for
 // the parent: the parent's remaining subfolders are still found at their own place.
