@@ -6,6 +6,7 @@
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -123,21 +125,30 @@ TEST(SizeScan, NoCallbackOnceStopHasReturned)
     EXPECT_EQ(late, 0);
 }
 
-// Opens of one subfolder hang until the gate opens: the scan gives that folder up after the
-// bound, names it, counts it 0 and as unreadable, and finishes the rest.
+// The open of one subfolder and the read of another hang until the gate opens: the scan gives
+// those folders up after the bound, names them, counts them 0 and as unreadable, and finishes
+// the rest.
 TEST(SizeScan, AFolderWhoseCallDoesNotReturnWithinTheBoundIsGivenUp)
 {
     TempTree tree;
     TempTree other;
     tree.makeFile("a/slow/deep/f", 1000);
+    tree.makeFile("a/stuck/g", 100);
     tree.makeFile("a/fast/f", 10);
     tree.makeFile("a/own", 1);
     other.makeFile("x/y", 5);
+    struct stat stuck;
+    ASSERT_EQ(stat(tree.path("a/stuck").c_str(), &stuck), 0);
     const int descriptorsBefore = openDescriptorCount();
     Gate &gate = Gate::make();
     const auto reader = std::make_shared<TestDirectoryReader>();
     reader->beforeOpen = [&gate](const char *name) {
         if (std::string(name) == "slow")
+            gate.wait();
+    };
+    reader->beforeRead = [&gate, &stuck](int fd) {
+        struct stat st;
+        if (fstat(fd, &st) == 0 && st.st_ino == stuck.st_ino)
             gate.wait();
     };
     Collected collected;
@@ -153,21 +164,24 @@ TEST(SizeScan, AFolderWhoseCallDoesNotReturnWithinTheBoundIsGivenUp)
     const bool finished = collected.waitFinished();
     const int readsWhenFinished = reader->reads;
     gate.open();
-    scan.reset();
 
     ASSERT_TRUE(finished);
-    EXPECT_EQ(collected.stalls, std::vector<std::string>{tree.path("a/slow")});
+    std::sort(collected.stalls.begin(), collected.stalls.end());
+    EXPECT_EQ(collected.stalls,
+              (std::vector<std::string>{tree.path("a/slow"), tree.path("a/stuck")}));
     EXPECT_EQ(collected.totals[0].bytes.bytes(), 11);
-    EXPECT_EQ(collected.totals[0].unreadable, 1u);
+    EXPECT_EQ(collected.totals[0].unreadable, 2u);
     EXPECT_EQ(collected.totals[1].bytes.bytes(), 5);
     // The worker that waited leaves, reading nothing of what was given up, and lets go of
     // what it held.
     for (const auto until = Clock::now() + 5s;
-         openDescriptorCount() != descriptorsBefore && Clock::now() < until;)
+         (gate.waiting() > 0 || openDescriptorCount() != descriptorsBefore) &&
+         Clock::now() < until;)
         std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(50ms);
     EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
     EXPECT_EQ(reader->reads, readsWhenFinished);
+    scan.reset();
 }
 
 // With one worker, stuck for ever in a read, in the open of a subfolder or in the open of the
