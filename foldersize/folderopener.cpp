@@ -40,33 +40,32 @@ Opened FolderOpener::open(Claim &claim)
         if (ancestors != Opened::Ready)
             return ancestors;
     }
-    bool noDescriptor = false;
     const int base = claim.base.fd;
+    return openAsCall(
+        claim, [&] { return m_system.openSubfolder(base, node.name.c_str()); }, 1, claim.fd);
+}
+
+// One open, as a kernel call the watcher may give up; fd is -1 unless Ready. Where no
+// descriptor was to be had, the folder waits while others may come free; otherwise it counts 0.
+template<class Open>
+Opened FolderOpener::openAsCall(Claim &claim, const Open &openOnce, int own, int &fd)
+{
+    bool noDescriptor = false;
     const std::uint64_t call = claim.calls->begin();
-    const int fd = m_budget.openCounted(
-        [&] { return m_system.openSubfolder(base, node.name.c_str()); }, noDescriptor);
+    fd = m_budget.openCounted(openOnce, noDescriptor);
     const int error = errno;
     if (!claim.calls->end(call)) {
         if (fd >= 0)
             m_budget.closeFd(fd);
+        fd = -1;
         return Opened::GivenUp;
     }
-    if (fd < 0) {
-        errno = error;
-        return failed(claim, noDescriptor, 1);
-    }
-    claim.fd = fd;
-    return Opened::Ready;
-}
-
-// Where no descriptor was to be had, waits while others may come free; otherwise the folder
-// counts 0.
-Opened FolderOpener::failed(Claim &claim, bool noDescriptor, int own)
-{
-    const int error = errno;
+    if (fd >= 0)
+        return Opened::Ready;
     if (noDescriptor && m_budget.othersHoldDescriptors(own))
         return Opened::Retry;
     claim.unreadable = noDescriptor || isReadFault(error);
+    errno = error;
     return Opened::Lost;
 }
 
@@ -76,48 +75,26 @@ Opened FolderOpener::openNamed(Claim &claim)
 {
     ScanNode &node = *claim.node;
     struct stat st;
-    bool noDescriptor = false;
-    const std::uint64_t call = claim.calls->begin();
-    const int fd =
-        m_budget.openCounted([&] { return m_system.openRoot(node.name, st); }, noDescriptor);
-    const int error = errno;
-    if (!claim.calls->end(call)) {
-        if (fd >= 0)
-            m_budget.closeFd(fd);
-        return Opened::GivenUp;
-    }
-    if (fd < 0) {
-        errno = error;
-        return failed(claim, noDescriptor, 0);
-    }
-    {
+    const Opened opened = openAsCall(
+        claim, [&] { return m_system.openRoot(node.name, st); }, 0, claim.fd);
+    if (opened == Opened::Ready) {
         const ScanLock lock(m_budget);
         node.identified = true;
         node.device = st.st_dev;
         node.inode = st.st_ino;
     }
-    claim.fd = fd;
-    return Opened::Ready;
+    return opened;
 }
 
 // No ancestor is open: the named folder is opened again by its path, as the same folder.
 Opened FolderOpener::reopenNamed(Claim &claim, ScanNode &named)
 {
     struct stat st;
-    bool noDescriptor = false;
-    const std::uint64_t call = claim.calls->begin();
-    const int fd =
-        m_budget.openCounted([&] { return m_system.openRoot(named.name, st); }, noDescriptor);
-    const int error = errno;
-    if (!claim.calls->end(call)) {
-        if (fd >= 0)
-            m_budget.closeFd(fd);
-        return Opened::GivenUp;
-    }
-    if (fd < 0) {
-        errno = error;
-        return failed(claim, noDescriptor, 0);
-    }
+    int fd;
+    const Opened opened = openAsCall(
+        claim, [&] { return m_system.openRoot(named.name, st); }, 0, fd);
+    if (opened != Opened::Ready)
+        return opened;
     const ScanLock lock(m_budget);
     if (st.st_dev != named.device || st.st_ino != named.inode) {
         m_budget.closeFd(fd);
@@ -142,26 +119,19 @@ Opened FolderOpener::openChain(Claim &claim)
         ScanNode &folder = **step;
         if (m_stopped.load(std::memory_order_relaxed))
             return Opened::Stopped;
-        bool noDescriptor = false;
         const int from = base.fd;
-        const std::uint64_t call = claim.calls->begin();
-        const int fd = m_budget.openCounted(
-            [&] { return m_system.openSubfolder(from, folder.name.c_str()); }, noDescriptor);
-        if (!claim.calls->end(call)) {
-            if (fd >= 0)
-                m_budget.closeFd(fd);
-            return Opened::GivenUp;
-        }
-        if (fd < 0 && noDescriptor && m_budget.othersHoldDescriptors(1))
-            return Opened::Retry;
+        int fd;
+        const Opened opened = openAsCall(
+            claim, [&] { return m_system.openSubfolder(from, folder.name.c_str()); }, 1, fd);
+        if (opened == Opened::GivenUp || opened == Opened::Retry)
+            return opened;
+        const bool noDescriptor = fd < 0 && (errno == EMFILE || errno == ENFILE);
         const bool same = fd >= 0 && sameFolder(fd, folder);
         const ScanLock lock(m_budget);
         if (!same) {
             if (fd >= 0)
                 m_budget.closeFd(fd);
-            if (noDescriptor)
-                claim.unreadable = true;
-            else
+            if (!noDescriptor)
                 folder.lost = true; // moved or gone: what is left below it counts 0
             return Opened::Lost;
         }

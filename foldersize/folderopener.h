@@ -34,7 +34,7 @@ private:
     Opened openNamed(Claim &claim);
     Opened openChain(Claim &claim);
     Opened reopenNamed(Claim &claim, ScanNode &named);
-    Opened failed(Claim &claim, bool noDescriptor, int own);
+    template<class Open> Opened openAsCall(Claim &claim, const Open &openOnce, int own, int &fd);
 
     DescriptorBudget &m_budget;
     ScanSystem &m_system;

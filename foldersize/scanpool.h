@@ -28,7 +28,7 @@ public:
 // The worker threads every size scan of the process shares, started with the first scan and
 // never joined: a worker may be stuck for ever in a call on a dead mount, so nothing the
 // workers use is ever freed (the pool itself included) and the process exits without waiting
-// for them.
+// for them. A worker takes work from the newest work offered that has some.
 //
 // A worker whose call has not returned for StuckAfterMs is counted stuck and a replacement is
 // started, so later scans keep their speed; once the stuck worker wakes, one worker too many

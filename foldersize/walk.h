@@ -21,10 +21,13 @@
 // few. A folder's total goes to its parent as soon as its own read and every subfolder are
 // done; a named folder's total is reported then, and Finished after the last one.
 //
-// The walk is owned jointly by its caller and the workers inside it: stop() only marks it and
-// lets go of what nobody uses, and each worker leaves at its next step, or when the call it is
-// stuck in returns. A folder is claimed, opened and read in claimLocked(), process() and
-// readFolder(): the one place where a folder's listing is known before its subfolders are.
+// The walk is owned jointly by its caller and the workers inside it: stop() only marks it, and
+// each worker leaves at its next step, or when the call it is stuck in returns; the last one
+// out closes what the walk still holds.
+//
+// A folder is claimed in claimLocked(), opened and read in process(), and its total is known
+// in completeLocked(): the places where a folder's total could instead be taken from memory
+// (process(), before the open) or kept for later (completeLocked()).
 class Walk final : public PoolWork {
 public:
     struct Callbacks {
