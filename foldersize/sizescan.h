@@ -49,7 +49,9 @@ public:
     virtual ~SizeScan() = default;
 
     // Starts sizing folders (paths in the system's narrow encoding) and returns at once. The
-    // stalled callback of options runs under the same rules as report.
+    // stalled callback of options runs under the same rules as report. Only where the process
+    // cannot start a single thread does the walk run on the calling thread, before start()
+    // returns.
     static std::shared_ptr<SizeScan> start(std::vector<std::string> folders, Report report,
                                            Finished finished = {}, SizeScanOptions options = {});
 
