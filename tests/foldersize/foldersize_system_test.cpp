@@ -303,6 +303,11 @@ TEST(FolderSize, TwoScansAtOnceWithSixtyFourDescriptorsAreBothExact)
 // between uses are taken from it; those in use are waited for rather than the folder counted 0.
 TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedFor)
 {
+#ifdef __SANITIZE_ADDRESS__
+    // With every descriptor in use, the sanitizers' own type checks, which probe memory through
+    // a pipe, fail and report a fault that is not there.
+    GTEST_SKIP() << "every descriptor in use: the sanitizers' type checks need some";
+#endif
     TempTree chain;
     TempTree wide;
     TempTree other;
@@ -330,6 +335,17 @@ TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedF
                 if (++*reads > 60)
                     gate.wait();
             };
+        // Everything that needs a descriptor of its own on the way is done before they run out
+        // (the pool's start, and under the sanitizers their first look at each type).
+        const std::string warm = std::to_string(FolderSize(other.root()).bytes());
+        const auto go = std::make_shared<std::atomic<bool>>(false);
+        if (busy) // the busy ones come free a while after the second scan started
+            std::thread([&gate, go] {
+                while (!*go)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                gate.open();
+            }).detach();
         leaveRoomFor(busy ? 8 : 12);
         std::atomic<std::int64_t> stuckTotal{-1};
         SizeScanOptions options;
@@ -342,11 +358,7 @@ TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedF
              gate.waiting() == 0 && std::chrono::steady_clock::now() < until;)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (busy) // the busy ones come free a while later
-            std::thread([&gate] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                gate.open();
-            }).detach();
+        *go = true;
         const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         const std::int64_t total = FolderSize(other.root(), [&] {
                                        return std::chrono::steady_clock::now() < giveUpAt
@@ -357,10 +369,10 @@ TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedF
             for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
                  stuckTotal < 0 && std::chrono::steady_clock::now() < until;)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return std::to_string(total) + (busy ? " " + std::to_string(stuckTotal) : "");
+        return warm + " " + std::to_string(total) + (busy ? " " + std::to_string(stuckTotal) : "");
     };
-    EXPECT_EQ(runInChild([&] { return scanBeside(false); }), "60");
-    EXPECT_EQ(runInChild([&] { return scanBeside(true); }), "60 40");
+    EXPECT_EQ(runInChild([&] { return scanBeside(false); }), "60 60");
+    EXPECT_EQ(runInChild([&] { return scanBeside(true); }), "60 60 40");
 }
 
 // A finished folder opens its parent again through ".." when the parent had to give up its
