@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -91,17 +94,23 @@ TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
 {
     makeDataFolder();
     tree.makeDir("Data/Empty \"quoted\"");
+    tree.makeDir("Data/Back\\slash");
+    tree.makeFile("Data/beside.bin", 700); // "files", outside "total"
+    tree.makeSymlink("Data/link.bin", "beside.bin");
     tree.makeFile("Data/Not UTF-8 \xff/f", 5); // the byte travels as the escape \udcff
     const QByteArray expected = QString::fromUtf8(R"({
   "folder": "DATA",
   "subfolders": [
-    {"name": "Alpha", "path": "DATA/Alpha", "size": 3000},
-    {"name": "Beta", "path": "DATA/Beta", "size": 2000},
-    {"name": "Empty \"quoted\"", "path": "DATA/Empty \"quoted\"", "size": 0},
-    {"name": "Gamma", "path": "DATA/Gamma", "size": 1000},
-    {"name": "Not UTF-8 \udcff", "path": "DATA/Not UTF-8 \udcff", "size": 5}
+    {"name": "Alpha", "path": "DATA/Alpha", "size": 3000, "unreadable": 0},
+    {"name": "Back\\slash", "path": "DATA/Back\\slash", "size": 0, "unreadable": 0},
+    {"name": "Beta", "path": "DATA/Beta", "size": 2000, "unreadable": 0},
+    {"name": "Empty \"quoted\"", "path": "DATA/Empty \"quoted\"", "size": 0, "unreadable": 0},
+    {"name": "Gamma", "path": "DATA/Gamma", "size": 1000, "unreadable": 0},
+    {"name": "Not UTF-8 \udcff", "path": "DATA/Not UTF-8 \udcff", "size": 5, "unreadable": 0}
   ],
-  "total": 6005
+  "total": 6005,
+  "files": 700,
+  "unreadable": 0
 }
 )")
                                     .replace(QStringLiteral("DATA"), tree.pathQ("Data"))
@@ -110,13 +119,24 @@ TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
     const Outcome toOut = run({"--json", "-", "Data"});
     EXPECT_EQ(toOut.status, 0);
     EXPECT_EQ(toOut.out, expected);
+    // A JSON reader gets the names back as they are.
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(toOut.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+    ASSERT_EQ(subfolders.size(), 6);
+    EXPECT_EQ(subfolders[1][QStringLiteral("name")].toString(), "Back\\slash");
+    EXPECT_EQ(subfolders[3][QStringLiteral("path")].toString(),
+              tree.pathQ("Data") + "/Empty \"quoted\"");
+    EXPECT_EQ(parsed[QStringLiteral("files")].toInteger(), 700);
 
     tree.makeDir("Lonely");
     const Outcome empty = run({"--json", "lonely.json", "Lonely"});
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(readAll(tree.pathQ("lonely.json")),
               "{\n  \"folder\": \"" + tree.pathQ("Lonely").toUtf8() +
-                  "\",\n  \"subfolders\": [],\n  \"total\": 0\n}\n");
+                  "\",\n  \"subfolders\": [],\n  \"total\": 0,\n  \"files\": 0,\n  "
+                  "\"unreadable\": 0\n}\n");
 }
 
 TEST_F(CommandLineTest, PicturesAreTheWindowsJpegAndAWorkbookHoldingThem)
@@ -147,6 +167,8 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
 {
     makeDataFolder();
     tree.makeFile("plain.txt", 10);
+    tree.makeSymlink("alias.txt", "plain.txt");
+    tree.makeDir("Taken");
     const struct {
         QStringList arguments;
         const char *message;
@@ -155,10 +177,21 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
         {{"--text"}, "Missing value after '--text'"},
         {{"--text", "out.txt"}, "need a FOLDER"},
         {{"--text", "out.txt", "Data", "Data"}, "one FOLDER only"},
-        {{"--jpg", "-", "Data"}, "--jpg cannot write to standard output"},
         {{"--text", "-", "--json", "-", "Data"}, "only one output can go to standard output"},
-        {{"--text", "out.txt", "--json", "./out.txt", "Data"}, "two outputs would write"},
+        {{"--text", "out.txt", "--json", "./out.txt", "Data"},
+         "two outputs would write one file: out.txt and ./out.txt"},
+        {{"--text", "plain.txt", "--jpg", "alias.txt", "Data"},
+         "two outputs would write one file: plain.txt and alias.txt"},
+        {{"--text", "-", "--json", "/dev/stdout", "Data"}, "two outputs would write one file"},
+        {{"--text", "out.txt", "--json", "Nowhere/out.json", "Data"},
+         "cannot write Nowhere/out.json: No such file or directory"},
+        {{"--text", "out.txt", "--json", "plain.txt/out.json", "Data"},
+         "cannot write plain.txt/out.json: Not a directory"},
+        {{"--xlsx", "out.txt", "--json", "Taken", "Data"}, "cannot write Taken: it is a folder"},
+        {{"--text", "out.txt", "--json", "/dev/fd/9", "Data"},
+         "cannot write /dev/fd/9: descriptor 9 is not open"},
         {{"--size", "0x10", "--jpg", "out.txt", "Data"}, "--size wants WIDTHxHEIGHT"},
+        {{"--size", "4097x10", "--jpg", "out.txt", "Data"}, "each from 1 to 4096"},
         {{"--size", "10x10", "--text", "out.txt", "Data"}, "--size applies to --jpg and --xlsx"},
         {{"--text", "out.txt", "Missing"}, "cannot chart Missing: No such file or directory"},
         {{"--text", "out.txt", "plain.txt"}, "cannot chart plain.txt: not a folder"},
@@ -178,16 +211,9 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
 TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillWritten)
 {
     makeDataFolder();
-    tree.makeDir("Taken.txt");
-    const Outcome result =
-        run({"--text", "Nowhere/out.txt", "--json", "Taken.txt", "--xlsx", "out.xlsx", "Data"});
+    const Outcome result = run({"--text", "/dev/full", "--xlsx", "out.xlsx", "Data"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.contains(
-        QStringLiteral("quorvane: cannot write Nowhere/out.txt: No such file or directory")))
-        << result.err.toStdString();
-    EXPECT_TRUE(
-        result.err.contains(QStringLiteral("quorvane: cannot write Taken.txt: it is a folder")))
-        << result.err.toStdString();
+    EXPECT_EQ(result.err, "quorvane: cannot write /dev/full: No space left on device\n");
     EXPECT_TRUE(zipEntries(tree.pathQ("out.xlsx")).contains(QStringLiteral("xl/media/image1.png")));
     EXPECT_EQ(QDir(tree.rootQ()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("out.xlsx")})
@@ -233,7 +259,13 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndTheWindowSaysItNeedsOne)
          {"Usage: quorvane [options] [FOLDER]", "--text <FILE>", "--jpg <FILE>", "--xlsx <FILE>",
           "--json <FILE>", "--size <WxH>", "--version"})
         EXPECT_TRUE(help.out.contains(option)) << option;
-    EXPECT_FALSE(help.out.contains("platform")) << "Qt's own options stay out of the help";
+    for (const char *more : {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "Exit status",
+                             "exactly", "4096"})
+        EXPECT_TRUE(help.out.contains(more)) << more;
+    EXPECT_FALSE(help.out.contains("-platform")) << "Qt's own options stay out of the help";
+    const Outcome helpAll = run({"--help-all"});
+    EXPECT_EQ(helpAll.status, 0);
+    EXPECT_TRUE(helpAll.out.startsWith(help.out) && helpAll.out.contains("-platform <name>"));
 
     const Outcome version = run({"-v"});
     EXPECT_EQ(version.status, 0);
