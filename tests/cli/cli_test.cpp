@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/exportfixture.h"
+#include "app/outputfile.h"
 #include "app/terminalprogress.h"
 #include "support/smalltmpfs.h"
 #include "support/zipreader.h"
@@ -13,6 +14,14 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -42,20 +51,81 @@ QImage decode(const QByteArray &bytes, const QByteArray &format)
 // locale whose size texts match the window's under test (C numbers).
 class CommandLineTest : public ExportTest {
 protected:
-    Outcome run(const QStringList &arguments)
+    static QProcessEnvironment programEnvironment(const QStringList &extra)
     {
-        QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        program.setProcessEnvironment(environment);
+        for (const QString &setting : extra)
+            environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        return environment;
+    }
+
+    // extra: NAME=value settings added to the environment.
+    Outcome run(const QStringList &arguments, const QStringList &extra = {})
+    {
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(extra));
         program.setWorkingDirectory(tree.rootQ());
         program.start(QStringLiteral(QUORVANE_EXECUTABLE), arguments);
         EXPECT_TRUE(program.waitForFinished(60000)) << arguments.join(u' ').toStdString();
         return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
                 program.readAllStandardOutput(),
                 QString::fromLocal8Bit(program.readAllStandardError())};
+    }
+
+    // How spawn() starts the program where QProcess cannot.
+    struct Child {
+        int out = -1; // standard output: this descriptor of the test's
+        bool asNobody = false;
+        QByteArray folder{};       // the current folder, as bytes; the tree's root when empty
+        bool removeFolder = false; // removed once the program stands in it
+    };
+
+    // Runs the program as child says, standard error caught; status -1 when a signal ended it.
+    Outcome spawn(const QStringList &arguments, const Child &child)
+    {
+        std::vector<QByteArray> strings{QByteArrayLiteral(QUORVANE_EXECUTABLE)};
+        for (const QString &argument : arguments)
+            strings.push_back(argument.toUtf8());
+        std::vector<char *> argv;
+        for (QByteArray &text : strings)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        std::vector<QByteArray> settings;
+        for (const QString &setting : programEnvironment({}).toStringList())
+            settings.push_back(setting.toUtf8());
+        std::vector<char *> envp;
+        for (QByteArray &text : settings)
+            envp.push_back(text.data());
+        envp.push_back(nullptr);
+        const QByteArray folder =
+            child.folder.isEmpty() ? QFile::encodeName(tree.rootQ()) : child.folder;
+        FILE *errors = std::tmpfile();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(folder.constData()) != 0 ||
+                (child.removeFolder && ::rmdir(folder.constData()) != 0))
+                ::_exit(126);
+            if (child.out >= 0)
+                ::dup2(child.out, STDOUT_FILENO);
+            ::dup2(::fileno(errors), STDERR_FILENO);
+            if (child.asNobody &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(125);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QByteArray err;
+        std::rewind(errors);
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, errors)) > 0;)
+            err.append(buffer, qsizetype(got));
+        std::fclose(errors);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, QString::fromLocal8Bit(err)};
     }
 
     // The window's own export of Data, through its button and the scripted save dialog.
@@ -169,6 +239,16 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
     tree.makeFile("plain.txt", 10);
     tree.makeSymlink("alias.txt", "plain.txt");
     tree.makeDir("Taken");
+    // A folder's access time moves when it is read (relatime, as the access time is older
+    // than its change): it tells whether a scan started.
+    const std::string scanned = tree.path("Data/Alpha");
+    const timespec longAgo[2] = {{86400, 0}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, scanned.c_str(), longAgo, 0), 0);
+    const auto accessed = [&scanned] {
+        struct stat status {};
+        ::stat(scanned.c_str(), &status);
+        return status.st_atim.tv_sec;
+    };
     const struct {
         QStringList arguments;
         const char *message;
@@ -205,7 +285,10 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
             << result.err.toStdString();
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(QFile::exists(tree.pathQ("out.txt")));
+        EXPECT_EQ(accessed(), 86400) << bad.message << ": refused only after a scan";
     }
+    ASSERT_EQ(run({"--text", "out.txt", "Data"}).status, 0);
+    EXPECT_NE(accessed(), 86400) << "the scan of a good command line reads the folder";
 }
 
 TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillWritten)
@@ -218,6 +301,171 @@ TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillW
     EXPECT_EQ(QDir(tree.rootQ()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("out.xlsx")})
         << "no new file is left behind";
+}
+
+// A FIFO, a device or a descriptor named on the command line is written directly; every
+// write is checked, a reader that goes away is an error, not a silent death by SIGPIPE.
+TEST_F(CommandLineTest, StreamsAreWrittenDirectlyWithEveryWriteChecked)
+{
+    makeDataFolder();
+    const QByteArray json = run({"--json", "-", "Data"}).out;
+    ASSERT_TRUE(json.startsWith("{"));
+
+    const QByteArray fifo = QFile::encodeName(tree.pathQ("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QByteArray read;
+    std::thread reader([&] {
+        QFile end(tree.pathQ("fifo"));
+        if (end.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            read = end.readAll();
+    });
+    const Outcome throughFifo = run({"--json", "fifo", "--text", "/dev/null", "Data"});
+    reader.join();
+    EXPECT_EQ(throughFifo.status, 0) << throughFifo.err.toStdString();
+    EXPECT_EQ(read, json);
+    struct stat status {};
+    EXPECT_TRUE(::stat(fifo.constData(), &status) == 0 && S_ISFIFO(status.st_mode))
+        << "the FIFO is written, not replaced";
+
+    // A FIFO nobody opens is given up after the wait, not waited on for ever.
+    OutputTarget nobodyReads;
+    nobodyReads.file = tree.pathQ("fifo");
+    nobodyReads.kind = OutputTarget::Kind::Stream;
+    nobodyReads.path = fifo;
+    EXPECT_FALSE(writeOutput(
+        nobodyReads, [] { return QByteArray("x"); }, std::chrono::milliseconds(100)));
+
+    // /dev/stdout is the descriptor the program was given: ">>" appends.
+    const QString log = tree.pathQ("log");
+    QFile existing(log);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("before\n") == 7);
+    existing.close();
+    const int append = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
+    const Outcome appended = spawn({"--json", "/dev/stdout", "Data"}, {.out = append});
+    ::close(append);
+    EXPECT_EQ(appended.status, 0) << appended.err.toStdString();
+    EXPECT_EQ(readAll(log), "before\n" + json);
+
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const Outcome closed = spawn({"--json", "-", "Data"}, {.out = ends[1]});
+    ::close(ends[1]);
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_EQ(closed.err, "quorvane: cannot write -: the reader closed it before the end "
+                          "(Broken pipe)\n");
+
+    const int full = ::open("/dev/full", O_WRONLY);
+    const Outcome noRoom = spawn({"--text", "-", "Data"}, {.out = full});
+    ::close(full);
+    EXPECT_EQ(noRoom.status, 1);
+    EXPECT_EQ(noRoom.err, "quorvane: cannot write -: No space left on device\n");
+}
+
+// "-" takes every format when standard output is a file or a pipe; a picture or workbook is
+// refused, before the scan, when it is a terminal.
+TEST_F(CommandLineTest, StandardOutputTakesEveryFormatButNoPictureOnATerminal)
+{
+    makeDataFolder();
+    for (const char *option : {"--text", "--json", "--jpg", "--xlsx"}) {
+        const QString format = QString::fromLatin1(option + 2);
+        const QString file = tree.pathQ("file." + format.toStdString());
+        ASSERT_EQ(run({option, file, "Data"}).status, 0) << option;
+        const Outcome piped = run({option, "-", "Data"});
+        EXPECT_EQ(piped.status, 0) << option << piped.err.toStdString();
+        if (format == "xlsx") // the workbook's zip records its own time; compare what it holds
+            EXPECT_EQ(zipEntry(tree.pathQ("file.xlsx"), "xl/media/image1.png"), [&] {
+                QFile copy(tree.pathQ("piped.xlsx"));
+                EXPECT_TRUE(copy.open(QIODevice::WriteOnly) &&
+                            copy.write(piped.out) == piped.out.size());
+                copy.close();
+                return zipEntry(copy.fileName(), "xl/media/image1.png");
+            }()) << option;
+        else
+            EXPECT_EQ(piped.out, readAll(file)) << option;
+
+        int terminal = -1;
+        int user = -1;
+        ASSERT_EQ(::openpty(&terminal, &user, nullptr, nullptr, nullptr), 0);
+        const Outcome shown = spawn({option, "-", "Data"}, {.out = user});
+        ::close(user);
+        ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+        char buffer[256];
+        const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+        ::close(terminal);
+        if (format == "jpg" || format == "xlsx") {
+            EXPECT_EQ(shown.status, 2) << option;
+            EXPECT_EQ(shown.err, "quorvane: cannot write -: it is a terminal; redirect standard "
+                                 "output to a file or a pipe\n");
+            EXPECT_LE(got, 0) << option;
+        } else {
+            EXPECT_EQ(shown.status, 0) << option << shown.err.toStdString();
+            EXPECT_GT(got, 0) << option;
+        }
+    }
+}
+
+// Stale DISPLAY, Qt options, a runtime folder Qt complains about: the outputs neither need
+// a display nor pass Qt's notes on. A removed current folder is refused, never replaced by
+// another, and one whose name is not UTF-8 is taken by its bytes.
+TEST_F(CommandLineTest, OutputsWorkInAnyEnvironmentAndFromAnyCurrentFolder)
+{
+    makeDataFolder();
+    const Outcome stale = run({"-platform", "xcb", "--text", "-", "Data"},
+                              {"DISPLAY=:99", "XDG_RUNTIME_DIR=" + tree.pathQ("Data")});
+    EXPECT_EQ(stale.status, 0);
+    EXPECT_EQ(stale.err, "");
+    EXPECT_TRUE(stale.out.startsWith("Alpha - 2.93 KB\r\n"));
+
+    tree.makeDir("Gone");
+    const Outcome gone =
+        spawn({"--json", "out.json", "."},
+              {.folder = QFile::encodeName(tree.pathQ("Gone")), .removeFolder = true});
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_EQ(gone.err, "quorvane: cannot chart .: the current folder no longer exists\n");
+
+    tree.makeFile("Odd \xff/Inner/f", 9);
+    const QString json = tree.pathQ("odd.json");
+    const Outcome odd = spawn({"--json", json, "Inner/.."},
+                              {.folder = QFile::encodeName(tree.rootQ()) + "/Odd \xff"});
+    EXPECT_EQ(odd.status, 0) << odd.err.toStdString();
+    EXPECT_TRUE(readAll(json).contains("\"path\": \"" + tree.rootQ().toUtf8() +
+                                       "/Odd \\udcff/Inner\", \"size\": 9"))
+        << readAll(json).toStdString();
+}
+
+// Run as a user who cannot read everything (root reads all): each folder that could not be
+// read is named on standard error and counted in the JSON, and the exit status is 1.
+TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
+{
+    makeDataFolder();
+    tree.makeFile("Data/Beta/Locked/secret", 100);
+    tree.makeDir("Data/Gamma/Deeper/Locked");
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.rootQ()).constData(), 0755), 0);
+    for (const char *locked : {"Data/Beta/Locked", "Data/Gamma/Deeper/Locked"})
+        ASSERT_EQ(::chmod(tree.path(locked).c_str(), 0), 0);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const Outcome result = spawn({"--json", "-", "Data"}, {.out = ends[1], .asNobody = true});
+    ::close(ends[1]);
+    QFile out;
+    ASSERT_TRUE(out.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QByteArray json = out.readAll();
+    if (result.status == 125)
+        GTEST_SKIP() << "cannot run as the user nobody here";
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "quorvane: cannot read " + tree.pathQ("Data/Beta/Locked") +
+                              ": Permission denied\nquorvane: cannot read " +
+                              tree.pathQ("Data/Gamma/Deeper/Locked") + ": Permission denied\n");
+    const QJsonDocument parsed = QJsonDocument::fromJson(json);
+    const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+    ASSERT_EQ(subfolders.size(), 3) << json.toStdString();
+    EXPECT_EQ(subfolders[0][QStringLiteral("unreadable")].toInteger(), 0);
+    EXPECT_EQ(subfolders[1][QStringLiteral("unreadable")].toInteger(), 1);
+    EXPECT_EQ(subfolders[1][QStringLiteral("size")].toInteger(), 2000);
+    EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), 1);
+    EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 2);
 }
 
 // On a full file system every output fails and the file that was there stays as it was.
@@ -259,8 +507,8 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndTheWindowSaysItNeedsOne)
          {"Usage: quorvane [options] [FOLDER]", "--text <FILE>", "--jpg <FILE>", "--xlsx <FILE>",
           "--json <FILE>", "--size <WxH>", "--version"})
         EXPECT_TRUE(help.out.contains(option)) << option;
-    for (const char *more : {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "Exit status",
-                             "exactly", "4096"})
+    for (const char *more :
+         {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "Exit status", "exactly", "4096"})
         EXPECT_TRUE(help.out.contains(more)) << more;
     EXPECT_FALSE(help.out.contains("-platform")) << "Qt's own options stay out of the help";
     const Outcome helpAll = run({"--help-all"});
