@@ -231,6 +231,15 @@ TEST_F(CommandLineTest, PicturesAreTheWindowsJpegAndAWorkbookHoldingThem)
 
     ASSERT_EQ(run({"--size", "800x300", "--jpg", "wide.jpg", "Data"}).status, 0);
     EXPECT_EQ(decode(readAll(tree.pathQ("wide.jpg")), "jpeg").size(), QSize(800, 300));
+    // Too small for the legend: the picture grows, and says so.
+    const Outcome tiny = run({"--size", "5x5", "--jpg", "tiny.jpg", "Data"});
+    EXPECT_EQ(tiny.status, 0);
+    const QSize grown = decode(readAll(tree.pathQ("tiny.jpg")), "jpeg").size();
+    EXPECT_TRUE(grown.width() > 5 && grown.height() > 5);
+    EXPECT_EQ(tiny.err, QStringLiteral("quorvane: the legend does not fit in 5x5; the picture is "
+                                       "%1x%2\n")
+                            .arg(grown.width())
+                            .arg(grown.height()));
 }
 
 TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
