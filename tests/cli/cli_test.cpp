@@ -473,8 +473,13 @@ TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
     tree.makeFile("Data/Beta/Locked/secret", 100);
     tree.makeDir("Data/Gamma/Deeper/Locked");
     ASSERT_EQ(::chmod(QFile::encodeName(tree.rootQ()).constData(), 0755), 0);
-    for (const char *locked : {"Data/Beta/Locked", "Data/Gamma/Deeper/Locked"})
-        ASSERT_EQ(::chmod(tree.path(locked).c_str(), 0), 0);
+    std::vector<std::string> locked{"Data/Beta/Locked", "Data/Gamma/Deeper/Locked"};
+    for (int i = 0; i < 21; ++i) // 23 in all: 20 named, then how many more
+        locked.push_back("Data/Many/" + std::to_string(i));
+    for (const std::string &folder : locked) {
+        tree.makeDir(folder);
+        ASSERT_EQ(::chmod(tree.path(folder).c_str(), 0), 0);
+    }
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     const Outcome result = spawn({"--json", "-", "Data"}, {.out = ends[1], .asNobody = true});
@@ -488,17 +493,23 @@ TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
         GTEST_SKIP() << "the scanner of this build does not count unreadable folders yet";
 
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "quorvane: cannot read " + tree.pathQ("Data/Beta/Locked") +
-                              ": Permission denied\nquorvane: cannot read " +
-                              tree.pathQ("Data/Gamma/Deeper/Locked") + ": Permission denied\n");
+    const QStringList told = result.err.split(u'\n');
+    ASSERT_EQ(told.size(), 22) << result.err.toStdString();
+    EXPECT_EQ(told[0],
+              "quorvane: cannot read " + tree.pathQ("Data/Beta/Locked") + ": Permission denied");
+    EXPECT_EQ(told[1], "quorvane: cannot read " + tree.pathQ("Data/Gamma/Deeper/Locked") +
+                           ": Permission denied");
+    EXPECT_TRUE(told[19].startsWith("quorvane: cannot read " + tree.pathQ("Data/Many/")));
+    EXPECT_EQ(told[20], "quorvane: 3 more folder(s) could not be read");
     const QJsonDocument parsed = QJsonDocument::fromJson(json);
     const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
-    ASSERT_EQ(subfolders.size(), 3) << json.toStdString();
+    ASSERT_EQ(subfolders.size(), 4) << json.toStdString();
     EXPECT_EQ(subfolders[0][QStringLiteral("unreadable")].toInteger(), 0);
     EXPECT_EQ(subfolders[1][QStringLiteral("unreadable")].toInteger(), 1);
     EXPECT_EQ(subfolders[1][QStringLiteral("size")].toInteger(), 2000);
     EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), 1);
-    EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 2);
+    EXPECT_EQ(subfolders[3][QStringLiteral("unreadable")].toInteger(), 21);
+    EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 23);
 }
 
 // On a full file system every output fails and the file that was there stays as it was.
