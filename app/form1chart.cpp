@@ -132,11 +132,12 @@ void Form1::subfolderSized(int index, qint64 bytes)
 // next subfolder, for as long as the budget allows; the timer brings the rest.
 void Form1::applyReadyTotals()
 {
-    if (!m_running || m_listing || m_ending)
-        return;
     QElapsedTimer budget;
     budget.start();
-    while (m_next < m_chart.count() && m_ready[std::size_t(m_next)]) {
+    // A step may lead to a click or a close (a handler of the model's signals): the loop
+    // stops at once then, as after a click between two turns of the event loop.
+    while (m_running && !m_listing && !m_ending && m_next < m_chart.count() &&
+           m_ready[std::size_t(m_next)]) {
         if (budget.nsecsElapsed() > ApplyBudgetNs) {
             m_applyTimer.start();
             return;

@@ -3,6 +3,7 @@
 #include "app/makerinfo.h"
 #include "app/programicon.h"
 #include "app/regularfile.h"
+#include "app/skinsheet.h"
 #include "app/skiponerror.h"
 #include "platform/launcher.h"
 #include "platform/runtimeerror.h"
@@ -29,7 +30,8 @@ void Form1::Form_Load()
 
 // The optional skin x/o.cjs below the program's folder is a Qt style sheet. Without it the
 // window keeps its stored look; so it does when the name holds something that is no skin (a
-// FIFO, a device, a file far larger than any style sheet), which is never waited on.
+// FIFO, a device, a file far larger than any style sheet), which is never waited on, and so
+// does every picture the sheet names that is no such file or too large a picture.
 void Form1::ApplySkin()
 {
     const std::optional<QByteArray> skin =
@@ -49,7 +51,7 @@ void Form1::ApplySkin()
             qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
             paintButtonFace(child);
     }
-    setStyleSheet(QString::fromUtf8(*skin));
+    setStyleSheet(safeSkinStyleSheet(QString::fromUtf8(*skin)));
 }
 
 // The optional HAND-M.CUR below the program's folder becomes the custom pointer that the

@@ -1,13 +1,14 @@
-// Measures the chart generation against the bare scan of the same subfolders, and how late a
-// 5 ms timer on the GUI thread fires while the generation runs; then what charting costs per
-// slice as the slice count grows.
+// Measures the chart generation against the bare scan of the same subfolders, how late a 5 ms
+// timer on the GUI thread fires and how long the GUI thread is held at a stretch while the
+// generation runs, what charting costs per slice as the slice count grows, and the command
+// line's chart of a very wide folder against du.
 //
 //   chart_bench [TREE]
 //
 // First, folders of 100 and of 10,000 empty subfolders (built once beside the tree below):
 // the scan is next to nothing there, so what is timed is the chart's own work. Each of RUNS
-// rounds times a generation of the 10,000 folder and, next to it, the median of ten of the
-// 100 folder (each generation until its last repaint), and prints
+// rounds times a generation of the 10,000 folder (from the folder click until the window is
+// idle and repainted) and, next to it, the median of ten of the 100 folder, and prints
 //   slice-cost-ratio 10000/100 <x.xx>   the median over the rounds of time per slice at
 //                                       10,000 over time per slice at 100 (and the spread)
 //   max-latency-ms <n>                  the longest a 5 ms timer tick came late during the
@@ -17,23 +18,37 @@
 // Without TREE it uses a tree of 20 subfolders holding 500,000 sparse files in all, built
 // once under ${XDG_CACHE_HOME:-~/.cache}/quorvane-bench/chart-500k and reused. After a warm-up
 // it alternates RUNS (7 unless set) bare scans (FolderSize of every subfolder, no yield) and
-// generations (the folder click of the main window, under the offscreen platform), and
-// prints the median times, then
+// generations (the folder click of the main window, under the offscreen platform, until the
+// window is idle), and prints the median times, then
 //   ratio chart/scan <x.xx>     the median over the runs of generation time over the time of
 //                               the bare scan next to it (wall clock); pairing neighbours
 //                               cancels most of the drift of a machine shared with others
 //   cpu-ratio chart/scan <x.xx> the same for processor time
 //   scan-max-latency-ms <n>     the longest a timer tick came after it was due, in any run
+//   gui-max-busy-ms <x.x>       the longest the GUI thread worked on one event (from one
+//                               return to the event loop to the next) during every generation
+//                               above but the first, in its own processor time; the wall time
+//                               of that stretch follows, which on a loaded machine also holds
+//                               the time the thread waited for a core
+// Last, a folder of 32,000 empty subfolders (built once): RUNS times, alternating, the
+// command line's chart of it (quorvane --json FILE FOLDER, a process of its own) and
+// du -sb of it, and prints
+//   wide-ratio <x.xx>           the median over the runs of the command line's time over
+//                               du's next to it (and the spread)
 
 #include "app/form1.h"
 #include "foldersize/foldersize.h"
+#include "platform/directorylist.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -51,6 +66,71 @@ constexpr int Subfolders = 20;
 constexpr int FoldersPerSubfolder = 25;
 constexpr int FilesPerFolder = 1000;
 constexpr int TimerPeriodMs = 5;
+constexpr int WideSubfolders = 32000;
+
+// The application object, timing every event it delivers from the event loop itself (not
+// those sent from inside another event's handling): each is a stretch the GUI thread spends
+// away from its event loop.
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (m_depth > 0 || !m_measuring)
+            return nestedNotify(receiver, event);
+        QElapsedTimer clock;
+        clock.start();
+        const qint64 cpuStart = threadCpuNs();
+        const QEvent::Type type = event->type();
+        const char *receiverClass = receiver->metaObject()->className();
+        const bool handled = nestedNotify(receiver, event);
+        const qint64 cpu = threadCpuNs() - cpuStart;
+        m_longestWallNs = std::max(m_longestWallNs, clock.nsecsElapsed());
+        if (cpu > m_longestNs) {
+            m_longestNs = cpu;
+            m_longestWhat = QStringLiteral("event %1 to %2")
+                                .arg(int(type))
+                                .arg(QString::fromLatin1(receiverClass));
+        }
+        return handled;
+    }
+
+    void setMeasuring(bool on) { m_measuring = on; }
+    // Of the GUI thread's own processor time: on two cores shared with the scan's workers and
+    // other programs, wall time also counts the stretches the thread waited for a core.
+    double longestMs() const { return double(m_longestNs) / 1e6; }
+    double longestWallMs() const { return double(m_longestWallNs) / 1e6; }
+    QString longestWhat() const { return m_longestWhat; }
+    void restart() { m_longestNs = m_longestWallNs = 0; }
+
+private:
+    static qint64 threadCpuNs()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+    }
+
+    bool nestedNotify(QObject *receiver, QEvent *event)
+    {
+        ++m_depth;
+        const bool handled = QApplication::notify(receiver, event);
+        --m_depth;
+        return handled;
+    }
+
+    int m_depth = 0;
+    bool m_measuring = false;
+    qint64 m_longestNs = 0;
+    qint64 m_longestWallNs = 0;
+    QString m_longestWhat;
+};
+
+TimedApplication *timedApplication()
+{
+    return static_cast<TimedApplication *>(QCoreApplication::instance());
+}
 
 bool makeTree(const QString &target)
 {
@@ -143,7 +223,19 @@ void scanEverySubfolder(const DirectoryList &list)
         FolderSize(list.list(i).toLocal8Bit().toStdString());
 }
 
-// One folder click on the tree; lateMs grows to the worst lateness of a timer tick.
+// Runs the event loop until the window has nothing under way and its paints are done.
+void waitUntilIdle(const Form1 &form)
+{
+    while (!form.idle()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!form.idle())
+            QThread::usleep(200);
+    }
+    QCoreApplication::processEvents();
+}
+
+// One folder click on the tree, charted to the end; lateMs grows to the worst lateness of a
+// timer tick.
 void generate(Form1 &form, const QString &tree, double &lateMs)
 {
     QElapsedTimer clock;
@@ -159,17 +251,17 @@ void generate(Form1 &form, const QString &tree, double &lateMs)
     QObject::connect(&ticker, &QTimer::timeout, &ticker, noteTick);
     clock.start();
     ticker.start();
+    timedApplication()->setMeasuring(true);
     form.TreeFolder1_FolderClick(tree);
+    waitUntilIdle(form);
+    timedApplication()->setMeasuring(false);
     noteTick(); // the stretch after the last tick counts too
 }
 
 // Seconds per slice of one generation of folder, until its last repaint is done.
 double secondsPerSlice(Form1 &form, const QString &folder, int slices, double &lateMs)
 {
-    const Times times = measure([&] {
-        generate(form, folder, lateMs);
-        QApplication::processEvents();
-    });
+    const Times times = measure([&] { generate(form, folder, lateMs); });
     return times.wall / slices;
 }
 
@@ -187,6 +279,7 @@ bool measureSliceCost(Form1 &form, int rounds)
     double lateMs = 0;
     secondsPerSlice(form, small, 100, ignoredMs); // warm-up
     secondsPerSlice(form, large, 10000, ignoredMs);
+    timedApplication()->restart(); // the window's first showing is start-up, not charting
     std::vector<double> ratios;
     std::vector<double> largeTimes;
     for (int round = 0; round < rounds; ++round) {
@@ -223,12 +316,70 @@ std::vector<double> all(const std::vector<Times> &times, double Times::*which)
     return values;
 }
 
+double runSeconds(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        std::fprintf(stderr, "chart_bench: %s failed\n", qPrintable(program));
+        return -1;
+    }
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+// The command line's chart of a folder of WideSubfolders empty subfolders over du -sb of the
+// same folder, each run next to the other.
+bool measureWide(int runs)
+{
+    const QString wide = emptySubfolders(WideSubfolders);
+    QTemporaryDir out;
+    if (wide.isEmpty() || !out.isValid()) {
+        std::fprintf(stderr, "chart_bench: cannot build the wide folder\n");
+        return false;
+    }
+    const QString json = out.filePath(QStringLiteral("wide.json"));
+    const QStringList cli = {QStringLiteral("--json"), json, wide};
+    const QStringList du = {QStringLiteral("-sb"), wide};
+    runSeconds(QStringLiteral(QUORVANE_EXECUTABLE), cli); // warm-up
+    runSeconds(QStringLiteral("du"), du);
+    std::vector<double> ratios;
+    std::vector<double> cliTimes;
+    std::vector<double> duTimes;
+    for (int run = 0; run < runs; ++run) {
+        double c = 0;
+        double d = 0;
+        if (run % 2) {
+            d = runSeconds(QStringLiteral("du"), du);
+            c = runSeconds(QStringLiteral(QUORVANE_EXECUTABLE), cli);
+        } else {
+            c = runSeconds(QStringLiteral(QUORVANE_EXECUTABLE), cli);
+            d = runSeconds(QStringLiteral("du"), du);
+        }
+        if (c <= 0 || d <= 0)
+            return false;
+        cliTimes.push_back(c);
+        duTimes.push_back(d);
+        ratios.push_back(c / d);
+    }
+    std::printf("wide-cli-median-s %.3f\nwide-du-median-s %.3f\n", median(cliTimes),
+                median(duTimes));
+    std::printf("wide-ratio %.2f (min %.2f, max %.2f, %d runs)\n", median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()), runs);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
     const QString tree = argc > 1 ? QString::fromLocal8Bit(argv[1]) : defaultTree();
     DirectoryList list;
     try {
@@ -269,5 +420,9 @@ int main(int argc, char **argv)
     std::printf("ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::wall)));
     std::printf("cpu-ratio chart/scan %.2f\n", median(pairedRatios(chart, bare, &Times::cpu)));
     std::printf("scan-max-latency-ms %d\n", int(std::ceil(std::max(lateMs, 0.0))));
-    return 0;
+    std::printf("gui-max-busy-ms %.1f (thread processor time, %s; wall %.1f)\n",
+                application.longestMs(), qPrintable(application.longestWhat()),
+                application.longestWallMs());
+    std::fflush(stdout);
+    return measureWide(runs) ? 0 : 1;
 }

@@ -16,6 +16,10 @@
 # cache: the caches are dropped before every run, FolderSize and du alternate COLD_RUNS times
 # each (3 unless set, at least 3), and it ends with `cold-ratio <tree> FolderSize/du <x.xx>`
 # per tree and `worst-cold-ratio <x.xx>`. It prints the scanner's thread count first.
+#
+# With no TREE it also sizes, warm, every subfolder of a folder of 32,000 empty subfolders
+# (built once beside the synthetic tree) in one SizeScan, as a chart of that folder does,
+# against du -sb of the folder, and prints `wide-ratio SizeScan/du <x.xx>`.
 # Environment: RUNS, COLD_RUNS, QUORVANE_SCAN_THREADS; QUORVANE_BUILD_DIR to build somewhere
 # other than the preset's build/.
 set -euo pipefail
@@ -40,6 +44,14 @@ if [ $# -eq 0 ]; then
         mkdir -p "$cache"
         rm -rf "$synthetic.partial"
         "$bench" --make-tree "$synthetic"
+    fi
+    wide=$cache/scan-wide-32000
+    if [ ! -d "$wide" ]; then
+        echo "compare-du: building the folder of 32,000 empty subfolders $wide (once)"
+        rm -rf "$wide.partial"
+        mkdir -p "$wide.partial"
+        (cd "$wide.partial" && seq -f 'sub%05g' 0 31999 | xargs mkdir)
+        mv "$wide.partial" "$wide"
     fi
     set -- "$synthetic" /usr
 fi
@@ -143,8 +155,22 @@ for tree in "$@"; do
     worst_cold=$(awk -v a="$worst_cold" -v b="$ratio" 'BEGIN { printf "%.2f\n", (b > a) ? b : a }')
 done
 
+wide_line=
+if [ -n "${wide:-}" ]; then
+    "$bench" --subfolders "$wide" >/dev/null
+    scans=() du=()
+    for ((i = 0; i < runs; i++)); do
+        scans+=("$(measure "$bench" --subfolders "$wide")")
+        du+=("$(measure du -sb "$wide")")
+    done
+    m_scan=$(column 1 "${scans[@]}") m_du=$(column 1 "${du[@]}")
+    echo "median $wide wall seconds ($runs runs): SizeScan of every subfolder $m_scan du $m_du"
+    wide_line=$(awk -v p="$m_scan" -v d="$m_du" 'BEGIN { printf "wide-ratio SizeScan/du %.2f\n", p / d }')
+fi
+
 printf '%s\n' "${ratios[@]}"
 echo "worst-ratio $worst"
+[ -z "$wide_line" ] || echo "$wide_line"
 if [ "$cold" -eq 1 ]; then
     printf '%s\n' "${cold_ratios[@]}"
     echo "worst-cold-ratio $worst_cold"

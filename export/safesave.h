@@ -4,20 +4,27 @@
 #include <QString>
 #include <sys/types.h>
 
-// Saving a user's file so that a failure never costs the file it replaces.
+// Saving a user's file so that a failure never costs the file it replaces, and a success
+// changes nothing but its contents.
 //
-// The bytes go to a new file created exclusively under an unpredictable name in the
-// target's folder; every write, the flush to disk (fsync) and the close are checked, and
-// only then is the new file renamed over the target. On any failure the new file is
-// removed and an existing target keeps its old contents. The existing target is never
-// opened, so a FIFO or device at that name cannot block the caller.
+// The name is followed as opening it for output would (see resolveSaveTarget): through
+// symbolic links, also a dangling one, whose file is then created, but not through a link
+// someone else planted in a shared sticky folder (EACCES). An existing target must be a
+// regular file we may write, checked by opening it for writing without changing it, so a
+// read-only file is refused (EACCES) just as a plain write refuses it, and a FIFO or device
+// at the name is refused unopened.
 //
-// The new file takes the existing target's permission bits (and, where allowed, its owner
-// and group); a file that did not exist gets newFileMode less the umask. A target that is
-// a symbolic link to a regular file is written through: the link stays and the file it
-// leads to is replaced; in a shared sticky folder such as /tmp only a link of our own or of
-// the folder's owner is followed (EACCES otherwise), as the kernel itself rules for opening
-// one. The target's folder must accept a new file.
+// The bytes go to a new file in the target's folder that has no name while it is written
+// (O_TMPFILE; where the file system has none, an unpredictable name that a stop by SIGINT,
+// SIGTERM or SIGHUP removes). Every write, the flush to disk (fsync) and the close are
+// checked. Then:
+// - an existing file is replaced by a rename when the new file can be given all its access:
+//   owner and group, permission bits, ACL and extended attributes (see keepAccess);
+// - otherwise, and for a file with more than one hard link, the old file is overwritten in
+//   place, with its old contents kept in a backup beside it until the new ones are on disk
+//   (see writeInPlace), so every name and every kept attribute stays;
+// - a new file gets newFileMode less the umask (or the folder's default ACL).
+// On any failure nothing new is left behind and an existing target keeps its old contents.
 //
 // Nothing here throws; every function may be called from any thread.
 
@@ -51,22 +58,30 @@ public:
 
     // Whether the new file could be made; when not, nothing else here does anything.
     SaveResult status() const { return m_status; }
-    // The new file beside the target, empty when it could not be made.
+    // A name that opens the new file (for a nameless one, /proc/self/fd/N, valid in this
+    // process only); empty when it could not be made.
     QByteArray newFileName() const { return m_newFile; }
     // The new file's open descriptor, -1 when there is none.
     int fd() const { return m_fd; }
 
     // Appends every byte to the new file; a failure discards it.
     SaveResult write(const QByteArray &bytes);
-    // Flushes, closes and renames the new file over the target; a failure discards it.
+    // Flushes and puts the new contents in place; a failure discards them.
     SaveResult commit();
     void discard();
 
 private:
+    bool openOld();
+    bool makeNewFile(mode_t mode);
+    SaveResult replace();
     SaveResult fail(SaveResult result);
 
     QByteArray m_target; // the file to replace, links already followed
     QByteArray m_newFile;
     int m_fd = -1;
+    int m_old = -1;         // the existing target, open for writing
+    bool m_named = false;   // m_newFile is a real name in the folder, to remove on failure
+    int m_pendingName = -1; // its entry among the names a stop removes
+    bool m_inPlace = false; // the old file is overwritten rather than replaced
     SaveResult m_status;
 };

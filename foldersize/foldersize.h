@@ -3,23 +3,27 @@
 #include "foldersize/sizeamount.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+
+class ScanSystem;
 
 // What the scanner's yield callback answers.
 enum class ScanControl { Continue, Stop };
 
-// Called on the calling thread as a scan starts and at least every 10 ms while it runs (the walk
-// itself runs on the scan pool's worker threads). Answering Stop makes the workers drop the scan
-// and close every descriptor of it, and the scan returns at once; its result is then of no use to
-// the caller. The callback may start another scan of its own (it usually pumps the event loop): the
-// outer scan then waits, holding no descriptor, until the inner one returns, and the two do not
-// disturb each other. A callback that throws is treated as answering Continue.
+// Called on the calling thread as a scan starts and about every 5 ms while it runs (the walk
+// itself runs on the scan pool's worker threads). Answering Stop abandons the scan: FolderSize
+// returns at once, and the workers leave it at their next step, or when a call stuck in the
+// kernel returns; its result is then of no use to the caller. The callback must not start
+// another scan and wait for it: that one would run beside this one, which keeps its
+// descriptors meanwhile. A callback that throws is treated as answering Continue.
 using FolderSizeYield = std::function<ScanControl()>;
 
-// Total length in bytes of every file below path, at every depth. Never fails: whatever
-// cannot be read counts 0 and an addition that would overflow is skipped. Symbolic links are
-// never followed and kernel pseudo filesystems (proc, sysfs, ...) are never entered.
+// Total length in bytes of every file below path, at every depth: the blocking form of
+// SizeScan, for tests, benchmarks and callers that may wait. Never fails: whatever cannot be
+// read counts 0 and an addition that would overflow is skipped. Symbolic links are never
+// followed and kernel pseudo filesystems (proc, sysfs, ...) are never entered.
 // path is in the system's narrow encoding, with or without a trailing "/".
 //
 // Only regular files have a length here: links, devices, pipes and sockets add 0, and so
@@ -28,6 +32,10 @@ using FolderSizeYield = std::function<ScanControl()>;
 // below it there is no depth or length limit, as subfolders are opened relative to their
 // parent, and the descriptors a scan holds stay few however deep or wide the tree.
 SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield = {});
+
+// FolderSize asking system for what it reads; for tests.
+SizeAmount FolderSizeUsing(const std::string &path, const FolderSizeYield &yield,
+                           std::shared_ptr<ScanSystem> system);
 
 // Appends the platform's directory separator "/" when path does not end with one;
 // the empty path becomes "/".

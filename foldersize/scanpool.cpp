@@ -1,11 +1,11 @@
 #include "foldersize/scanpool.h"
 
-#include "foldersize/parallelscan.h"
-
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <memory>
 #include <pthread.h>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -18,8 +18,45 @@ constexpr std::size_t ReadBufferSize = 32 * 1024;
 
 std::mutex g_creation;
 ScanPool *g_pool = nullptr; // never destroyed: workers may still be waiting at exit
+std::atomic<int> g_startsLeftForTesting{-1};
+
+thread_local KernelCalls *t_calls = nullptr;
+
+std::int64_t steadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+template<class Entry> void startThread(Entry entry)
+{
+    int left = g_startsLeftForTesting.load();
+    while (left >= 0 && !g_startsLeftForTesting.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0) {
+        g_startsLeftForTesting.store(0);
+        throw std::system_error(EAGAIN, std::generic_category(), "no thread left");
+    }
+    std::thread(std::move(entry)).detach();
+}
 
 } // namespace
+
+KernelCalls &KernelCalls::current()
+{
+    thread_local KernelCalls own;
+    return t_calls ? *t_calls : own;
+}
+
+void KernelCalls::setCurrent(KernelCalls *calls)
+{
+    t_calls = calls;
+}
+
+void LimitScanThreadStartsForTesting(int starts)
+{
+    g_startsLeftForTesting.store(starts < 0 ? -1 : starts);
+}
 
 int ScanThreadCount()
 {
@@ -44,10 +81,32 @@ ScanPool &ScanPool::instance()
     return *g_pool;
 }
 
-ScanPool::ScanPool(int threadCount) : m_threadCount(threadCount)
+ScanPool::ScanPool(int threadCount) : m_target(0)
 {
-    for (int i = 0; i < threadCount; ++i)
-        std::thread(&ScanPool::workerLoop, this).detach();
+    const std::lock_guard lock(m_lock);
+    int started = 0;
+    while (started < threadCount && startWorkerLocked())
+        ++started;
+    m_target.store(started);
+}
+
+// A started thread owns its Worker until it ends; one that could not start never had it.
+bool ScanPool::startWorkerLocked()
+{
+    Worker *worker = nullptr;
+    try {
+        worker = new Worker;
+        m_workers.push_back(worker);
+        startThread([this, worker] { workerLoop(worker); });
+        return true;
+    } catch (...) {
+        if (worker) {
+            m_workers.erase(std::remove(m_workers.begin(), m_workers.end(), worker),
+                            m_workers.end());
+            delete worker;
+        }
+        return false;
+    }
 }
 
 // A forked child has none of the workers: it starts a pool of its own when it scans. The
@@ -72,19 +131,45 @@ void ScanPool::afterForkInChild()
     g_creation.unlock();
 }
 
-void ScanPool::add(ParallelScan *scan)
+void ScanPool::add(std::shared_ptr<PoolWork> work)
 {
+    bool runHere = false;
     {
         const std::lock_guard lock(m_lock);
-        m_scans.push_back(scan);
+        if (m_target.load() == 0 && startWorkerLocked())
+            m_target.store(1); // the system may have freed a thread since
+        runHere = m_target.load() == 0;
+        if (!runHere) {
+            m_work.push_back(work);
+            if (!m_watching) {
+                try {
+                    startThread([this] { watchLoop(); });
+                    m_watching = true;
+                } catch (...) {
+                    // no watch thread: stuck workers are not replaced, stalls not seen
+                }
+            }
+        }
+    }
+    if (runHere) {
+        const std::unique_ptr<char[]> buffer(new char[ReadBufferSize]);
+        work->work(buffer.get(), ReadBufferSize);
+        return;
     }
     m_workAvailable.notify_all();
+    m_watchWake.notify_one();
 }
 
-void ScanPool::remove(ParallelScan *scan)
+void ScanPool::remove(const PoolWork *work)
 {
+    std::shared_ptr<PoolWork> removed; // let go outside the lock: it may be the last owner
     const std::lock_guard lock(m_lock);
-    m_scans.erase(std::remove(m_scans.begin(), m_scans.end(), scan), m_scans.end());
+    const auto at = std::find_if(m_work.begin(), m_work.end(),
+                                 [work](const auto &offered) { return offered.get() == work; });
+    if (at != m_work.end()) {
+        removed = std::move(*at);
+        m_work.erase(at);
+    }
 }
 
 void ScanPool::notifyWork(std::size_t count)
@@ -103,28 +188,97 @@ void ScanPool::notifyWork(std::size_t count)
         m_workAvailable.notify_one();
 }
 
-ParallelScan *ScanPool::pickLocked() const
+std::shared_ptr<PoolWork> ScanPool::pickLocked() const
 {
-    for (auto scan = m_scans.rbegin(); scan != m_scans.rend(); ++scan)
-        if ((*scan)->hasWork())
-            return *scan;
+    for (auto work = m_work.rbegin(); work != m_work.rend(); ++work)
+        if ((*work)->hasWork())
+            return *work;
     return nullptr;
 }
 
-void ScanPool::workerLoop()
+bool ScanPool::surplusLocked() const
 {
-    const std::unique_ptr<char[]> buffer(new char[ReadBufferSize]);
+    return int(m_workers.size()) - m_stuck > m_target.load();
+}
+
+void ScanPool::workerLoop(Worker *worker)
+{
+    KernelCalls::setCurrent(&worker->calls);
+    const std::unique_ptr<char[]> buffer(new (std::nothrow) char[ReadBufferSize]);
     for (;;) {
-        ParallelScan *scan;
+        std::shared_ptr<PoolWork> work;
         {
             std::unique_lock lock(m_lock);
-            m_idle.fetch_add(1);
-            while (!(scan = pickLocked()))
+            while (buffer && !surplusLocked() && !(work = pickLocked())) {
+                m_idle.fetch_add(1);
                 m_workAvailable.wait(lock);
-            m_idle.fetch_sub(1);
-            scan->enterWorker();
+                m_idle.fetch_sub(1);
+            }
+            if (!work) { // one too many since a stuck worker woke, or no memory for a buffer
+                m_workers.erase(std::find(m_workers.begin(), m_workers.end(), worker));
+                if (!buffer && m_target.load() > 0 && m_workers.empty())
+                    m_target.store(0);
+                lock.unlock();
+                KernelCalls::setCurrent(nullptr);
+                delete worker;
+                return;
+            }
         }
-        scan->work(buffer.get(), ReadBufferSize);
-        scan->leaveWorker();
+        work->work(buffer.get(), ReadBufferSize);
     }
+}
+
+void ScanPool::watchLoop()
+{
+    std::vector<std::shared_ptr<PoolWork>> watched;
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        if (m_work.empty() && !anyWorkerInCallLocked()) {
+            m_watchWake.wait(lock);
+            continue;
+        }
+        m_watchWake.wait_for(lock, std::chrono::milliseconds(WatchIntervalMs));
+        const std::int64_t now = steadyMs();
+        watchWorkersLocked(now);
+        watched = m_work;
+        lock.unlock();
+        for (const auto &work : watched)
+            work->watch(now);
+        watched.clear(); // may end a scan, which closes its descriptors: not under the lock
+        lock.lock();
+    }
+}
+
+bool ScanPool::anyWorkerInCallLocked() const
+{
+    return std::any_of(m_workers.begin(), m_workers.end(), [](const Worker *worker) {
+        return KernelCalls::underWay(worker->calls.look());
+    });
+}
+
+// Tells stuck workers from working ones, starts replacements for the stuck and lets the
+// surplus go once they wake.
+void ScanPool::watchWorkersLocked(std::int64_t nowMs)
+{
+    bool woke = false;
+    for (Worker *worker : m_workers) {
+        const std::uint64_t look = worker->calls.look() & ~KernelCalls::GivenUp;
+        if (!KernelCalls::underWay(look) || look != worker->seen) {
+            worker->seen = look;
+            worker->seenAtMs = nowMs;
+            if (worker->stuck) {
+                worker->stuck = false;
+                --m_stuck;
+                woke = true;
+            }
+        } else if (!worker->stuck && nowMs - worker->seenAtMs >= StuckAfterMs) {
+            worker->stuck = true;
+            ++m_stuck;
+        }
+    }
+    while (int(m_workers.size()) - m_stuck < m_target.load() && m_stuck <= StuckWorkersAtMost &&
+           startWorkerLocked()) {
+    }
+    if (woke)
+        m_workAvailable.notify_all();
 }

@@ -17,9 +17,14 @@ constexpr int SubfolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC |
 // Kernels before 5.6, and sandboxes whose system call filter predates openat2, refuse it:
 // every open then stats the folder it opened instead.
 std::atomic<bool> g_openat2Refused{false};
+std::atomic<int> g_refusalForTesting{0};
 
 int openWithinMount(int dirFd, const char *name)
 {
+    if (const int refusal = g_refusalForTesting.load(std::memory_order_relaxed)) {
+        errno = refusal;
+        return -1;
+    }
     open_how how{};
     how.flags = SubfolderFlags;
     how.resolve = RESOLVE_NO_XDEV;
@@ -60,4 +65,10 @@ int OpenSubfolder(int dirFd, const char *name)
             g_openat2Refused.store(true, std::memory_order_relaxed);
     }
     return openCheckingMount(dirFd, name);
+}
+
+void RefuseOpenat2ForTesting(int error)
+{
+    g_refusalForTesting.store(error);
+    g_openat2Refused.store(false);
 }

@@ -7,3 +7,7 @@
 // Where the kernel can refuse to cross into another mount, a folder on its parent's mount is
 // opened with no further system call; only a mount point is checked for what it holds.
 int OpenSubfolder(int dirFd, const char *name);
+
+// For tests: makes every openat2 fail with error, as a kernel or a sandbox that refuses it
+// does (0 lets it through again), and forgets an earlier refusal.
+void RefuseOpenat2ForTesting(int error);

@@ -1,45 +1,17 @@
 #include "export/safesave.h"
+#include "savetesting.h"
 #include "support/guardedfifo.h"
 #include "support/smalltmpfs.h"
-#include "support/temptree.h"
 
-#include <QDir>
-#include <QFile>
 #include <cerrno>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+using namespace savetesting;
 
 namespace {
 
-QByteArray contents(const QString &path)
+mode_t permissions(const std::string &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-mode_t permissions(const QString &path)
-{
-    struct stat status {};
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return status.st_mode & 07777;
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-// Writes as a plain writer would: an existing file keeps its mode unless one is given.
-void writeFile(const QString &path, const QByteArray &bytes, mode_t mode = 0)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-    if (mode != 0)
-        ::chmod(QFile::encodeName(path).constData(), mode);
+    return status(path).st_mode & 07777;
 }
 
 } // namespace
@@ -47,41 +19,54 @@ void writeFile(const QString &path, const QByteArray &bytes, mode_t mode = 0)
 TEST(SafeSave, ReplacesTheFileKeepingItsPermissionsAndLeavesNothingElse)
 {
     TempTree tree;
-    const QString path = tree.pathQ("out.txt");
-    writeFile(path, QByteArray(5000, 'o'), 0640);
+    writeFile(tree.path("out.txt"), QByteArray(5000, 'o'), 0640);
 
-    ASSERT_TRUE(safeSave(path, QByteArray("new")).ok());
-    EXPECT_EQ(contents(path), QByteArray("new"));
-    EXPECT_EQ(permissions(path), mode_t(0640));
-    EXPECT_EQ(entries(tree.rootQ()), QStringList{QStringLiteral("out.txt")});
+    ASSERT_TRUE(safeSave(tree.pathQ("out.txt"), QByteArray("new")).ok());
+    EXPECT_EQ(contents(tree.path("out.txt")), QByteArray("new"));
+    EXPECT_EQ(permissions(tree.path("out.txt")), mode_t(0640));
+    EXPECT_EQ(entries(tree.root()), QStringList{QStringLiteral("out.txt")});
 
     const mode_t old = ::umask(022);
     ASSERT_TRUE(safeSave(tree.pathQ("fresh.txt"), QByteArray("a")).ok());
     ASSERT_TRUE(safeSave(tree.pathQ("private.txt"), QByteArray("b"), 0600).ok());
     ::umask(old);
-    EXPECT_EQ(permissions(tree.pathQ("fresh.txt")), mode_t(0644));
-    EXPECT_EQ(permissions(tree.pathQ("private.txt")), mode_t(0600));
+    EXPECT_EQ(permissions(tree.path("fresh.txt")), mode_t(0644));
+    EXPECT_EQ(permissions(tree.path("private.txt")), mode_t(0600));
 }
 
-TEST(SafeSave, WritesThroughALinkAndKeepsIt)
+// Links are treated as opening the name for output treats them.
+TEST(SafeSave, WritesThroughALinkAndKeepsItAlsoADanglingOne)
 {
     TempTree tree;
-    writeFile(tree.pathQ("real.txt"), "old", 0644);
+    writeFile(tree.path("real.txt"), "old", 0644);
     tree.makeSymlink("link.txt", "real.txt");
-
     ASSERT_TRUE(safeSave(tree.pathQ("link.txt"), QByteArray("new")).ok());
     EXPECT_EQ(QFile::symLinkTarget(tree.pathQ("link.txt")), tree.pathQ("real.txt"));
-    EXPECT_EQ(contents(tree.pathQ("real.txt")), QByteArray("new"));
+    EXPECT_EQ(contents(tree.path("real.txt")), QByteArray("new"));
 
-    // In a shared folder a link someone else planted is not followed.
+    tree.makeDir("d");
+    tree.makeDir("other");
+    tree.makeSymlink("d/dangling.txt", "../other/missing.txt");
+    ASSERT_TRUE(safeSave(tree.pathQ("d/dangling.txt"), QByteArray("made")).ok());
+    EXPECT_TRUE(S_ISLNK(status(tree.path("d/dangling.txt")).st_mode));
+    EXPECT_EQ(contents(tree.path("other/missing.txt")), QByteArray("made"));
+    EXPECT_EQ(entries(tree.path("other")), QStringList{QStringLiteral("missing.txt")});
+    tree.makeSymlink("loop.txt", "loop.txt");
+    EXPECT_EQ(safeSave(tree.pathQ("loop.txt"), QByteArray("x")).error, ELOOP);
+
+    // In a shared folder a link someone else planted is not followed, dangling or not.
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving a link to another user needs root";
     tree.makeDir("shared");
     ::chmod(tree.path("shared").c_str(), 01777);
     tree.makeSymlink("shared/planted.txt", tree.path("real.txt"));
-    ASSERT_EQ(::lchown(tree.path("shared/planted.txt").c_str(), 4321, 4321), 0);
-    EXPECT_EQ(safeSave(tree.pathQ("shared/planted.txt"), QByteArray("evil")).error, EACCES);
-    EXPECT_EQ(contents(tree.pathQ("real.txt")), QByteArray("new"));
+    tree.makeSymlink("shared/planted-dangling.txt", tree.path("other/planted.txt"));
+    for (const char *planted : {"shared/planted.txt", "shared/planted-dangling.txt"}) {
+        ASSERT_EQ(::lchown(tree.path(planted).c_str(), 4321, 4321), 0);
+        EXPECT_EQ(safeSave(tree.pathQ(planted), QByteArray("evil")).error, EACCES) << planted;
+    }
+    EXPECT_EQ(contents(tree.path("real.txt")), QByteArray("new"));
+    EXPECT_EQ(entries(tree.path("other")), QStringList{QStringLiteral("missing.txt")});
 }
 
 TEST(SafeSave, RefusesFoldersFifosAndDevicesWithoutOpeningThem)
@@ -100,47 +85,92 @@ TEST(SafeSave, RefusesFoldersFifosAndDevicesWithoutOpeningThem)
     EXPECT_TRUE(pipe.notRegularFile);
     EXPECT_EQ(pipe.error, EINVAL);
     EXPECT_EQ(safeSave(QStringLiteral("/dev/null"), QByteArray("x")).error, EINVAL);
-    EXPECT_EQ(entries(tree.rootQ()),
+    EXPECT_EQ(entries(tree.root()),
               (QStringList{QStringLiteral("folder"), QStringLiteral("pipe")}));
 
     EXPECT_EQ(safeSave(tree.pathQ("missing/out.txt"), QByteArray("x")).error, ENOENT);
     EXPECT_EQ(safeSave(QString(), QByteArray("x")).error, ENOENT);
 }
 
-TEST(SafeSave, AFullDiskLeavesTheOldFileWholeAndNoNewFile)
+namespace {
+
+ssize_t fullAfterFourKilobytes(int fd, const void *data, size_t size)
 {
+    struct stat status {};
+    ::fstat(fd, &status);
+    if (status.st_size + off_t(size) <= 4096)
+        return ::write(fd, data, size);
+    errno = ENOSPC;
+    return -1;
+}
+
+int failingFsync(int)
+{
+    errno = EIO;
+    return -1;
+}
+
+int failingRename(const char *, const char *)
+{
+    errno = EXDEV;
+    return -1;
+}
+
+} // namespace
+
+// A full disk, a flush or a rename that fails: the error is reported, the old file stays
+// whole and nothing new is left, with or without a name for the new file.
+TEST(SafeSave, AFailedWriteFlushOrRenameKeepsTheOldFileAndLeavesNothing)
+{
+    TempTree tree;
+    const std::string path = tree.path("out.txt");
+    writeFile(path, QByteArray(8000, 'o'), 0644);
+    const SwappedSaveCalls restore;
+    for (const bool nameless : {true, false}) {
+        saveCalls().nameless = nameless;
+        saveCalls().write = fullAfterFourKilobytes;
+        EXPECT_EQ(safeSave(tree.pathQ("out.txt"), QByteArray(20000, 'n')).error, ENOSPC);
+        saveCalls().write = ::write;
+        saveCalls().fsync = failingFsync;
+        EXPECT_EQ(safeSave(tree.pathQ("out.txt"), QByteArray("n")).error, EIO);
+        saveCalls().fsync = ::fsync;
+        saveCalls().rename = failingRename;
+        EXPECT_EQ(safeSave(tree.pathQ("out.txt"), QByteArray("n")).error, EXDEV);
+        saveCalls().rename = ::rename;
+        EXPECT_EQ(contents(path), QByteArray(8000, 'o'));
+        EXPECT_EQ(entries(tree.root()), QStringList{QStringLiteral("out.txt")});
+    }
+
     SmallTmpfs disk(64);
     if (!disk.mounted())
         GTEST_SKIP() << disk.why();
-    const QString path = disk.pathQ("out.txt");
-    writeFile(path, QByteArray(8000, 'o'), 0644);
+    const QString onDisk = disk.pathQ("out.txt");
+    writeFile(QFile::encodeName(onDisk).toStdString(), QByteArray(8000, 'o'), 0644);
     disk.fill("filler");
-
-    const SaveResult result = safeSave(path, QByteArray(20000, 'n'));
-    EXPECT_EQ(result.error, ENOSPC);
-    EXPECT_EQ(contents(path), QByteArray(8000, 'o'));
-    EXPECT_EQ(entries(disk.pathQ(".")),
+    EXPECT_EQ(safeSave(onDisk, QByteArray(20000, 'n')).error, ENOSPC);
+    EXPECT_EQ(contents(QFile::encodeName(onDisk).toStdString()), QByteArray(8000, 'o'));
+    EXPECT_EQ(entries(QFile::encodeName(disk.pathQ(".")).toStdString()),
               (QStringList{QStringLiteral("filler"), QStringLiteral("out.txt")}));
 }
 
 TEST(PendingSave, AWriterByNameCommitsOrLeavesNoTrace)
 {
     TempTree tree;
-    const QString path = tree.pathQ("book.xlsx");
+    const std::string path = tree.path("book.xlsx");
     writeFile(path, "old", 0644);
     {
-        PendingSave save(path);
+        PendingSave save(tree.pathQ("book.xlsx"));
         ASSERT_TRUE(save.status().ok());
-        writeFile(QFile::decodeName(save.newFileName()), "by name");
+        writeFile(save.newFileName().toStdString(), "by name", 0);
         EXPECT_EQ(contents(path), QByteArray("old"));
         ASSERT_TRUE(save.commit().ok());
     }
     EXPECT_EQ(contents(path), QByteArray("by name"));
     EXPECT_EQ(permissions(path), mode_t(0644));
     {
-        PendingSave abandoned(path);
+        PendingSave abandoned(tree.pathQ("book.xlsx"));
         ASSERT_TRUE(abandoned.write("half").ok());
     }
     EXPECT_EQ(contents(path), QByteArray("by name"));
-    EXPECT_EQ(entries(tree.rootQ()), QStringList{QStringLiteral("book.xlsx")});
+    EXPECT_EQ(entries(tree.root()), QStringList{QStringLiteral("book.xlsx")});
 }

@@ -1,6 +1,6 @@
 #include "export/savejpg.h"
 #include "platform/runtimeerror.h"
-#include "support/smalltmpfs.h"
+#include "savetesting.h"
 #include "support/temptree.h"
 
 #include <QFileInfo>
@@ -99,16 +99,14 @@ TEST(SaveJPG, EmptyPictureOrBadQualityRaisesInvalidParameterAndWritesNothing)
 
 TEST(SaveJPG, AFullDiskRaisesStatus7AndKeepsTheOldPicture)
 {
-    SmallTmpfs disk(64);
-    if (!disk.mounted())
-        GTEST_SKIP() << disk.why();
+    savetesting::FullDisk disk;
     const QString file = disk.pathQ("chart.jpg");
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::red);
     SaveJPG(small, file, 100);
     const QImage old = QImage(file);
     ASSERT_FALSE(old.isNull());
-    disk.fill("filler");
+    disk.fill();
 
     // Noise does not compress: far more than the disk holds.
     QImage noise(400, 400, QImage::Format_RGB32);

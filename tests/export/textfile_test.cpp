@@ -1,8 +1,8 @@
 #include "export/sidetext.h"
 #include "export/textfile.h"
 #include "platform/runtimeerror.h"
+#include "savetesting.h"
 #include "support/guardedfifo.h"
-#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 
 #include <QFile>
@@ -83,12 +83,10 @@ TEST(WriteTextFile, FailuresRaiseNumberedErrorsNamingThePath)
 
 TEST(WriteTextFile, AFullDiskRaisesDiskFullAndKeepsTheOldText)
 {
-    SmallTmpfs disk(64);
-    if (!disk.mounted())
-        GTEST_SKIP() << disk.why();
+    savetesting::FullDisk disk;
     const QString path = disk.pathQ("sizes.txt");
     WriteTextFile(QStringLiteral("old\r\n"), path);
-    disk.fill("filler");
+    disk.fill();
 
     try {
         WriteTextFile(QString(30000, QLatin1Char('n')), path);

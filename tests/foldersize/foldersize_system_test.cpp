@@ -1,13 +1,15 @@
 // The scanner against the system around it: permissions, descriptor limits, mounts.
 
-#include "foldersize/folderscan.h"
+#include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
+#include "foldersize/sizescan.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdlib>
 #include <dirent.h>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <mutex>
 #include <sched.h>
 #include <set>
 #include <string>
@@ -62,8 +65,9 @@ std::string deepLevelName(int level)
 
 // Levels made one at a time through descriptors, as no path reaches the bottom, with names
 // long enough that the deepest path is many times PATH_MAX. Every tenth level also holds a
-// file and a side folder with a leaf. Returns the total.
-std::int64_t makeDeepTree(const std::string &root, int depth)
+// file and a side folder with a leaf, and every level `files` more small files. Returns the
+// total.
+std::int64_t makeDeepTree(const std::string &root, int depth, int files)
 {
     std::int64_t total = 0;
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
@@ -87,6 +91,8 @@ std::int64_t makeDeepTree(const std::string &root, int depth)
             close(sideFd);
             makeFile(fd, "file", i + 1);
         }
+        for (int file = 0; file < files; ++file)
+            makeFile(fd, ("x" + std::to_string(file)).c_str(), 3);
         mkdirat(fd, next.c_str(), 0755);
         const int nextFd = openat(fd, next.c_str(), O_RDONLY | O_DIRECTORY);
         close(fd);
@@ -97,10 +103,12 @@ std::int64_t makeDeepTree(const std::string &root, int depth)
 }
 
 // Removes what makeDeepTree made, in one pass down and one up.
-void removeDeepTree(const std::string &root, int depth)
+void removeDeepTree(const std::string &root, int depth, int files)
 {
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
     for (int i = 0; i < depth && fd >= 0; ++i) {
+        for (int file = 0; file < files; ++file)
+            unlinkat(fd, ("x" + std::to_string(file)).c_str(), 0);
         if (i % 10 == 0) {
             const std::string side = "side" + std::to_string(i);
             const int sideFd = openat(fd, side.c_str(), O_RDONLY | O_DIRECTORY);
@@ -147,15 +155,15 @@ rlimit leaveRoomFor(int room)
 // takes seconds to make and remove them. The tree is removed with it.
 class DeepTree {
 public:
-    explicit DeepTree(int depth) : m_depth(depth)
+    explicit DeepTree(int depth, int filesPerLevel = 0) : m_depth(depth), m_files(filesPerLevel)
     {
         char pattern[] = "/dev/shm/quorvane-deep-XXXXXX";
         m_root = mkdtemp(pattern) ? std::string(pattern) : m_fallback.root();
-        m_total = makeDeepTree(m_root, depth);
+        m_total = makeDeepTree(m_root, depth, filesPerLevel);
     }
     ~DeepTree()
     {
-        removeDeepTree(m_root, m_depth);
+        removeDeepTree(m_root, m_depth, m_files);
         if (m_root != m_fallback.root())
             rmdir(m_root.c_str());
     }
@@ -165,6 +173,7 @@ public:
 private:
     TempTree m_fallback;
     int m_depth;
+    int m_files;
     std::string m_root;
     std::int64_t m_total = 0;
 };
@@ -202,68 +211,156 @@ TEST(FolderSize, CountsAVeryDeepTreeWithFewDescriptors)
     EXPECT_EQ(limited, expected);
 }
 
-// A folder moved away while its scan is paused, holding no descriptor, by a scan started from
-// the yield: when the walk goes on, the folder now at the old place is another one, and
-// neither it nor the moved folder is counted there.
-TEST(FolderSize, AFolderMovedWhileTheScanIsPausedIsNotCountedAtItsOldPlace)
+// The name a fresh folder lists first, which the walk enters first.
+std::string firstListed(const std::string &folder)
 {
-    TempTree tree;
-    TempTree elsewhere;
-    TempTree inner;
-    for (int i = 0; i < 40; ++i)
-        tree.makeFile("p/x/x" + std::to_string(i), 1000);
-    tree.makeFile("p/other", 7);
-    tree.makeFile("q/q", 11);
-    for (int i = 0; i < 10; ++i)
-        inner.makeFile("i" + std::to_string(i) + "/data", 1);
-    struct stat moving;
-    ASSERT_EQ(stat(tree.path("p/x").c_str(), &moving), 0);
+    std::string first;
+    if (DIR *dir = opendir(folder.c_str())) {
+        while (const dirent *entry = readdir(dir))
+            if (entry->d_name[0] != '.' && first.empty())
+                first = entry->d_name;
+        closedir(dir);
+    }
+    return first;
+}
 
-    std::atomic<bool> insideX{false};
-    std::atomic<bool> innerRunning{false};
-    std::atomic<int> readsOfX{0};
-    TestDirectoryReader reader;
-    reader.readLimit = 256; // a few entries per read
-    reader.beforeRead = [&](int fd) {
-        struct stat st;
-        if (fstat(fd, &st) != 0 || st.st_ino != moving.st_ino || ++readsOfX != 2)
-            return;
-        insideX = true; // the first entries of x are counted; hold the rest until the pause
-        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-             !innerRunning && std::chrono::steady_clock::now() < until;)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+// With one worker, whose four held descriptors the walk into a deep chain takes from the
+// shallow folders, the folder after the chain is reached by opening its ancestors again, from
+// the root's path. A tree moved into the place of one of them meanwhile (p, or the root
+// itself) is not counted.
+TEST(FolderSize, AnAncestorOpenedAgainOnTheWayDownMustBeTheSameFolder)
+{
+    for (const std::string replaced : {"p", ""}) {
+        TempTree tree;
+        TempTree elsewhere;
+        const std::string below = replaced.empty() ? "" : replaced + "/";
+        tree.makeDir(below + "a");
+        tree.makeDir(below + "b");
+        const std::string first = firstListed(tree.path(replaced));
+        const std::string second = first == "a" ? "b" : "a";
+        std::string chain = below + first;
+        for (int i = 0; i < 12; ++i)
+            chain += "/l" + std::to_string(i);
+        tree.makeFile(chain + "/bottom", 1);
+        tree.makeFile(below + "own", 10);
+        tree.makeFile(below + second + "/later", 100);
+        tree.makeFile("top", 1000);
+        struct stat bottom;
+        ASSERT_EQ(stat(tree.path(chain).c_str(), &bottom), 0);
+
+        const auto scanWithOneWorker = [&] {
+            setenv("QUORVANE_SCAN_THREADS", "1", 1);
+            const auto reader = std::make_shared<TestDirectoryReader>();
+            bool done = false;
+            reader->beforeRead = [&](int fd) {
+                struct stat st;
+                if (done || fstat(fd, &st) != 0 || st.st_ino != bottom.st_ino)
+                    return;
+                done = rename(tree.path(replaced).c_str(), elsewhere.path("moved").c_str()) == 0;
+                tree.makeFile(below + second + "/impostor", 1000000);
+            };
+            const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+            return done ? std::to_string(total) : std::string("not replaced");
+        };
+        // What was read before the move, and nothing of the folder that took its place.
+        EXPECT_EQ(runInChild(scanWithOneWorker), "1011") << "replaced " << replaced;
+    }
+}
+
+// Two scans at once share the process's descriptors: one that finds none free makes the other
+// give one up rather than count a folder 0. Here a scan of a 1,100-level tree of many files
+// runs while a 3,000-level tree is scanned, with 64 descriptors in all.
+TEST(FolderSize, TwoScansAtOnceWithSixtyFourDescriptorsAreBothExact)
+{
+    const DeepTree wide(1100, 40);
+    const DeepTree deep(3000);
+    const auto scanBoth = [&] {
+        const rlimit tight{64, 64};
+        if (setrlimit(RLIMIT_NOFILE, &tight) != 0)
+            return std::string("skip: cannot limit descriptors");
+        std::mutex lock;
+        std::condition_variable done;
+        std::int64_t wideTotal = -1;
+        const auto scan =
+            SizeScan::start({wide.root()}, [&](std::size_t, const FolderTotal &total) {
+                const std::lock_guard guard(lock);
+                wideTotal = total.bytes.bytes();
+                done.notify_all();
+            });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::int64_t deepTotal = FolderSize(deep.root()).bytes();
+        std::unique_lock guard(lock);
+        done.wait_for(guard, std::chrono::seconds(60), [&] { return wideTotal >= 0; });
+        return std::to_string(wideTotal) + " " + std::to_string(deepTotal);
     };
-    TestDirectoryReader innerReader;
-    innerReader.pause = std::chrono::milliseconds(10);
-    bool moved = false;
-    std::int64_t innerTotal = -1;
-    const std::int64_t total =
-        FolderSizeReadBy(
-            tree.root(),
-            [&] {
-                if (insideX && !moved) {
-                    moved = true;
-                    EXPECT_EQ(rename(tree.path("p/x").c_str(), elsewhere.path("x").c_str()), 0);
-                    for (int i = 0; i < 40; ++i)
-                        tree.makeFile("p/x/y" + std::to_string(i), 100000);
-                    innerTotal = FolderSizeReadBy(
-                                     inner.root(),
-                                     [&] {
-                                         innerRunning = true;
-                                         return ScanControl::Continue;
-                                     },
-                                     innerReader)
-                                     .bytes();
-                }
-                return ScanControl::Continue;
-            },
-            reader)
-            .bytes();
+    const std::string result = runInChild(scanBoth);
+    if (result.starts_with("skip"))
+        GTEST_SKIP() << result;
+    EXPECT_EQ(result, std::to_string(wide.total()) + " " + std::to_string(deep.total()));
+}
 
-    ASSERT_TRUE(moved);
-    EXPECT_TRUE(innerRunning);
-    EXPECT_EQ(innerTotal, 10);
-    EXPECT_EQ(total, 7 + 11);
+// A scan stuck in a read (not stopped) holds descriptors another scan needs. Those it keeps
+// between uses are taken from it; those in use are waited for rather than the folder counted 0.
+TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedFor)
+{
+    TempTree chain;
+    TempTree wide;
+    TempTree other;
+    std::string level;
+    for (int i = 0; i < 100; ++i)
+        level += "c/";
+    chain.makeFile(level + "bottom", 1);
+    for (int i = 0; i < 20; ++i) {
+        wide.makeFile("w" + std::to_string(i) + "/f", 2);
+        other.makeFile("o" + std::to_string(i) + "/f", 3);
+    }
+    struct stat wideRoot;
+    ASSERT_EQ(stat(wide.root().c_str(), &wideRoot), 0);
+    const auto scanBeside = [&](bool busy) {
+        Gate &gate = Gate::make();
+        const auto reader = std::make_shared<TestDirectoryReader>();
+        if (busy) // every worker that opens a subfolder of wide holds it, reading
+            reader->beforeRead = [&gate, &wideRoot](int fd) {
+                struct stat st;
+                if (fstat(fd, &st) == 0 && st.st_ino != wideRoot.st_ino)
+                    gate.wait();
+            };
+        else // the walk down the chain keeps the descriptors of the levels above
+            reader->beforeRead = [&gate, reads = std::make_shared<std::atomic<int>>(0)](int) {
+                if (++*reads > 60)
+                    gate.wait();
+            };
+        leaveRoomFor(busy ? 8 : 12);
+        std::atomic<std::int64_t> stuckTotal{-1};
+        SizeScanOptions options;
+        options.system = reader;
+        const auto stuck = SizeScan::start(
+            {busy ? wide.root() : chain.root()},
+            [&](std::size_t, const FolderTotal &total) { stuckTotal = total.bytes.bytes(); }, {},
+            options);
+        for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             gate.waiting() == 0 && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (busy) // the busy ones come free a while later
+            std::thread([&gate] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                gate.open();
+            }).detach();
+        const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        const std::int64_t total = FolderSize(other.root(), [&] {
+                                       return std::chrono::steady_clock::now() < giveUpAt
+                                                  ? ScanControl::Continue
+                                                  : ScanControl::Stop;
+                                   }).bytes();
+        if (busy)
+            for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                 stuckTotal < 0 && std::chrono::steady_clock::now() < until;)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return std::to_string(total) + (busy ? " " + std::to_string(stuckTotal) : "");
+    };
+    EXPECT_EQ(runInChild([&] { return scanBeside(false); }), "60");
+    EXPECT_EQ(runInChild([&] { return scanBeside(true); }), "60 40");
 }
 
 // A finished folder opens its parent again through ".." when the parent had to give up its
@@ -277,17 +374,12 @@ TEST(FolderSize, AFolderMovedDuringTheScanDoesNotLeadItsOldParentElsewhere)
         tree.makeFile("p/s" + std::to_string(i) + "/f", 3);
         elsewhere.makeFile("q/s" + std::to_string(i) + "/f", 50000);
     }
-    // The subfolder the walk enters first gets a chain deeper than one worker's descriptors.
-    std::string first;
-    if (DIR *dir = opendir(tree.path("p").c_str())) {
-        while (const dirent *entry = readdir(dir))
-            if (entry->d_name[0] != '.' && first.empty())
-                first = entry->d_name;
-        closedir(dir);
-    }
+    const std::string first = firstListed(tree.path("p"));
     ASSERT_FALSE(first.empty());
+    // Four levels below it: deep enough that p gives up its descriptor, shallow enough that
+    // the first subfolder keeps its own to the end.
     std::string chain = "p/" + first;
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 4; ++i)
         chain += "/l" + std::to_string(i);
     tree.makeFile(chain + "/bottom", 1);
     const std::int64_t expected = referenceTotal(tree.root());
@@ -296,15 +388,15 @@ TEST(FolderSize, AFolderMovedDuringTheScanDoesNotLeadItsOldParentElsewhere)
 
     const auto scanWithOneWorker = [&] {
         setenv("QUORVANE_SCAN_THREADS", "1", 1);
-        TestDirectoryReader reader;
+        const auto reader = std::make_shared<TestDirectoryReader>();
         bool moved = false;
-        reader.beforeRead = [&](int fd) {
+        reader->beforeRead = [&](int fd) {
             struct stat st;
             if (!moved && fstat(fd, &st) == 0 && st.st_ino == bottom.st_ino)
                 moved =
                     rename(tree.path("p/" + first).c_str(), elsewhere.path("q/moved").c_str()) == 0;
         };
-        const std::int64_t total = FolderSizeReadBy(tree.root(), {}, reader).bytes();
+        const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
         return moved ? std::to_string(total) : std::string("not moved");
     };
     EXPECT_EQ(runInChild(scanWithOneWorker), std::to_string(expected));
@@ -337,9 +429,9 @@ TEST(FolderSize, NeverEntersKernelPseudoFilesystems)
         if (mountedType(c.mountPoint) != c.type)
             continue; // not mounted that way here
         ++checked;
-        TestDirectoryReader reader;
-        EXPECT_EQ(FolderSizeReadBy(c.path, {}, reader).bytes(), 0) << c.path;
-        EXPECT_EQ(reader.reads, 0) << "entries of " << c.path << " were read";
+        const auto reader = std::make_shared<TestDirectoryReader>();
+        EXPECT_EQ(FolderSizeUsing(c.path, {}, reader).bytes(), 0) << c.path;
+        EXPECT_EQ(reader->reads, 0) << "entries of " << c.path << " were read";
     }
     if (checked == 0)
         GTEST_SKIP() << "no kernel pseudo filesystem mounted here";
@@ -403,9 +495,9 @@ TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
             mount("sysfs", pseudo.c_str(), "sysfs", 0, nullptr) != 0)
             return std::string("skip: cannot mount proc or sysfs");
         const auto scan = [&] {
-            TestDirectoryReader reader;
-            const std::int64_t total = FolderSizeReadBy(tree.root(), {}, reader).bytes();
-            return std::to_string(total) + " " + std::to_string(reader.reads);
+            const auto reader = std::make_shared<TestDirectoryReader>();
+            const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+            return std::to_string(total) + " " + std::to_string(reader->reads);
         };
         const std::string withOpenat2 = scan();
         if (!refuseOpenat2())

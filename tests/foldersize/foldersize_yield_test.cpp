@@ -1,6 +1,6 @@
-// The calling thread's side of a scan: the yield, Stop, and scans started from the yield.
+// The calling thread's side of a blocking scan: the yield and Stop.
 
-#include "foldersize/folderscan.h"
+#include "foldersize/foldersize.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
@@ -35,15 +35,15 @@ TEST(FolderSizeYield, RunsOnTheCallingThreadWhileWorkersWalkAndMayThrow)
     const std::thread::id caller = std::this_thread::get_id();
     std::mutex lock;
     std::set<std::thread::id> readers;
-    TestDirectoryReader reader;
-    reader.pause = 2ms;
-    reader.beforeRead = [&](int) {
+    const auto reader = std::make_shared<TestDirectoryReader>();
+    reader->pause = 2ms;
+    reader->beforeRead = [&](int) {
         const std::lock_guard guard(lock);
         readers.insert(std::this_thread::get_id());
     };
     int calls = 0;
     bool elsewhere = false;
-    const SizeAmount total = FolderSizeReadBy(
+    const SizeAmount total = FolderSizeUsing(
         tree.root(),
         [&] {
             ++calls;
@@ -59,8 +59,8 @@ TEST(FolderSizeYield, RunsOnTheCallingThreadWhileWorkersWalkAndMayThrow)
 
     // A yield that throws counts as Continue.
     int throws = 0;
-    reader.beforeRead = {};
-    const SizeAmount despite = FolderSizeReadBy(
+    reader->beforeRead = {};
+    const SizeAmount despite = FolderSizeUsing(
         tree.root(),
         [&]() -> ScanControl {
             ++throws;
@@ -72,7 +72,8 @@ TEST(FolderSizeYield, RunsOnTheCallingThreadWhileWorkersWalkAndMayThrow)
 }
 
 // Folders of many entries, read a few at a time with a pause before each read: every folder
-// takes longer to read than a stopped scan may take to return.
+// takes longer to read than a stopped scan may take to return. The workers then leave at their
+// next step and give back every descriptor.
 TEST(FolderSizeYield, StopAtAnyPointReturnsAtOnceAndClosesEverything)
 {
     TempTree tree;
@@ -84,13 +85,13 @@ TEST(FolderSizeYield, StopAtAnyPointReturnsAtOnceAndClosesEverything)
     const int descriptorsBefore = openDescriptorCount();
     std::mt19937 random(11);
     for (int round = 0; round < 5; ++round) {
-        TestDirectoryReader reader;
-        reader.readLimit = 512; // two entries a read: thirty reads of 50 ms per folder
-        reader.pause = 50ms;
+        const auto reader = std::make_shared<TestDirectoryReader>();
+        reader->readLimit = 512; // two entries a read: thirty reads of 50 ms per folder
+        reader->pause = 50ms;
         const int stopAt = 30 + int(random() % 30); // once the workers are inside the folders
         int calls = 0;
         Clock::time_point stopped;
-        FolderSizeReadBy(
+        FolderSizeUsing(
             tree.root(),
             [&] {
                 if (++calls < stopAt)
@@ -100,67 +101,19 @@ TEST(FolderSizeYield, StopAtAnyPointReturnsAtOnceAndClosesEverything)
             },
             reader);
         const auto took = Clock::now() - stopped;
-        const int readsAtReturn = reader.reads;
-        std::this_thread::sleep_for(50ms);
+        // A worker finishes the read under way, then leaves.
+        for (const auto until = Clock::now() + 2s;
+             openDescriptorCount() != descriptorsBefore && Clock::now() < until;)
+            std::this_thread::sleep_for(1ms);
+        const int readsWhenClosed = reader->reads;
+        std::this_thread::sleep_for(120ms);
 
         EXPECT_EQ(calls, stopAt);
         // Far from the second a scan that went on reading would still need, and far enough
         // from the 20 ms aimed at that a loaded machine or a sanitizer does not fail it.
         EXPECT_LT(took, 500ms) << "stopped at yield " << stopAt;
         EXPECT_EQ(openDescriptorCount(), descriptorsBefore) << "stopped at yield " << stopAt;
-        EXPECT_EQ(reader.reads, readsAtReturn) << "a worker still read after the return";
-    }
-}
-
-// A scan started from the yield gets the workers; the outer scan meanwhile reads nothing and
-// holds no descriptor, then goes on to its exact total, or lets everything go at Stop.
-TEST(FolderSizeYield, AScanStartedFromTheYieldPausesTheOuterOne)
-{
-    TempTree outer;
-    TempTree inner;
-    const std::int64_t outerExpected = makeManyFolders(outer, 100);
-    const std::int64_t innerExpected = makeManyFolders(inner, 30);
-    const int descriptorsBefore = openDescriptorCount();
-    for (const bool stopAfter : {false, true}) {
-        TestDirectoryReader outerReader;
-        outerReader.pause = 5ms;
-        TestDirectoryReader innerReader;
-        innerReader.pause = 5ms;
-        std::int64_t innerTotal = -1;
-        int innerCalls = 0;
-        bool released = false;
-        int outerReadsWhenReleased = -1;
-        bool outerReadMeanwhile = false;
-        int outerCalls = 0;
-        const auto innerYield = [&] {
-            ++innerCalls;
-            if (!released) {
-                for (const auto until = Clock::now() + 2s; !released && Clock::now() < until;
-                     std::this_thread::sleep_for(1ms))
-                    released = descriptorsBelow(outer.root()) == 0;
-                outerReadsWhenReleased = outerReader.reads;
-            } else {
-                outerReadMeanwhile |= outerReader.reads != outerReadsWhenReleased;
-            }
-            return ScanControl::Continue;
-        };
-        const SizeAmount outerTotal = FolderSizeReadBy(
-            outer.root(),
-            [&] {
-                if (++outerCalls == 2)
-                    innerTotal = FolderSizeReadBy(inner.root(), innerYield, innerReader).bytes();
-                return stopAfter && outerCalls >= 2 ? ScanControl::Stop : ScanControl::Continue;
-            },
-            outerReader);
-
-        EXPECT_EQ(innerTotal, innerExpected);
-        EXPECT_GT(innerCalls, 1);
-        EXPECT_TRUE(released) << "the outer scan kept descriptors during the inner one";
-        EXPECT_FALSE(outerReadMeanwhile) << "the outer scan read during the inner one";
-        if (!stopAfter) {
-            EXPECT_EQ(outerTotal.bytes(), outerExpected);
-        }
-        EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+        EXPECT_EQ(reader->reads, readsWhenClosed) << "a worker still read after leaving";
     }
 }
 

@@ -1,5 +1,6 @@
 #include "scantestsupport.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <dirent.h>
@@ -58,7 +59,51 @@ std::int64_t referenceTotal(const std::string &path)
     return t_referenceSum;
 }
 
-ssize_t TestDirectoryReader::read(int fd, char *buffer, std::size_t size)
+int TestDirectoryReader::openSubfolder(int dirFd, const char *name)
+{
+    if (beforeOpen)
+        beforeOpen(name);
+    if (name == deniedName) {
+        errno = EACCES;
+        return -1;
+    }
+    return ScanSystem::openSubfolder(dirFd, name);
+}
+
+int TestDirectoryReader::openRoot(const std::string &path, struct stat &st)
+{
+    if (beforeOpen)
+        beforeOpen(path.c_str());
+    return ScanSystem::openRoot(path, st);
+}
+
+Gate &Gate::make()
+{
+    return *new Gate;
+}
+
+void Gate::wait()
+{
+    std::unique_lock lock(m_lock);
+    ++m_waiting;
+    m_opened.wait(lock, [this] { return m_open; });
+    --m_waiting;
+}
+
+void Gate::open()
+{
+    const std::lock_guard lock(m_lock);
+    m_open = true;
+    m_opened.notify_all();
+}
+
+int Gate::waiting()
+{
+    const std::lock_guard lock(m_lock);
+    return m_waiting;
+}
+
+ssize_t TestDirectoryReader::readEntries(int fd, char *buffer, std::size_t size)
 {
     ++reads;
     if (beforeRead)

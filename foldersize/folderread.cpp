@@ -1,0 +1,67 @@
+#include "foldersize/folderread.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+enum class Counted { Yes, GivenUp };
+
+// Adds a file's length or keeps a subfolder's name. An entry whose type the file system does
+// not report is asked for with fstatat, which also tells a folder from a file.
+Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
+{
+    if (type == DT_DIR) {
+        claim.subfolderNames.append(name, std::strlen(name) + 1);
+        return Counted::Yes;
+    }
+    if (type != DT_REG && type != DT_UNKNOWN)
+        return Counted::Yes; // links, devices, pipes and sockets occupy no file data
+    struct stat st;
+    const std::uint64_t call = claim.calls->begin();
+    const int result = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW);
+    if (!claim.calls->end(call))
+        return Counted::GivenUp;
+    if (result != 0)
+        return Counted::Yes; // vanished or unreadable: counts 0
+    if (S_ISREG(st.st_mode))
+        claim.ownFiles.tryAddBytes(st.st_size);
+    else if (S_ISDIR(st.st_mode))
+        claim.subfolderNames.append(name, std::strlen(name) + 1);
+    return Counted::Yes;
+}
+
+} // namespace
+
+ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::size_t size,
+                   const std::atomic<bool> &stopped)
+{
+    for (;;) {
+        const std::uint64_t call = claim.calls->begin();
+        const ssize_t got = system.readEntries(fd, buffer, size);
+        const int error = errno;
+        if (!claim.calls->end(call))
+            return ReadEnd::GivenUp;
+        if (got == 0)
+            return ReadEnd::Finished;
+        if (got < 0) // a folder removed while it is read ends there; any other error is a fault
+            return error == ENOENT ? ReadEnd::Finished : ReadEnd::Failed;
+        for (ssize_t at = 0; at < got;) {
+            if (stopped.load(std::memory_order_relaxed))
+                return ReadEnd::Stopped;
+            const char *record = buffer + at;
+            unsigned short length;
+            std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
+            at += length;
+            const char *name = record + offsetof(struct dirent64, d_name);
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
+            if (countEntry(claim, fd, name, type) == Counted::GivenUp)
+                return ReadEnd::GivenUp;
+        }
+    }
+}

@@ -1,0 +1,262 @@
+#include "foldersize/sizememory.h"
+
+#include "foldersize/changevisiblefilesystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+// Everything that alters what a folder's total counts: its entries (created, removed, renamed
+// in or out, their lengths and attributes, which include a change of permissions, of owner and
+// of link count) and the folder itself (removed, moved, its file system unmounted). Events of
+// files already unlinked are left out: their names are gone and counted nowhere.
+constexpr std::uint32_t WatchedEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                        IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF |
+                                        IN_MOVE_SELF | IN_ONLYDIR | IN_EXCL_UNLINK;
+
+long budgetOf(const SizeMemorySettings &settings)
+{
+    if (!settings.enabled)
+        return 0;
+    return settings.watchBudget >= 0 ? settings.watchBudget : freeWatchShare();
+}
+
+std::size_t capacityOf(const SizeMemorySettings &settings)
+{
+    return std::min<std::size_t>(settings.maxFolders, std::size_t(budgetOf(settings)));
+}
+
+// Since when no file is known to have gained a name unseen. A second before now, as file
+// change times come from a coarser clock than this one.
+timespec trustedFromNow()
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    now.tv_sec -= 1;
+    return now;
+}
+
+bool mountTableChanged(int mountFd)
+{
+    pollfd watched{mountFd, POLLPRI, 0};
+    return poll(&watched, 1, 0) > 0 && (watched.revents & (POLLPRI | POLLERR));
+}
+
+} // namespace
+
+SizeMemory::SizeMemory(const SizeMemorySettings &settings)
+    : m_enabled(settings.enabled), m_watchBudget(budgetOf(settings)), m_table(capacityOf(settings))
+{
+    m_trustedSince = trustedFromNow();
+    if (!m_enabled)
+        return;
+    m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    m_mountsForCatchUp = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    m_mountsForThread = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_inotify < 0 || m_mountsForCatchUp < 0 || m_mountsForThread < 0 || m_wake < 0) {
+        // Without a way to see changes nothing may be remembered.
+        m_watchBudget = 0;
+        return;
+    }
+    m_thread = std::thread(&SizeMemory::run, this);
+}
+
+SizeMemory::~SizeMemory()
+{
+    if (m_thread.joinable()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(m_wake, &one, sizeof one);
+        m_thread.join();
+    }
+    for (const int fd : {m_inotify, m_mountsForCatchUp, m_mountsForThread, m_wake}) {
+        if (fd >= 0)
+            close(fd);
+    }
+}
+
+SizeMemory &SizeMemory::shared()
+{
+    // Never destroyed: a scan still running on a worker when the program exits keeps using it.
+    static SizeMemory *const memory = new SizeMemory(SizeMemorySettings::fromEnvironment());
+    return *memory;
+}
+
+void SizeMemory::catchUp()
+{
+    if (m_watchBudget <= 0)
+        return;
+    const std::lock_guard guard(m_lock);
+    mountTableChangedLocked(m_mountsForCatchUp);
+    drainLocked();
+    m_table.nextRound();
+}
+
+std::optional<std::int64_t> SizeMemory::lookup(FolderKey key, const FolderTicket &parent)
+{
+    if (m_watchBudget <= 0)
+        return std::nullopt;
+    const std::lock_guard guard(m_lock);
+    return m_table.lookup(key, parent);
+}
+
+FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &parent)
+{
+    if (m_watchBudget <= 0)
+        return {};
+    if (!deviceTrusted(dirFd, key.device)) {
+        finish(parent, 0, false);
+        return {};
+    }
+    // Through the descriptor's own link so that the watch is on the very folder opened, even
+    // if its path now names another one.
+    char path[40];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", dirFd);
+    const int wd = inotify_add_watch(m_inotify, path, WatchedEvents);
+    const std::lock_guard guard(m_lock);
+    if (wd < 0) {
+        m_table.invalidate(parent);
+        return {};
+    }
+    int evictedWd = -1;
+    const FolderTicket ticket = m_table.enter(key, wd, parent, &evictedWd);
+    if (evictedWd >= 0)
+        inotify_rm_watch(m_inotify, evictedWd);
+    if (!ticket.valid()) {
+        // Full: remember less. The watch goes unless another scan holds the same folder.
+        if (!m_table.hasWatch(wd))
+            inotify_rm_watch(m_inotify, wd);
+        m_table.invalidate(parent);
+    }
+    return ticket;
+}
+
+void SizeMemory::finish(const FolderTicket &ticket, std::int64_t total, bool exact)
+{
+    if (m_watchBudget <= 0 || !ticket.valid())
+        return;
+    const std::lock_guard guard(m_lock);
+    if (exact)
+        m_table.remember(ticket, total);
+    else
+        m_table.invalidate(ticket);
+}
+
+bool SizeMemory::linkedFileSeen(const timespec &changed)
+{
+    if (m_watchBudget <= 0)
+        return false;
+    const std::lock_guard guard(m_lock);
+    if (changed.tv_sec < m_trustedSince.tv_sec ||
+        (changed.tv_sec == m_trustedSince.tv_sec && changed.tv_nsec < m_trustedSince.tv_nsec))
+        return false;
+    forgetAllLocked();
+    return true;
+}
+
+void SizeMemory::forgetAll()
+{
+    const std::lock_guard guard(m_lock);
+    forgetAllLocked();
+}
+
+void SizeMemory::forgetAllLocked()
+{
+    m_table.invalidateAll();
+    m_trustedSince = trustedFromNow();
+}
+
+SizeMemory::Usage SizeMemory::usage() const
+{
+    const std::lock_guard guard(m_lock);
+    return {m_table.folders(), m_table.remembered(), m_watchBudget};
+}
+
+void SizeMemory::applyEvents(const char *data, std::size_t size)
+{
+    const std::lock_guard guard(m_lock);
+    applyEventsLocked(data, size);
+}
+
+void SizeMemory::applyEventsLocked(const char *data, std::size_t size)
+{
+    std::size_t at = 0;
+    while (at + sizeof(inotify_event) <= size) {
+        inotify_event event;
+        std::memcpy(&event, data + at, sizeof event);
+        at += sizeof event + event.len;
+        if (event.mask & IN_Q_OVERFLOW)
+            forgetAllLocked(); // events were lost: nothing is known to be unchanged
+        else if (event.mask & (IN_IGNORED | IN_UNMOUNT))
+            m_table.watchGone(event.wd);
+        else
+            m_table.changed(event.wd);
+    }
+}
+
+void SizeMemory::drainLocked()
+{
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = read(m_inotify, buffer, sizeof buffer);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            return;
+        }
+        // Read and applied under one hold of the lock: no lookup falls between the two.
+        applyEventsLocked(buffer, std::size_t(got));
+    }
+}
+
+void SizeMemory::mountTableChangedLocked(int mountFd)
+{
+    // A mount or unmount over or below a remembered folder changes what its path shows
+    // without any inotify event. Any change of the table forgets every total.
+    if (mountTableChanged(mountFd)) {
+        forgetAllLocked();
+        m_trustedDevices.clear(); // a device number may now stand for another file system
+    }
+}
+
+void SizeMemory::run()
+{
+    for (;;) {
+        pollfd watched[3] = {
+            {m_inotify, POLLIN, 0}, {m_mountsForThread, POLLPRI, 0}, {m_wake, POLLIN, 0}};
+        if (poll(watched, 3, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (watched[2].revents)
+            return;
+        const std::lock_guard guard(m_lock);
+        if (watched[1].revents & (POLLPRI | POLLERR)) {
+            forgetAllLocked();
+            m_trustedDevices.clear();
+        }
+        drainLocked();
+    }
+}
+
+bool SizeMemory::deviceTrusted(int dirFd, dev_t device)
+{
+    {
+        const std::lock_guard guard(m_lock);
+        if (const auto known = m_trustedDevices.find(device); known != m_trustedDevices.end())
+            return known->second;
+    }
+    const bool trusted = changesVisibleToInotify(dirFd);
+    const std::lock_guard guard(m_lock);
+    m_trustedDevices.emplace(device, trusted);
+    return trusted;
+}

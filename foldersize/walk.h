@@ -1,0 +1,100 @@
+#pragma once
+
+#include "foldersize/descriptorbudget.h"
+#include "foldersize/folderopener.h"
+#include "foldersize/scannode.h"
+#include "foldersize/scanpool.h"
+#include "foldersize/scansystem.h"
+#include "foldersize/sizescan.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One walk over all the folders a caller named, spread over the scan pool's workers. Folders
+// wait on one stack, newest first, so the walk goes depth first and the waiting folders stay
+// few. A folder's total goes to its parent as soon as its own read and every subfolder are
+// done; a named folder's total is reported then, and Finished after the last one.
+//
+// The walk is owned jointly by its caller and the workers inside it: stop() only marks it, and
+// each worker leaves at its next step, or when the call it is stuck in returns; the last one
+// out closes what the walk still holds.
+//
+// A folder is claimed in claimLocked(), opened and read in process(), and its total is known
+// in completeLocked(): the places where a folder's total could instead be taken from memory
+// (process(), before the open) or kept for later (completeLocked()).
+class Walk final : public PoolWork {
+public:
+    struct Callbacks {
+        SizeScan::Report report;
+        SizeScan::Finished finished;
+        std::function<void(const std::string &path)> stalled;
+    };
+
+    // Offers the walk to the pool and returns at once (or, with no worker to be had, once the
+    // walk is done on the calling thread).
+    static std::shared_ptr<Walk> start(const std::vector<std::string> &folders,
+                                       std::shared_ptr<ScanSystem> system, Callbacks callbacks,
+                                       std::chrono::milliseconds stallBound);
+    Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
+         Callbacks callbacks, std::chrono::milliseconds stallBound);
+    ~Walk() override;
+
+    // Returns at once; afterwards no callback runs or is still running (unless stop() is
+    // called from inside one, which then is the last).
+    void stop();
+
+    bool hasWork() const override;
+    void work(char *buffer, std::size_t size) override;
+    void watch(std::int64_t nowMs) override;
+
+private:
+    struct Adoption {
+        ScanNode *parent = nullptr; // pinned
+        int childFd = -1;
+    };
+
+    void claimLocked(Claim &claim) noexcept;
+    void process(Claim &claim, char *buffer, std::size_t size);
+    void requeue(Claim &claim);
+    void letGo(Claim &claim, bool claimNext);
+    void finishRead(Claim &claim, bool discard);
+    void adopt(const Adoption &adoption, KernelCalls &calls);
+    void completeLocked(ScanNode *node, Adoption *adoption);
+    void releaseBaseLocked(Claim &claim);
+    void settleLocked(ScanNode &node);
+    void disposeIfUnusedLocked(ScanNode &node);
+    void linkLocked(ScanNode *node);
+    void giveUpLocked(Claim &claim);
+    std::string pathOf(const ScanNode &node) const;
+    void deliver();
+    bool deliveringHere() const;
+    void closeIdleLocked();
+
+    const std::shared_ptr<ScanSystem> m_system;
+    ScanPool &m_pool;
+    DescriptorBudget m_budget;
+    FolderOpener m_opener;
+    const Callbacks m_callbacks;
+    const std::int64_t m_stallBoundMs;
+
+    // Guarded by the scan's lock (ScanLock over m_budget).
+    std::vector<ScanNode *> m_stack;
+    ScanNode *m_live = nullptr;
+    Claim *m_active = nullptr;
+    std::size_t m_foldersLeft = 0;
+    std::vector<std::pair<std::size_t, FolderTotal>> m_reports; // not yet delivered
+    std::vector<std::string> m_stalls;
+    bool m_finishTaken = false;
+
+    std::mutex m_callbackLock; // held while a callback runs
+    bool m_callbacksOff = false;
+
+    std::atomic<std::size_t> m_queued{0};
+    std::atomic<bool> m_stopped{false};
+};

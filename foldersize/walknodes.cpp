@@ -1,0 +1,114 @@
+// A folder's total on its way up, and the life of its node and descriptor.
+
+#include "foldersize/folderidentity.h"
+#include "foldersize/walk.h"
+
+// The parent of a finished folder gave up its descriptor: it is opened again through "..",
+// and kept only if it is still the same folder. So a walk that had to give up the
+// descriptors of its shallow folders gets them back one level at a time on its way up.
+void Walk::adopt(const Adoption &adoption, KernelCalls &calls)
+{
+    ScanNode &parent = *adoption.parent;
+    const int fd = m_opener.openParent(adoption.childFd, calls);
+    m_budget.closeFd(adoption.childFd);
+    const bool same = fd >= 0 && sameFolder(fd, parent);
+    const ScanLock lock(m_budget);
+    if (same && parent.fd < 0 && !parent.completed && !m_stopped.load())
+        m_budget.holdLocked(parent, fd);
+    else if (fd >= 0)
+        m_budget.closeFd(fd);
+    --parent.pins;
+    settleLocked(parent);
+}
+
+void Walk::linkLocked(ScanNode *node)
+{
+    node->nextLive = m_live;
+    if (m_live)
+        m_live->previousLive = node;
+    m_live = node;
+}
+
+// A folder whose own read and every subfolder are done: its total goes to its parent, which
+// may be done by it in turn. adoption, where given, receives the one parent worth opening
+// again: the first that is not done by it.
+void Walk::completeLocked(ScanNode *node, Adoption *adoption)
+{
+    while (node) {
+        SizeAmount total = node->ownFiles;
+        for (const SizeAmount &subfolder : node->subfolderTotals)
+            total.tryAdd(subfolder);
+        const std::uint64_t unreadable = node->unreadable;
+        ScanNode *const parent = node->parent;
+        const std::size_t slot = node->slot;
+        node->completed = true;
+        if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
+            !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
+            adoption->parent = parent;
+            adoption->childFd = m_budget.takeHeldLocked(*node);
+            ++parent->pins;
+        }
+        settleLocked(*node); // may free it
+        if (!parent) {
+            m_reports.push_back({slot, FolderTotal{total, unreadable}});
+            --m_foldersLeft;
+            return;
+        }
+        parent->subfolderTotals[slot] = total;
+        parent->unreadable += unreadable;
+        if (--parent->unfinished != 0) {
+            settleLocked(*parent);
+            return;
+        }
+        node = parent;
+    }
+}
+
+void Walk::releaseBaseLocked(Claim &claim)
+{
+    if (claim.base.owner) {
+        --claim.base.owner->pins;
+        settleLocked(*claim.base.owner);
+    } else if (claim.base.fd >= 0) {
+        m_budget.closeFd(claim.base.fd);
+    }
+    claim.base = {};
+}
+
+// Once nobody uses a folder's descriptor it stays open for the subfolders still to be opened
+// through it and for the way back up, while the walk runs and within the budget. A completed
+// folder nobody uses any more goes.
+void Walk::settleLocked(ScanNode &node)
+{
+    if (node.pins > 0)
+        return;
+    if (node.completed) {
+        disposeIfUnusedLocked(node);
+        return;
+    }
+    if (node.fd < 0)
+        return;
+    if (m_stopped.load())
+        m_budget.closeHeldLocked(node);
+    else
+        m_budget.evictOverBudgetLocked();
+}
+
+void Walk::disposeIfUnusedLocked(ScanNode &node)
+{
+    if (!node.completed || node.pins > 0 || node.claims > 0)
+        return;
+    if (node.fd >= 0)
+        m_budget.closeHeldLocked(node);
+    (node.previousLive ? node.previousLive->nextLive : m_live) = node.nextLive;
+    if (node.nextLive)
+        node.nextLive->previousLive = node.previousLive;
+    delete &node;
+}
+
+void Walk::closeIdleLocked()
+{
+    for (ScanNode *node = m_live; node; node = node->nextLive)
+        if (node->fd >= 0 && node->pins == 0)
+            m_budget.closeHeldLocked(*node);
+}

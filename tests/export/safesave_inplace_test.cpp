@@ -1,0 +1,181 @@
+#include "export/safesave.h"
+#include "savetesting.h"
+
+#include <cerrno>
+#include <csignal>
+#include <string_view>
+#include <sys/wait.h>
+
+using namespace savetesting;
+
+namespace {
+
+bool hardLinked(int fd)
+{
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && status.st_nlink > 1;
+}
+
+// The overwrite of a hard-linked file gets half its bytes in, then the disk is full; the
+// writes that put the old contents back succeed.
+int linkedWrites = 0;
+ssize_t fullHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd))
+        return ::write(fd, data, size);
+    switch (linkedWrites++) {
+    case 0:
+        return ::write(fd, data, size / 2);
+    case 1:
+        errno = ENOSPC;
+        return -1;
+    default:
+        return ::write(fd, data, size);
+    }
+}
+
+// As above, but the disk stays full, so the old contents cannot be put back either.
+ssize_t fullForGoodHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd))
+        return ::write(fd, data, size);
+    if (linkedWrites++ == 0)
+        return ::write(fd, data, size / 2);
+    errno = ENOSPC;
+    return -1;
+}
+
+// Whether fd is the backup of an overwrite in place, ".a.txt.<random>~".
+bool backup(int fd)
+{
+    char name[4096];
+    const ssize_t length =
+        ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), name, sizeof name);
+    return length > 0 && std::string_view(name, size_t(length)).ends_with("~");
+}
+
+ssize_t fullForTheBackup(int fd, const void *data, size_t size)
+{
+    if (!backup(fd))
+        return ::write(fd, data, size);
+    errno = ENOSPC;
+    return -1;
+}
+
+int linkedFlushes = 0;
+int firstFlushOfTheLinkedFileFails(int fd)
+{
+    if (hardLinked(fd) && linkedFlushes++ == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+// A stop arrives half-way through the overwrite of a hard-linked file.
+ssize_t stoppedHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd) || linkedWrites++ > 0)
+        return ::write(fd, data, size);
+    const ssize_t written = ::write(fd, data, size / 2);
+    ::raise(SIGTERM);
+    return written;
+}
+
+struct LinkedPair {
+    TempTree tree;
+    QByteArray old = QByteArray(100000, 'o');
+    std::string a = tree.path("a.txt"), b = tree.path("b.txt");
+
+    LinkedPair()
+    {
+        writeFile(a, old, 0644);
+        EXPECT_EQ(::link(a.c_str(), b.c_str()), 0);
+    }
+    // Both names show `bytes`, and nothing else is in the folder.
+    void expectBoth(const QByteArray &bytes) const
+    {
+        EXPECT_EQ(contents(a), bytes);
+        EXPECT_EQ(contents(b), bytes);
+        EXPECT_EQ(entries(tree.root()),
+                  (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+    }
+};
+
+// Forks a child that runs `work` and returns how it ended: "signal N" or "exit N".
+std::string endOfChild(const std::function<void()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                               : "exit " + std::to_string(WEXITSTATUS(status));
+}
+
+} // namespace
+
+// A backup that cannot be written stops the save before the file is touched; a failed
+// overwrite or flush puts the old contents back, or leaves the backup where it cannot.
+TEST(SafeSaveInPlace, AFailedBackupOverwriteOrFlushKeepsTheOldContents)
+{
+    const SwappedSaveCalls restore;
+    LinkedPair pair;
+    linkedWrites = 0;
+    saveCalls().write = fullHalfWayThroughTheLinkedFile;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    pair.expectBoth(pair.old);
+
+    saveCalls().write = fullForTheBackup;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray("short")).error, ENOSPC);
+    pair.expectBoth(pair.old);
+
+    saveCalls().write = ::write;
+    saveCalls().fsync = firstFlushOfTheLinkedFileFails;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray("short")).error, EIO);
+    pair.expectBoth(pair.old);
+
+    // Where they cannot be put back, the backup beside the file keeps them.
+    linkedWrites = 0;
+    saveCalls().fsync = ::fsync;
+    saveCalls().write = fullForGoodHalfWayThroughTheLinkedFile;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    const QStringList left = entries(pair.tree.root());
+    ASSERT_EQ(left.size(), 3);
+    EXPECT_TRUE(left.front().startsWith(QStringLiteral(".b.txt.")));
+    EXPECT_EQ(contents(pair.tree.path(left.front().toStdString())), pair.old);
+}
+
+// A stop by signal removes the new file a save has named, and waits for an overwrite in
+// place to finish, so that neither a stray file nor a half-written one is left.
+TEST(SafeSaveInPlace, AStopRemovesTheNewFileOrWaitsForTheOverwrite)
+{
+    TempTree tree;
+    const std::string path = tree.path("out.txt");
+    writeFile(path, "old", 0644);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        const std::string end = endOfChild([&] {
+            saveCalls().nameless = false; // the fallback where the new file has a name at once
+            PendingSave save(QFile::decodeName(path.c_str()));
+            if (!save.write("half").ok() || entries(tree.root()).size() != 2)
+                ::_exit(3);
+            ::raise(signal);
+        });
+        EXPECT_EQ(end, "signal " + std::to_string(signal));
+        EXPECT_EQ(contents(path), QByteArray("old"));
+        EXPECT_EQ(entries(tree.root()), QStringList{QStringLiteral("out.txt")});
+    }
+
+    LinkedPair pair;
+    const QByteArray fresh(200000, 'n');
+    EXPECT_EQ(endOfChild([&] {
+                  linkedWrites = 0;
+                  saveCalls().write = stoppedHalfWayThroughTheLinkedFile;
+                  safeSave(QFile::decodeName(pair.b.c_str()), fresh);
+              }),
+              "signal " + std::to_string(SIGTERM));
+    pair.expectBoth(fresh);
+}

@@ -1,0 +1,326 @@
+// The size memory: totals taken from it must equal a walk made without it, after every kind of
+// change the kernel reports, and after those it does not.
+
+#include "foldersize/changevisiblefilesystem.h"
+#include "foldersize/memorywalk.h"
+#include "foldersize/sizememory.h"
+#include "support/temptree.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+SizeMemorySettings settingsWith(long watchBudget, std::size_t maxFolders = 1 << 20)
+{
+    SizeMemorySettings settings;
+    settings.watchBudget = watchBudget;
+    settings.maxFolders = maxFolders;
+    return settings;
+}
+
+using Walk = MemoryWalk;
+
+std::int64_t freshTotal(const std::string &path)
+{
+    SizeMemory off(SizeMemorySettings{.enabled = false});
+    return Walk(off)(path);
+}
+
+void append(const std::string &path, const char *bytes)
+{
+    std::ofstream(path, std::ios::app) << bytes;
+}
+
+// Waits for the memory's own thread to take in a change, with no scan asking for it.
+bool forgetsUnaided(SizeMemory &memory, std::size_t below)
+{
+    for (int tries = 0; tries < 500; ++tries) {
+        if (memory.usage().remembered < below)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(SizeMemory, SecondWalkReadsNothingAndEveryChangeIsWalkedAgainExactly)
+{
+    TempTree tree;
+    tree.makeFile("a/b/c/d/e/f/g/h/deep", 100);
+    tree.makeFile("a/own", 7);
+    tree.makeFile("p1/moved/inside", 30);
+    tree.makeDir("p2");
+    tree.makeFile("other/file", 5);
+    TempTree outside;
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    EXPECT_EQ(walk.foldersRead(), 0);
+
+    // Each change: the memory's thread forgets without being asked, the next walk reads again
+    // and agrees with a walk without memory, and the walk after that reads nothing.
+    const auto changes = std::vector<std::function<void()>>{
+        [&] { append(tree.path("a/b/c/d/e/f/g/h/deep"), "x"); },
+        [&] { truncate(tree.path("a/own").c_str(), 2); },
+        [&] { tree.makeFile("a/b/new", 11); },
+        [&] { unlink(tree.path("a/b/new").c_str()); },
+        [&] { rename(tree.path("p1/moved").c_str(), tree.path("p2/moved").c_str()); },
+        // The moved folder now counts in p2: a change in it must reach p2, not its old parent.
+        [&] { append(tree.path("p2/moved/inside"), "yy"); },
+        [&] { rename(tree.path("a/b/c").c_str(), tree.path("a/c2").c_str()); },
+        [&] { rename(tree.path("a/c2").c_str(), outside.path("c2").c_str()); },
+        [&] { chmod(tree.path("a/b").c_str(), 0); },
+        [&] { chmod(tree.path("a/b").c_str(), 0755); },
+        [&] {
+            rename(tree.path("other").c_str(), outside.path("other").c_str());
+            symlink(outside.path("other").c_str(), tree.path("other").c_str());
+        },
+    };
+    for (std::size_t step = 0; step < changes.size(); ++step) {
+        SCOPED_TRACE(step);
+        const std::size_t before = memory.usage().remembered;
+        changes[step]();
+        EXPECT_TRUE(forgetsUnaided(memory, before));
+        EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+        EXPECT_GT(walk.foldersRead(), 0);
+        walk(tree.root());
+        EXPECT_EQ(walk.foldersRead(), 0);
+    }
+}
+
+TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
+{
+    // Many folders, so that the walk takes some of them from the memory before it reads the
+    // folder that shows the second names, whatever order the file system lists them in.
+    TempTree tree;
+    constexpr int Folders = 16;
+    for (int folder = 0; folder < Folders; ++folder)
+        tree.makeFile("a" + std::to_string(folder) + "/file", 10);
+    tree.makeDir("names");
+    tree.makeFile("plain/file", 3);
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.root());
+    walk(tree.root());
+    EXPECT_EQ(walk.foldersRead(), 0);
+
+    // A second name notifies only the folder that gets it, not the remembered one of the
+    // first name; a write through it notifies only that folder again.
+    for (int folder = 0; folder < Folders; ++folder) {
+        const std::string second = tree.path("names/second" + std::to_string(folder));
+        ASSERT_EQ(link(tree.path("a" + std::to_string(folder) + "/file").c_str(), second.c_str()),
+                  0);
+        append(second, "12345");
+    }
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    append(tree.path("names/second0"), "12345");
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    append(tree.path("a0/file"), "12345");
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+
+    // A folder that held a file with two names when read is not remembered, the rest is.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    memory.forgetAll(); // the files' last change is now older than what the memory trusts
+    walk(tree.root());
+    walk(tree.root());
+    EXPECT_EQ(walk.foldersRead(), Folders + 2); // root, the a folders, names; plain is remembered
+}
+
+TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
+{
+    TempTree tree;
+    tree.makeFile("covered/file", 100);
+    tree.makeFile("source/other", 40);
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.root());
+    const std::size_t remembered = memory.usage().remembered;
+    if (mount("tmpfs", tree.path("covered").c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+    EXPECT_TRUE(forgetsUnaided(memory, remembered));
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    EXPECT_EQ(walk(tree.root()), 40);
+    umount2(tree.path("covered").c_str(), MNT_DETACH);
+    EXPECT_EQ(walk(tree.root()), 140);
+
+    ASSERT_EQ(
+        mount(tree.path("source").c_str(), tree.path("covered").c_str(), nullptr, MS_BIND, nullptr),
+        0);
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    EXPECT_EQ(walk(tree.root()), 80);
+    umount2(tree.path("covered").c_str(), MNT_DETACH);
+    EXPECT_EQ(walk(tree.root()), 140);
+}
+
+TEST(SizeMemory, ALostEventQueueForgetsEverything)
+{
+    TempTree tree;
+    tree.makeFile("a/b/file", 10);
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.root());
+    ASSERT_EQ(memory.usage().remembered, 3u);
+    inotify_event overflow{-1, IN_Q_OVERFLOW, 0, 0};
+    memory.applyEvents(reinterpret_cast<const char *>(&overflow), sizeof overflow);
+    EXPECT_EQ(memory.usage().remembered, 0u);
+    walk(tree.root());
+    EXPECT_EQ(walk.foldersRead(), 3);
+}
+
+TEST(SizeMemory, FileSystemsThatChangeUnseenAreNeverRemembered)
+{
+    TempTree tree;
+    const int local = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int proc = open("/proc/self", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    EXPECT_TRUE(changesVisibleToInotify(local));
+    EXPECT_FALSE(changesVisibleToInotify(proc));
+
+    // A folder on such a file system makes the folder above it inexact too.
+    SizeMemory memory(settingsWith(1000));
+    memory.catchUp();
+    struct stat st;
+    fstat(local, &st);
+    const FolderTicket parent = memory.watch(local, {st.st_dev, st.st_ino}, {});
+    ASSERT_TRUE(parent.valid());
+    fstat(proc, &st);
+    EXPECT_FALSE(memory.watch(proc, {st.st_dev, st.st_ino}, parent).valid());
+    memory.finish(parent, 0, true);
+    EXPECT_EQ(memory.usage().remembered, 0u);
+    close(local);
+    close(proc);
+}
+
+int inotifyWatchesOfThisProcess()
+{
+    int count = 0;
+    DIR *fds = opendir("/proc/self/fdinfo");
+    while (const dirent *entry = readdir(fds)) {
+        std::ifstream info(std::string("/proc/self/fdinfo/") + entry->d_name);
+        for (std::string line; std::getline(info, line);)
+            count += line.rfind("inotify wd:", 0) == 0;
+    }
+    closedir(fds);
+    return count;
+}
+
+TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFirst)
+{
+    TempTree tree;
+    for (const char *path : {"a/1/f", "a/2/f", "a/3/f", "a/4/f", "a/5/f", "b/f", "c/f"})
+        tree.makeFile(path, 9);
+    const int watchesBefore = inotifyWatchesOfThisProcess();
+    SizeMemory memory(settingsWith(3));
+    Walk walk(memory);
+    EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
+    EXPECT_EQ(walk(tree.path("a")), freshTotal(tree.path("a")));
+    EXPECT_EQ(walk.foldersRead(), 4); // a and the three it had no watch for
+    EXPECT_LE(memory.usage().folders, 3u);
+    EXPECT_LE(inotifyWatchesOfThisProcess() - watchesBefore, 3);
+
+    // Across scans the least recently used folder makes room: b and c push out two of a's.
+    walk(tree.path("b"));
+    walk(tree.path("c"));
+    walk(tree.path("c"));
+    EXPECT_EQ(walk.foldersRead(), 0);
+    walk(tree.path("b"));
+    EXPECT_EQ(walk.foldersRead(), 0);
+    EXPECT_LE(inotifyWatchesOfThisProcess() - watchesBefore, 3);
+
+    SizeMemory off(SizeMemorySettings{.enabled = false});
+    Walk offWalk(off);
+    offWalk(tree.path("b"));
+    offWalk(tree.path("b"));
+    EXPECT_EQ(offWalk.foldersRead(), 1);
+    EXPECT_EQ(off.usage().folders, 0u);
+}
+
+TEST(SizeMemory, TheEnvironmentTurnsItOff)
+{
+    setenv("QUORVANE_SIZE_MEMORY", "0", 1);
+    EXPECT_FALSE(SizeMemorySettings::fromEnvironment().enabled);
+    unsetenv("QUORVANE_SIZE_MEMORY");
+    EXPECT_TRUE(SizeMemorySettings::fromEnvironment().enabled);
+    EXPECT_GT(freeWatchShare(), 0);
+}
+
+TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
+{
+    SizeMemoryTable table(2);
+    int evicted = -1;
+    const FolderTicket top = table.enter({1, 1}, 1, {}, &evicted);
+    const FolderTicket middle = table.enter({1, 2}, 2, top, &evicted);
+    table.changed(2); // while the scan was summing
+    EXPECT_FALSE(table.remember(middle, 5));
+    EXPECT_FALSE(table.remember(top, 5));
+
+    // A new round: the least recently used folder (the top) makes room for a third one; a
+    // change in that one still reaches its parent.
+    const FolderTicket again = table.enter({1, 2}, 2, top, &evicted);
+    EXPECT_TRUE(table.remember(again, 5));
+    table.nextRound();
+    const FolderTicket bottom = table.enter({1, 3}, 3, again, &evicted);
+    EXPECT_EQ(evicted, 1);
+    EXPECT_TRUE(table.remember(bottom, 1));
+    table.changed(3);
+    EXPECT_FALSE(table.lookup({1, 2}, {}));
+
+    // A folder reached below a second parent (a bind mount shows it in two places): a change
+    // in it reaches only the new parent, so the old one is forgotten when it is linked again.
+    SizeMemoryTable twoPlaces(8);
+    const FolderTicket first = twoPlaces.enter({1, 1}, 1, {}, &evicted);
+    const FolderTicket shared = twoPlaces.enter({1, 3}, 3, first, &evicted);
+    EXPECT_TRUE(twoPlaces.remember(shared, 4));
+    EXPECT_TRUE(twoPlaces.remember(first, 4));
+    const FolderTicket second = twoPlaces.enter({1, 2}, 2, {}, &evicted);
+    EXPECT_EQ(twoPlaces.lookup({1, 3}, second), 4);
+    EXPECT_FALSE(twoPlaces.lookup({1, 1}, {}));
+}
+
+TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
+{
+    TempTree tree;
+    for (int folder = 0; folder < 20; ++folder)
+        tree.makeFile("d" + std::to_string(folder % 4) + "/s" + std::to_string(folder) + "/f", 10);
+    SizeMemory memory(settingsWith(15));
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int scanner = 0; scanner < 3; ++scanner)
+        threads.emplace_back([&] {
+            Walk walk(memory);
+            while (!stop)
+                walk(tree.root());
+        });
+    threads.emplace_back([&] {
+        inotify_event overflow{-1, IN_Q_OVERFLOW, 0, 0};
+        for (int change = 0; change < 200; ++change) {
+            append(tree.path("d" + std::to_string(change % 4) + "/s" + std::to_string(change % 20) +
+                             "/f"),
+                   "z");
+            if (change % 50 == 0)
+                memory.applyEvents(reinterpret_cast<const char *>(&overflow), sizeof overflow);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        stop = true;
+    });
+    for (std::thread &thread : threads)
+        thread.join();
+    Walk walk(memory);
+    EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
+    EXPECT_EQ(walk(tree.root()), 20 * 10 + 200);
+}
+
+} // namespace
