@@ -108,6 +108,12 @@ struct Options {
             .arg(ChartPictureMinimumSize.width())
             .arg(ChartPictureMinimumSize.height()),
         QStringLiteral("WxH")};
+    QCommandLineOption diskUsage{
+        QStringLiteral("disk-usage"),
+        QStringLiteral("Make every size of the outputs the space allocated on disk, as du counts "
+                       "it (du -s --block-size=1 SUBFOLDER): folders' own blocks included, a "
+                       "file with several names counted once per subfolder, sparse files by "
+                       "their blocks. Default: file lengths, as the window charts them.")};
 };
 
 CommandLine badUsage(const QString &problem)
@@ -144,7 +150,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption version = parser.addVersionOption();
     Options options;
     for (const QCommandLineOption &option :
-         {options.text, options.jpg, options.xlsx, options.json, options.size})
+         {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -224,6 +230,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                 .arg(parser.value(options.size)));
     }
 
+    line.diskUsage = parser.isSet(options.diskUsage);
+    if (line.diskUsage && !anyOutput)
+        return badUsage(QStringLiteral("--disk-usage applies to the outputs only"));
     if (anyOutput) {
         if (line.folder.isEmpty())
             return badUsage(QStringLiteral("the outputs need a FOLDER to chart"));

@@ -28,10 +28,17 @@ constexpr int BestQuality = 100;
 // Folders that could not be read named on standard error, as du names them; then a count.
 constexpr int UnreadableShown = 20;
 
+SizeScanOptions scanOptions(bool diskUsage)
+{
+    SizeScanOptions options;
+    options.allocated = diskUsage;
+    return options;
+}
+
 // Lists folder and sizes every subfolder into model, as a window's generation of it would,
 // and notes how many folders below each subfolder could not be read; false when the folder
 // cannot be listed. Runs the event loop until the chart is complete.
-bool chart(const QString &folder, ChartModel &model, QList<quint64> &unreadable)
+bool chart(const QString &folder, bool diskUsage, ChartModel &model, QList<quint64> &unreadable)
 {
     QEventLoop loop;
     std::shared_ptr<SizeScan> scan;
@@ -63,7 +70,8 @@ bool chart(const QString &folder, ChartModel &model, QList<quint64> &unreadable)
                     },
                     Qt::QueuedConnection);
             },
-            [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+            [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); },
+            scanOptions(diskUsage));
     });
     const TerminalProgress progress([&model] {
         int measuring = 0;
@@ -118,7 +126,7 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
 {
     ChartModel model;
     QList<quint64> unreadable;
-    if (!chart(folder, model, unreadable)) {
+    if (!chart(folder, line.diskUsage, model, unreadable)) {
         tellError(QStringLiteral("cannot chart %1: Path not found").arg(displayPath(line.folder)));
         return 1;
     }
@@ -136,7 +144,8 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
             break;
         case OutputTarget::Format::Json:
             allWritten &= writeOutput(target, [&] {
-                return chartJson(model, {filesDirectlyIn(nativePath(folder)), unreadable});
+                return chartJson(model,
+                                 {filesDirectlyIn(nativePath(folder), line.diskUsage), unreadable});
             });
             break;
         case OutputTarget::Format::Jpg:

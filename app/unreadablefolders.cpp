@@ -4,10 +4,13 @@
 #include "foldersize/pseudofilesystem.h"
 #include "platform/nativepath.h"
 
+#include <QPair>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,18 +105,29 @@ void find(const QByteArray &path, int limit, QList<UnreadableFolder> &found)
 
 } // namespace
 
-qint64 filesDirectlyIn(const QByteArray &path)
+qint64 filesDirectlyIn(const QByteArray &path, bool allocated)
 {
     OpenFolder folder(path);
     if (folder.fd() < 0)
         return 0;
     qint64 bytes = 0;
+    QSet<QPair<dev_t, ino_t>> counted;
     while (const dirent *entry = folder.next()) {
         if (entry->d_type == DT_DIR)
             continue;
         struct stat status {};
-        if (::fstatat(folder.fd(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode) && status.st_size <= std::numeric_limits<qint64>::max() - bytes)
+        if (::fstatat(folder.fd(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            S_ISDIR(status.st_mode))
+            continue;
+        if (allocated) {
+            const qint64 occupied = qint64(status.st_blocks) * 512;
+            if ((status.st_nlink == 1 || !counted.contains({status.st_dev, status.st_ino})) &&
+                occupied <= std::numeric_limits<qint64>::max() - bytes)
+                bytes += occupied;
+            counted.insert({status.st_dev, status.st_ino});
+            continue;
+        }
+        if (S_ISREG(status.st_mode) && status.st_size <= std::numeric_limits<qint64>::max() - bytes)
             bytes += status.st_size;
     }
     return bytes;

@@ -5,8 +5,10 @@
 #include <QString>
 
 // Bytes of the regular files lying directly in folder (not in its subfolders), their
-// apparent lengths as the scanner counts them; 0 when it cannot be read.
-qint64 filesDirectlyIn(const QByteArray &folder);
+// apparent lengths as the scanner counts them, or with `allocated` the space every entry but
+// the subfolders occupies on disk (a file with several names there once); 0 when it cannot be
+// read.
+qint64 filesDirectlyIn(const QByteArray &folder, bool allocated = false);
 
 // A folder below a scanned one that could not be opened or read, and why.
 struct UnreadableFolder {

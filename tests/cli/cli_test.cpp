@@ -518,6 +518,68 @@ TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
     EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 23);
 }
 
+// What du -s --block-size=1 prints for folder, run as the user nobody when asked.
+qint64 duSize(const QString &folder, bool asNobody)
+{
+    QProcess du;
+    QStringList arguments{"-s", "--block-size=1", folder};
+    if (asNobody)
+        du.start("setpriv",
+                 QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "du"} + arguments);
+    else
+        du.start("du", arguments);
+    du.waitForFinished();
+    return du.readAllStandardOutput().split('\t').first().toLongLong();
+}
+
+// --disk-usage makes each subfolder's size what du -s --block-size=1 prints for it alone:
+// sparse files by their blocks, links once within a subfolder but in each subfolder that has
+// one, folders' own blocks, and whatever the user may read.
+TEST_F(CommandLineTest, DiskUsageIsWhatDuCountsForEachSubfolder)
+{
+    tree.makeFile("Data/Links/f", 100000);
+    tree.makeDir("Data/Links/sub");
+    ASSERT_EQ(::link(tree.path("Data/Links/f").c_str(), tree.path("Data/Links/sub/second").c_str()),
+              0);
+    tree.makeDir("Data/Cross");
+    ASSERT_EQ(::link(tree.path("Data/Links/f").c_str(), tree.path("Data/Cross/third").c_str()), 0);
+    tree.makeSparseFile("Data/Sparse/big", 50 << 20);
+    tree.makeSymlink("Data/Sparse/link", "big");
+    tree.makeFile("Data/Locked/inner/deny/hidden", 40000);
+    tree.makeFile("Data/beside", 3000);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.rootQ()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(tree.path("Data/Locked/inner/deny").c_str(), 0), 0);
+    const QStringList names{"Cross", "Links", "Locked", "Sparse"};
+
+    for (const bool asNobody : {false, true}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        const Outcome result =
+            spawn({"--disk-usage", "--json", "-", "Data"}, {.out = ends[1], .asNobody = asNobody});
+        ::close(ends[1]);
+        QFile out;
+        ASSERT_TRUE(out.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        const QJsonDocument parsed = QJsonDocument::fromJson(out.readAll());
+        if (asNobody && result.status == 125)
+            GTEST_SKIP() << "cannot run as the user nobody here";
+        EXPECT_EQ(result.status, asNobody ? 1 : 0) << result.err.toStdString();
+        const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+        ASSERT_EQ(subfolders.size(), names.size());
+        for (int i = 0; i < names.size(); ++i)
+            EXPECT_EQ(subfolders[i][QStringLiteral("size")].toInteger(),
+                      duSize(tree.pathQ("Data/" + names[i].toStdString()), asNobody))
+                << names[i].toStdString() << (asNobody ? " as nobody" : "");
+        EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), asNobody ? 1 : 0);
+        struct stat own {};
+        ::stat(tree.path("Data").c_str(), &own);
+        EXPECT_EQ(parsed[QStringLiteral("total")].toInteger() +
+                      parsed[QStringLiteral("files")].toInteger() + qint64(own.st_blocks) * 512,
+                  duSize(tree.pathQ("Data"), asNobody) +
+                      duSize(tree.pathQ("Data/Links/f"), asNobody))
+            << "the whole folder as du counts it, but the link across subfolders twice";
+    }
+}
+
 // On a full file system every output fails and the file that was there stays as it was.
 TEST_F(CommandLineTest, AFailedWriteLeavesTheExistingFileUnchanged)
 {
