@@ -24,7 +24,7 @@ struct CommandLine {
     QString jpgFile;
     QString xlsxFile;
     QString jsonFile;
-    QSize pictureSize; // invalid: the window's chart size
+    QSize pictureSize;      // invalid: the window's chart size
     bool diskUsage = false; // sizes as space allocated on disk, as du counts it
 
     bool writesPicture() const { return !jpgFile.isEmpty() || !xlsxFile.isEmpty(); }
