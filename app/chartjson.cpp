@@ -45,21 +45,27 @@ QByteArray quoted(const QString &text)
 
 } // namespace
 
-QByteArray chartJson(const ChartModel &model)
+QByteArray chartJson(const ChartModel &model, const ChartJsonExtras &extras)
 {
     const QString folder = model.folder();
     QByteArray out = "{\n  \"folder\": " + quoted(folder) + ",\n  \"subfolders\": [";
     qint64 total = 0;
+    quint64 unreadable = 0;
     for (int i = 0; i < model.count(); ++i) {
         const ChartModel::Subfolder &subfolder = model.at(i);
         // From the bytes, not the name shown: a name that is not UTF-8 keeps its bytes.
         const QString path = pathFromNative(subfolder.path);
+        const quint64 below = extras.unreadable.value(i);
         out += i == 0 ? "\n" : ",\n";
         out += "    {\"name\": " + quoted(SliceName(path, folder)) + ", \"path\": " + quoted(path) +
-               ", \"size\": " + QByteArray::number(subfolder.bytes) + "}";
+               ", \"size\": " + QByteArray::number(subfolder.bytes) +
+               ", \"unreadable\": " + QByteArray::number(below) + "}";
         total += subfolder.bytes;
+        unreadable += below;
     }
     out += model.count() == 0 ? "]" : "\n  ]";
-    out += ",\n  \"total\": " + QByteArray::number(total) + "\n}\n";
+    out += ",\n  \"total\": " + QByteArray::number(total) +
+           ",\n  \"files\": " + QByteArray::number(extras.files) +
+           ",\n  \"unreadable\": " + QByteArray::number(unreadable) + "\n}\n";
     return out;
 }

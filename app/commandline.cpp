@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "app/outputfile.h"
+#include "chart/chartpicture.h"
 #include "platform/nativepath.h"
 
 #include <QCommandLineParser>
@@ -15,21 +17,37 @@
 
 namespace {
 
-// Beyond this a picture costs gigabytes of memory before it is encoded.
-constexpr int MaxPictureSide = 16384;
+// The chart picture grows to this at most, whatever --size asks.
+constexpr int MaxPictureSide = ChartPictureMaximumSide;
 
-const QString Description = QStringLiteral(
-    "Shows where the space of a folder goes: a pie chart of its immediate subfolders, each\n"
-    "sized by walking it to the bottom.\n"
-    "\n"
-    "Without output options the window opens, charting FOLDER (or the desktop folder).\n"
-    "With --text, --jpg, --xlsx or --json the program charts FOLDER without a window,\n"
-    "writes each output and ends. A FILE of - is standard output (--text and --json).\n"
-    "An output is written completely or not at all; an existing FILE is replaced only\n"
-    "when the new one is complete.\n"
-    "\n"
-    "Exit status: 0 success, 1 an output could not be written, 2 bad usage or a FOLDER\n"
-    "that cannot be listed.");
+const QString Description =
+    QStringLiteral(
+        "Shows where the space of a folder goes: a pie chart of its immediate subfolders, each\n"
+        "sized by walking it to the bottom.\n"
+        "\n"
+        "Without output options the window opens, charting FOLDER (or the desktop folder).\n"
+        "With --text, --jpg, --xlsx or --json the program charts FOLDER without a window and\n"
+        "without a display (always on Qt's offscreen platform), writes each output and ends.\n"
+        "\n"
+        "FILE: a regular file is written completely or not at all (a new file beside it,\n"
+        "renamed over it when complete). - is standard output, for every format; a picture or\n"
+        "workbook is refused when standard output is a terminal. A FIFO, a character device\n"
+        "or /dev/stdout, /dev/fd/N is written directly; a FIFO nobody reads is waited for\n"
+        "%1 seconds. Every FILE is checked before the scan starts.\n"
+        "\n"
+        "Folders that cannot be opened or read count 0 and are named on standard error (the\n"
+        "first 20, then how many more); --json counts them in \"unreadable\".\n"
+        "\n"
+        "Exit status: 0 success; 1 an output could not be written, or a folder below FOLDER\n"
+        "could not be read (the outputs are still written); 2 bad usage, a FILE refused by\n"
+        "the checks before the scan, or a FOLDER that cannot be listed.\n"
+        "\n"
+        "Environment:\n"
+        "  QUORVANE_SCAN_THREADS  threads that walk folders, 1 to 256 (default 16)\n"
+        "  QUORVANE_SIZE_MEMORY   0: no folder's size is remembered between scans\n"
+        "  DISPLAY, WAYLAND_DISPLAY  where the window opens; the outputs never use them\n"
+        "  LC_ALL, LC_NUMERIC, LANG  the decimal separator of the sizes shown")
+        .arg(FifoReaderWait.count() / 1000);
 
 // The options the Qt application object takes itself; declared so that they pass.
 struct QtOption {
@@ -47,6 +65,17 @@ constexpr QtOption QtOwnOptions[] = {
     {"dograb", false},       {"sync", false},
 };
 
+// What --help-all adds to --help: the toolkit's own options, which only the window heeds.
+const QString QtOptionsHelp =
+    QStringLiteral("\n"
+                   "Options of the Qt toolkit, for the window only (the outputs ignore them):\n"
+                   "  -platform <name>        the display platform (xcb, wayland, offscreen, ...)\n"
+                   "  -platformpluginpath, -platformtheme, -plugin <value>\n"
+                   "  -display <name>         the X display\n"
+                   "  -style <name>, -stylesheet <file>\n"
+                   "  -qwindowgeometry <geometry>, -qwindowtitle <title>, -qwindowicon <file>\n"
+                   "  -session <id>, -reverse, -widgetcount, -nograb, -dograb, -sync\n");
+
 struct Options {
     QCommandLineOption text{QStringLiteral("text"),
                             QStringLiteral("Write the side text (one line per subfolder, as "
@@ -62,13 +91,29 @@ struct Options {
                                            "spreadsheet program is started."),
                             QStringLiteral("FILE")};
     QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("Write the folder, each subfolder's name, path and "
-                                           "size in bytes, and the total as JSON."),
+                            QStringLiteral("Write the folder, each subfolder's name, path, "
+                                           "size in bytes and unreadable folders, the total, "
+                                           "the files beside the subfolders and the unreadable "
+                                           "count as JSON. A name byte that is not UTF-8 is "
+                                           "written as the escape \\udcXX."),
                             QStringLiteral("FILE")};
-    QCommandLineOption size{QStringLiteral("size"),
-                            QStringLiteral("Size of the chart picture in pixels (default: the "
-                                           "window's chart, 634x448)."),
-                            QStringLiteral("WxH")};
+    QCommandLineOption size{
+        QStringLiteral("size"),
+        QStringLiteral("Size of the chart picture in pixels, each side from 1 to %1 (default: "
+                       "the window's chart, %2x%3). The picture has exactly this size when the "
+                       "legend fits; when it does not, the picture grows until it does, to "
+                       "%1 pixels a side at most, and a note on standard error gives the size "
+                       "written.")
+            .arg(MaxPictureSide)
+            .arg(ChartPictureMinimumSize.width())
+            .arg(ChartPictureMinimumSize.height()),
+        QStringLiteral("WxH")};
+    QCommandLineOption diskUsage{
+        QStringLiteral("disk-usage"),
+        QStringLiteral("Make every size of the outputs the space allocated on disk, as du counts "
+                       "it (du -s --block-size=1 SUBFOLDER): folders' own blocks included, a "
+                       "file with several names counted once per subfolder, sparse files by "
+                       "their blocks. Default: file lengths, as the window charts them.")};
 };
 
 CommandLine badUsage(const QString &problem)
@@ -94,11 +139,6 @@ QSize parseSize(const QString &value)
     return {width, height};
 }
 
-QString absolute(const QString &file)
-{
-    return QDir::cleanPath(QDir::current().absoluteFilePath(file));
-}
-
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -110,7 +150,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption version = parser.addVersionOption();
     Options options;
     for (const QCommandLineOption &option :
-         {options.text, options.jpg, options.xlsx, options.json, options.size})
+         {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -133,6 +173,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         // Without an application object the parser does not know the program's name.
         line.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
                                               QStringLiteral("quorvane"));
+        if (parser.isSet(QStringLiteral("help-all")))
+            line.text += QtOptionsHelp;
         return line;
     }
     if (parser.isSet(version)) {
@@ -153,13 +195,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
     struct Output {
         const QCommandLineOption &option;
         QString &file;
-        bool mayBeStandardOutput;
     };
-    const Output outputs[] = {{options.text, line.textFile, true},
-                              {options.jpg, line.jpgFile, false},
-                              {options.xlsx, line.xlsxFile, false},
-                              {options.json, line.jsonFile, true}};
-    QStringList written;
+    const Output outputs[] = {{options.text, line.textFile},
+                              {options.jpg, line.jpgFile},
+                              {options.xlsx, line.xlsxFile},
+                              {options.json, line.jsonFile}};
+    int toStandardOutput = 0;
+    bool anyOutput = false;
     for (const Output &output : outputs) {
         const QStringList values = parser.values(output.option);
         const QString name = QStringLiteral("--") + output.option.names().first();
@@ -170,17 +212,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         const QString &file = values.first();
         if (file.isEmpty())
             return badUsage(QStringLiteral("%1 needs a file name").arg(name));
-        if (file == CommandLine::StandardOutput && !output.mayBeStandardOutput)
-            return badUsage(QStringLiteral("%1 cannot write to standard output; name a file "
-                                           "(./- for a file called -)")
-                                .arg(name));
-        const QString target =
-            file == CommandLine::StandardOutput ? CommandLine::StandardOutput : absolute(file);
-        if (written.contains(target))
-            return badUsage(file == CommandLine::StandardOutput
-                                ? QStringLiteral("only one output can go to standard output")
-                                : QStringLiteral("two outputs would write %1").arg(file));
-        written.append(target);
+        // Two outputs naming one file in other ways are found when the files are checked.
+        if (file == CommandLine::StandardOutput && ++toStandardOutput > 1)
+            return badUsage(QStringLiteral("only one output can go to standard output"));
+        anyOutput = true;
         output.file = file;
     }
 
@@ -195,7 +230,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                 .arg(parser.value(options.size)));
     }
 
-    if (!written.isEmpty()) {
+    line.diskUsage = parser.isSet(options.diskUsage);
+    if (line.diskUsage && !anyOutput)
+        return badUsage(QStringLiteral("--disk-usage applies to the outputs only"));
+    if (anyOutput) {
         if (line.folder.isEmpty())
             return badUsage(QStringLiteral("the outputs need a FOLDER to chart"));
         line.action = CommandLine::Action::Export;
@@ -209,6 +247,24 @@ QStringList commandLineArguments(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         arguments.append(pathFromNative(QByteArray(argv[i]))); // a FOLDER may not be UTF-8
     return arguments;
+}
+
+QString absoluteFolder(const QString &folder, QString *problem)
+{
+    const QByteArray native = nativePath(folder);
+    if (native.startsWith('/'))
+        return QDir::cleanPath(folder);
+    // The current folder's own bytes: its name need not be UTF-8, and a current folder that
+    // was removed has no name at all (ENOENT) rather than some other folder's.
+    char *current = ::getcwd(nullptr, 0);
+    if (!current) {
+        *problem = errno == ENOENT ? QStringLiteral("the current folder no longer exists")
+                                   : QString::fromLocal8Bit(std::strerror(errno));
+        return {};
+    }
+    const QByteArray base(current);
+    std::free(current);
+    return QDir::cleanPath(pathFromNative(base + '/' + native));
 }
 
 QString folderProblem(const QString &folder)

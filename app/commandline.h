@@ -14,7 +14,7 @@ struct CommandLine {
         BadUsage, // print `text` on standard error
     };
 
-    // The file name that stands for standard output (text and JSON only).
+    // The file name that stands for standard output.
     static inline const QString StandardOutput = QStringLiteral("-");
 
     Action action = Action::OpenWindow;
@@ -24,7 +24,8 @@ struct CommandLine {
     QString jpgFile;
     QString xlsxFile;
     QString jsonFile;
-    QSize pictureSize; // invalid: the window's chart size
+    QSize pictureSize;      // invalid: the window's chart size
+    bool diskUsage = false; // sizes as space allocated on disk, as du counts it
 
     bool writesPicture() const { return !jpgFile.isEmpty() || !xlsxFile.isEmpty(); }
 };
@@ -36,6 +37,11 @@ CommandLine parseCommandLine(const QStringList &arguments);
 
 // The program's arguments as text, as the application object would decode them.
 QStringList commandLineArguments(int argc, char **argv);
+
+// FOLDER as an absolute path: a relative one is joined to the current folder's own bytes,
+// never to a text form of them, so that a current folder whose name is not UTF-8 works. Empty
+// text, with *problem set, when the current folder no longer exists or cannot be named.
+QString absoluteFolder(const QString &folder, QString *problem);
 
 // Why `folder` cannot be charted ("No such file or directory", "not a folder"), or empty
 // text when it is a folder that can be listed. Opens nothing that could block.

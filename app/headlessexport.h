@@ -1,10 +1,16 @@
 #pragma once
 
-struct CommandLine;
+#include <QList>
+#include <QString>
 
-// Charts the command line's folder without a window, with the listing, scanner and chart
-// model the window uses, and writes every output the command line asks for, each as the
-// window's export of the same chart would. Needs the application object; works on the
-// offscreen platform. Returns the exit status: 0 when every output was written, 1 when one
-// or more were not (each told on standard error).
-int runHeadlessExport(const CommandLine &line);
+struct CommandLine;
+struct OutputTarget;
+
+// Charts folder (absolute, as absoluteFolder gives it) without a window, with the listing,
+// scanner and chart model the window uses, and writes each of targets (checked already) as
+// the window's export of the same chart would. Folders that could not be read are named on
+// standard error. Needs the application object; works on the offscreen platform. Returns the
+// exit status: 0 when every output was written and every folder read, 1 otherwise (each
+// failure told on standard error).
+int runHeadlessExport(const CommandLine &line, const QString &folder,
+                      const QList<OutputTarget> &targets);

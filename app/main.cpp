@@ -2,9 +2,11 @@
 #include "app/form1.h"
 #include "app/headlessexport.h"
 #include "app/outputfile.h"
+#include "app/outputtarget.h"
 #include "platform/nativepath.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,11 +22,13 @@ bool noDisplay()
 }
 
 // Qt's notes about the platform ("XDG_RUNTIME_DIR not set", ...) are no business of someone
-// scripting the outputs; standard error is kept for progress and errors.
+// scripting the outputs; standard error is kept for progress, what could not be read and
+// errors, which the program words itself.
+// Only a fatal error, which ends the program, is passed on.
 void quietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "quorvane: %s\n", message.toLocal8Bit().constData());
 }
 
 int openWindow(const QString &folder)
@@ -59,18 +63,33 @@ int main(int argc, char **argv)
     case CommandLine::Action::Export:
         break;
     }
+    QString folder;
     if (!line.folder.isEmpty()) {
-        const QString problem = folderProblem(line.folder);
+        QString problem;
+        folder = absoluteFolder(line.folder, &problem);
+        if (problem.isEmpty())
+            problem = folderProblem(folder);
         if (!problem.isEmpty()) {
             tellError(QStringLiteral("cannot chart %1: %2").arg(displayPath(line.folder), problem));
             return BadUsage;
         }
     }
+    QList<OutputTarget> targets;
+    // The application object takes only the program's name when making outputs: Qt's own
+    // options (-platform xcb) would bring back the display they do not need.
+    int qtArgumentCount = line.action == CommandLine::Action::Export ? 1 : argc;
     if (line.action == CommandLine::Action::Export) {
-        // Outputs are made without a window; with no display to connect to, the offscreen
-        // platform draws them just the same.
-        if (noDisplay())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Every FILE is checked before the scan, so that a mistake costs no scanning time.
+        const QString problem = checkOutputTargets(line, targets);
+        if (!problem.isEmpty()) {
+            tellError(problem);
+            return BadUsage;
+        }
+        // A reader that goes away is then a failed write (EPIPE) told as such.
+        std::signal(SIGPIPE, SIG_IGN);
+        // Drawn without a window: a DISPLAY left over from another session (ssh, tmux, cron)
+        // must not matter.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(quietQtNotes);
     } else if (noDisplay()) {
         tellError(QStringLiteral("no display to open the window on (neither DISPLAY nor "
@@ -81,12 +100,12 @@ int main(int argc, char **argv)
 
     // On Linux QApplication sets the C locale from the environment (setlocale(LC_ALL, "")),
     // which the size texts rely on for their decimal separator.
-    QApplication application(argc, argv);
+    QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
 
     if (line.action == CommandLine::Action::Export)
-        return runHeadlessExport(line);
-    return openWindow(line.folder);
+        return runHeadlessExport(line, folder, targets);
+    return openWindow(folder);
 }

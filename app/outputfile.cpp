@@ -1,41 +1,114 @@
 #include "app/outputfile.h"
 
-#include "app/commandline.h"
 #include "export/safesave.h"
 #include "platform/nativepath.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 QString reason(const SaveResult &result)
 {
     if (result.notRegularFile)
         return result.error == EISDIR ? QStringLiteral("it is a folder")
                                       : QStringLiteral("it is not a regular file");
-    return QString::fromLocal8Bit(std::strerror(result.error));
+    return systemReason(result.error);
 }
 
-bool told(const QString &file, const SaveResult &result)
+bool fail(const OutputTarget &target, const QString &why)
 {
-    if (!result.ok())
-        tellError(QStringLiteral("cannot write %1: %2").arg(displayPath(file), reason(result)));
-    return result.ok();
-}
-
-bool writeStandardOutput(const QByteArray &bytes)
-{
-    const bool written =
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    // A pipe or a full disk may refuse only when the buffer is flushed.
-    if (std::fflush(stdout) == 0 && written)
-        return true;
-    tellError(QStringLiteral("cannot write standard output: %1")
-                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    tellError(QStringLiteral("cannot write %1: %2").arg(displayPath(target.file), why));
     return false;
+}
+
+bool told(const OutputTarget &target, const SaveResult &result)
+{
+    return result.ok() || fail(target, reason(result));
+}
+
+// Opens a FIFO or device named on the command line. A FIFO nobody reads yet refuses a
+// non-blocking open (ENXIO): it is tried again until a reader comes or readerWait is over.
+int openStream(const OutputTarget &target, std::chrono::milliseconds readerWait, int &error)
+{
+    const Clock::time_point giveUp = Clock::now() + readerWait;
+    for (;;) {
+        const int fd =
+            ::open(target.path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            // From here on a slow reader is waited for, as any writer of a pipe does.
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            return fd;
+        }
+        error = errno;
+        if (error == EINTR)
+            continue;
+        if (error != ENXIO || Clock::now() >= giveUp)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// Every byte to fd, or the errno that stopped it.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written > 0) {
+            done += written;
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno == EAGAIN) {
+            // A descriptor handed over non-blocking: wait for room as a blocking one would.
+            pollfd room{fd, POLLOUT, 0};
+            ::poll(&room, 1, -1);
+            continue;
+        }
+        return written < 0 ? errno : ENOSPC;
+    }
+    return 0;
+}
+
+bool writeStream(const OutputTarget &target, const QByteArray &bytes,
+                 std::chrono::milliseconds readerWait)
+{
+    int fd = target.fd;
+    if (fd < 0) {
+        int error = 0;
+        fd = openStream(target, readerWait, error);
+        if (fd < 0)
+            return fail(target, error == ENXIO ? QStringLiteral("nobody opened the FIFO for "
+                                                                "reading within %1 seconds")
+                                                     .arg(readerWait.count() / 1000.0)
+                                               : systemReason(error));
+    }
+    int error = writeAll(fd, bytes);
+    if (fd != target.fd && ::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    if (error == EPIPE)
+        return fail(
+            target,
+            QStringLiteral("the reader closed it before the end (%1)").arg(systemReason(EPIPE)));
+    return error == 0 || fail(target, systemReason(error));
 }
 
 } // namespace
@@ -45,33 +118,45 @@ void tellError(const QString &message)
     std::fprintf(stderr, "quorvane: %s\n", message.toLocal8Bit().constData());
 }
 
-bool writeOutput(const QString &file, const std::function<QByteArray()> &make)
+bool writeOutput(const OutputTarget &target, const std::function<QByteArray()> &make,
+                 std::chrono::milliseconds readerWait)
 {
     QByteArray bytes;
     try {
         bytes = make();
     } catch (const std::exception &error) {
-        tellError(QStringLiteral("cannot write %1: %2")
-                      .arg(displayPath(file), QString::fromUtf8(error.what())));
-        return false;
+        return fail(target, QString::fromUtf8(error.what()));
     }
-    if (file == CommandLine::StandardOutput)
-        return writeStandardOutput(bytes);
-    return told(file, safeSave(nativePath(file), bytes));
+    if (target.kind == OutputTarget::Kind::Stream)
+        return writeStream(target, bytes, readerWait);
+    return told(target, safeSave(target.path, bytes));
 }
 
-bool writeOutputThrough(const QString &file, const std::function<void(const QByteArray &)> &write)
+bool writeOutputThrough(const OutputTarget &target,
+                        const std::function<void(const QByteArray &)> &write)
 {
-    PendingSave pending(nativePath(file));
-    if (!told(file, pending.status()))
+    if (target.kind == OutputTarget::Kind::Stream) {
+        // The writer wants a file: a scratch one, then its bytes go to the stream.
+        QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/quorvane-XXXXXX"));
+        if (!scratch.open())
+            return fail(target, scratch.errorString());
+        scratch.close();
+        return writeOutput(target, [&] {
+            write(QFile::encodeName(scratch.fileName()));
+            QFile written(scratch.fileName());
+            if (!written.open(QIODevice::ReadOnly))
+                throw std::runtime_error(written.errorString().toStdString());
+            return written.readAll();
+        });
+    }
+    PendingSave pending(target.path);
+    if (!told(target, pending.status()))
         return false;
     try {
         write(pending.newFileName());
     } catch (const std::exception &error) {
-        // The new file goes with `pending`; whatever stood at `file` stays.
-        tellError(QStringLiteral("cannot write %1: %2")
-                      .arg(displayPath(file), QString::fromUtf8(error.what())));
-        return false;
+        // The new file goes with `pending`; whatever stood at the target stays.
+        return fail(target, QString::fromUtf8(error.what()));
     }
-    return told(file, pending.commit());
+    return told(target, pending.commit());
 }

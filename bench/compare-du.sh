@@ -20,6 +20,14 @@
 # With no TREE it also sizes, warm, every subfolder of a folder of 32,000 empty subfolders
 # (built once beside the synthetic tree) in one SizeScan, as a chart of that folder does,
 # against du -sb of the folder, and prints `wide-ratio SizeScan/du <x.xx>`.
+#
+# For each tree it also runs the program's command line, `quorvane --json - TREE` against
+# `du -sb TREE` and `quorvane --disk-usage --json - TREE` against `du -s --block-size=1 TREE`,
+# warm, alternating, RUNS times each; it checks that each subfolder's --disk-usage size sums
+# to what `du -s --block-size=1` prints for the subfolders one at a time, and ends with
+# `ratio-du <tree> apparent/du <x.xx>`, `ratio-du <tree> disk-usage/du <x.xx>` and
+# `ratio-du <tree> disk-usage/apparent <x.xx>` (the cost of the count itself) per tree.
+# The synthetic tree gets hard links once (inside a folder and across subfolders) for it.
 # Environment: RUNS, COLD_RUNS, QUORVANE_SCAN_THREADS; QUORVANE_BUILD_DIR to build somewhere
 # other than the preset's build/.
 set -euo pipefail
@@ -34,6 +42,8 @@ cold_runs=${COLD_RUNS:-3}
 . bench/build-bench.sh
 build_bench foldersize_bench
 bench=$bench_bin
+cmake --build "${QUORVANE_BUILD_DIR:-build}" --target quorvane >/dev/null
+program=${QUORVANE_BUILD_DIR:-build}/app/quorvane
 echo "threads $("$bench" --threads)"
 
 if [ $# -eq 0 ]; then
@@ -52,6 +62,20 @@ if [ $# -eq 0 ]; then
         mkdir -p "$wide.partial"
         (cd "$wide.partial" && seq -f 'sub%05g' 0 31999 | xargs mkdir)
         mv "$wide.partial" "$wide"
+    fi
+    if [ ! -e "$synthetic.links" ]; then
+        # Hard links for --disk-usage: a second name beside 2,000 files, and a name in the
+        # first subfolder for 500 files of the others.
+        echo "compare-du: adding hard links to $synthetic (once)"
+        first=$(find "$synthetic" -mindepth 1 -maxdepth 1 -type d | sort | awk 'NR == 1')
+        find "$synthetic" -type f -not -name '*.link' -not -path '*/cross-links/*' |
+            awk 'NR <= 2000' | while read -r file; do ln -f "$file" "$file.link"; done
+        mkdir -p "$first/cross-links"
+        find "$synthetic" -type f -not -name '*.link' -not -path "$first/*" | tail -500 |
+            while read -r file; do
+                ln -f "$file" "$first/cross-links/$(echo "$file" | md5sum | cut -c1-16)"
+            done
+        touch "$synthetic.links"
     fi
     set -- "$synthetic" /usr
 fi
@@ -96,6 +120,23 @@ check() {
     fi
 }
 
+# The --disk-usage total against du -s --block-size=1 of each subfolder alone (du counts a
+# file with several names once per run, so one run per subfolder).
+check_disk_usage() {
+    local tree=$1 total subfolder sum=0
+    total=$("$program" --disk-usage --json - "$tree" 2>/dev/null |
+        awk -F': ' '/^  "total"/ { sub(/,$/, "", $2); print $2 }')
+    while IFS= read -r -d '' subfolder; do
+        sum=$((sum + $(du -s --block-size=1 "$subfolder" 2>/dev/null | cut -f1)))
+    done < <(find "$tree" -mindepth 1 -maxdepth 1 -type d -print0)
+    if [ "$total" = "$sum" ]; then
+        echo "check $tree disk-usage $total du $sum equal"
+    else
+        echo "check $tree disk-usage $total du $sum DIFFERENT"
+        return 1
+    fi
+}
+
 drop_caches() {
     sync
     echo 3 >/proc/sys/vm/drop_caches
@@ -123,6 +164,21 @@ for tree in "$@"; do
     # One untimed round first, so every timed run starts with a warm cache.
     "$bench" "$tree" >/dev/null
     du -sb "$tree" >/dev/null 2>&1 || true
+    check_disk_usage "$tree" || status=1
+    apparent=() usage=() du_apparent=() du_usage=()
+    for ((i = 0; i < runs; i++)); do
+        apparent+=("$(measure "$program" --json - "$tree")")
+        du_apparent+=("$(measure du -sb "$tree")")
+        usage+=("$(measure "$program" --disk-usage --json - "$tree")")
+        du_usage+=("$(measure du -s --block-size=1 "$tree")")
+    done
+    m_apparent=$(column 1 "${apparent[@]}") m_usage=$(column 1 "${usage[@]}")
+    m_du_apparent=$(column 1 "${du_apparent[@]}") m_du_usage=$(column 1 "${du_usage[@]}")
+    echo "median $tree wall seconds ($runs runs): quorvane --json $m_apparent du -sb $m_du_apparent quorvane --disk-usage --json $m_usage du -s --block-size=1 $m_du_usage"
+    ratios+=("$(awk -v p="$m_apparent" -v d="$m_du_apparent" -v t="$tree" 'BEGIN { printf "ratio-du %s apparent/du %.2f\n", t, p / d }')")
+    ratios+=("$(awk -v p="$m_usage" -v d="$m_du_usage" -v t="$tree" 'BEGIN { printf "ratio-du %s disk-usage/du %.2f\n", t, p / d }')")
+    # du -sb and du -s walk alike, so the program's own cost of the count shows best here.
+    ratios+=("$(awk -v p="$m_usage" -v d="$m_apparent" -v t="$tree" 'BEGIN { printf "ratio-du %s disk-usage/apparent %.2f\n", t, p / d }')")
     plain=() clocked=() du=()
     for ((i = 0; i < runs; i++)); do
         plain+=("$(measure "$bench" "$tree")")

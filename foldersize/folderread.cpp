@@ -34,11 +34,41 @@ Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
     return Counted::Yes;
 }
 
+// The space an entry occupies, as du counts it: its blocks (a folder's own too), a file with
+// several names once below the named folder. Subfolders are still read by the walk.
+Counted countAllocated(Claim &claim, std::size_t root, int fd, const char *name)
+{
+    struct stat st;
+    const std::uint64_t call = claim.calls->begin();
+    const int result = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW);
+    if (!claim.calls->end(call))
+        return Counted::GivenUp;
+    if (result != 0)
+        return Counted::Yes;
+    if (S_ISDIR(st.st_mode))
+        claim.subfolderNames.append(name, std::strlen(name) + 1);
+    else if (st.st_nlink > 1 && !claim.allocated->firstName(root, st.st_dev, st.st_ino))
+        return Counted::Yes;
+    claim.ownFiles.tryAddBytes(std::int64_t(st.st_blocks) * 512);
+    return Counted::Yes;
+}
+
 } // namespace
 
 ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::size_t size,
                    const std::atomic<bool> &stopped)
 {
+    // The named folder a read counts under; parents never change while a claim holds a node.
+    std::size_t root = 0;
+    if (claim.allocated) {
+        const ScanNode *named = claim.node;
+        while (named->parent)
+            named = named->parent;
+        root = named->slot;
+        struct stat own;
+        if (claim.node == named && fstat(fd, &own) == 0) // below, a parent's listing counts it
+            claim.ownFiles.tryAddBytes(std::int64_t(own.st_blocks) * 512);
+    }
     for (;;) {
         const std::uint64_t call = claim.calls->begin();
         const ssize_t got = system.readEntries(fd, buffer, size);
@@ -60,7 +90,8 @@ ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
             const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
-            if (countEntry(claim, fd, name, type) == Counted::GivenUp)
+            if ((claim.allocated ? countAllocated(claim, root, fd, name)
+                                 : countEntry(claim, fd, name, type)) == Counted::GivenUp)
                 return ReadEnd::GivenUp;
         }
     }

@@ -9,6 +9,8 @@
 #include <sys/types.h>
 #include <vector>
 
+class AllocatedCount;
+
 // One folder of a running scan, from the moment its parent lists it (or the caller names it)
 // until its whole subtree is summed and nobody uses it any more. Only folders still waiting or
 // in progress, and their ancestors, exist at a time, so a scan's memory follows the frontier
@@ -66,7 +68,8 @@ struct Claim {
     SizeAmount ownFiles;
     std::string subfolderNames; // NUL-terminated, in listing order
 
-    KernelCalls *calls = nullptr; // the worker's calls, watched for stalls
+    KernelCalls *calls = nullptr;        // the worker's calls, watched for stalls
+    AllocatedCount *allocated = nullptr; // sizes as space on disk; null: file lengths
     // The scan's list of claims under way, and the watch thread's notes on this one.
     Claim *previousActive = nullptr;
     Claim *nextActive = nullptr;

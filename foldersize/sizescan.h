@@ -24,6 +24,12 @@ struct SizeScanOptions {
     // and the scan finishes the rest. Zero waits for ever. Seen to within about 10 ms.
     std::chrono::milliseconds stallBound{0};
     std::function<void(const std::string &path)> stalled;
+    // Sizes as the space allocated on disk, as du counts it, instead of file lengths: the
+    // blocks of every entry (folders' own, links' and those of the named folder included,
+    // sparse files by what they occupy), a file with several names below one named folder
+    // counted once there. Costs a stat of every entry, which the default mode avoids. Totals
+    // remembered between scans are lengths: a walk that counts this way must not take them.
+    bool allocated = false;
     // What the scan asks of the system; null for the real one. For tests.
     std::shared_ptr<ScanSystem> system;
 };

@@ -26,10 +26,10 @@ void backOff()
 
 std::shared_ptr<Walk> Walk::start(const std::vector<std::string> &folders,
                                   std::shared_ptr<ScanSystem> system, Callbacks callbacks,
-                                  std::chrono::milliseconds stallBound)
+                                  std::chrono::milliseconds stallBound, bool allocated)
 {
-    auto walk =
-        std::make_shared<Walk>(folders, std::move(system), std::move(callbacks), stallBound);
+    auto walk = std::make_shared<Walk>(folders, std::move(system), std::move(callbacks), stallBound,
+                                       allocated);
     if (folders.empty())
         walk->deliver(); // nothing to walk: finished at once
     else
@@ -38,11 +38,12 @@ std::shared_ptr<Walk> Walk::start(const std::vector<std::string> &folders,
 }
 
 Walk::Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
-           Callbacks callbacks, std::chrono::milliseconds stallBound)
+           Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated)
     : m_system(system ? std::move(system) : ScanSystem::real()), m_pool(ScanPool::instance()),
       m_budget(HeldDescriptorsPerWorker * std::size_t(std::max(1, m_pool.threadCount()))),
       m_opener(m_budget, *m_system, m_stopped), m_callbacks(std::move(callbacks)),
-      m_stallBoundMs(stallBound.count())
+      m_stallBoundMs(stallBound.count()),
+      m_allocated(allocated ? std::make_unique<AllocatedCount>(folders.size()) : nullptr)
 {
     m_reports.reserve(folders.size());
     m_stack.reserve(folders.size());
@@ -93,6 +94,7 @@ void Walk::work(char *buffer, std::size_t size)
 {
     Claim claim;
     claim.calls = &KernelCalls::current();
+    claim.allocated = m_allocated.get();
     {
         const ScanLock lock(m_budget);
         claim.nextActive = m_active;

@@ -2,6 +2,7 @@
 
 #include "foldersize/descriptorbudget.h"
 #include "foldersize/folderopener.h"
+#include "foldersize/folderread.h"
 #include "foldersize/scannode.h"
 #include "foldersize/scanpool.h"
 #include "foldersize/scansystem.h"
@@ -40,9 +41,11 @@ public:
     // walk is done on the calling thread).
     static std::shared_ptr<Walk> start(const std::vector<std::string> &folders,
                                        std::shared_ptr<ScanSystem> system, Callbacks callbacks,
-                                       std::chrono::milliseconds stallBound);
+                                       std::chrono::milliseconds stallBound,
+                                       bool allocated = false);
+    // allocated: sizes as space on disk (SizeScanOptions::allocated).
     Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
-         Callbacks callbacks, std::chrono::milliseconds stallBound);
+         Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated = false);
     ~Walk() override;
 
     // Returns at once; afterwards no callback runs or is still running (unless stop() is
@@ -82,6 +85,7 @@ private:
     FolderOpener m_opener;
     const Callbacks m_callbacks;
     const std::int64_t m_stallBoundMs;
+    const std::unique_ptr<AllocatedCount> m_allocated; // null: file lengths
 
     // Guarded by the scan's lock (ScanLock over m_budget).
     std::vector<ScanNode *> m_stack;

@@ -56,7 +56,7 @@ TEST(CommandLineSave, ASigtermWhileAWorkbookIsWrittenLeavesNoStrayFile)
     tree.makeFile("Data/Beta/b", 2000);
     writeFile(tree.path("out.xlsx"), "old", 0644);
     QProcess program;
-    start(&program, tree.root(), {"--xlsx", "out.xlsx", "--size", "8000x8000", "Data"});
+    start(&program, tree.root(), {"--xlsx", "out.xlsx", "--size", "4096x4096", "Data"});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!writingIn(program.processId(), tree.root()) && program.state() == QProcess::Running &&
            std::chrono::steady_clock::now() < deadline)

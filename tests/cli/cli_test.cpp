@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/exportfixture.h"
+#include "app/outputfile.h"
 #include "app/terminalprogress.h"
 #include "support/smalltmpfs.h"
 #include "support/zipreader.h"
@@ -8,8 +9,19 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <fcntl.h>
+#include <grp.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -39,20 +51,81 @@ QImage decode(const QByteArray &bytes, const QByteArray &format)
 // locale whose size texts match the window's under test (C numbers).
 class CommandLineTest : public ExportTest {
 protected:
-    Outcome run(const QStringList &arguments)
+    static QProcessEnvironment programEnvironment(const QStringList &extra)
     {
-        QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        program.setProcessEnvironment(environment);
+        for (const QString &setting : extra)
+            environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        return environment;
+    }
+
+    // extra: NAME=value settings added to the environment.
+    Outcome run(const QStringList &arguments, const QStringList &extra = {})
+    {
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment(extra));
         program.setWorkingDirectory(tree.rootQ());
         program.start(QStringLiteral(QUORVANE_EXECUTABLE), arguments);
         EXPECT_TRUE(program.waitForFinished(60000)) << arguments.join(u' ').toStdString();
         return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
                 program.readAllStandardOutput(),
                 QString::fromLocal8Bit(program.readAllStandardError())};
+    }
+
+    // How spawn() starts the program where QProcess cannot.
+    struct Child {
+        int out = -1; // standard output: this descriptor of the test's
+        bool asNobody = false;
+        QByteArray folder{};       // the current folder, as bytes; the tree's root when empty
+        bool removeFolder = false; // removed once the program stands in it
+    };
+
+    // Runs the program as child says, standard error caught; status -1 when a signal ended it.
+    Outcome spawn(const QStringList &arguments, const Child &child)
+    {
+        std::vector<QByteArray> strings{QByteArrayLiteral(QUORVANE_EXECUTABLE)};
+        for (const QString &argument : arguments)
+            strings.push_back(argument.toUtf8());
+        std::vector<char *> argv;
+        for (QByteArray &text : strings)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        std::vector<QByteArray> settings;
+        for (const QString &setting : programEnvironment({}).toStringList())
+            settings.push_back(setting.toUtf8());
+        std::vector<char *> envp;
+        for (QByteArray &text : settings)
+            envp.push_back(text.data());
+        envp.push_back(nullptr);
+        const QByteArray folder =
+            child.folder.isEmpty() ? QFile::encodeName(tree.rootQ()) : child.folder;
+        FILE *errors = std::tmpfile();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(folder.constData()) != 0 ||
+                (child.removeFolder && ::rmdir(folder.constData()) != 0))
+                ::_exit(126);
+            if (child.out >= 0)
+                ::dup2(child.out, STDOUT_FILENO);
+            ::dup2(::fileno(errors), STDERR_FILENO);
+            if (child.asNobody &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(125);
+            ::execve(argv[0], argv.data(), envp.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QByteArray err;
+        std::rewind(errors);
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, errors)) > 0;)
+            err.append(buffer, qsizetype(got));
+        std::fclose(errors);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, QString::fromLocal8Bit(err)};
     }
 
     // The window's own export of Data, through its button and the scripted save dialog.
@@ -91,17 +164,23 @@ TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
 {
     makeDataFolder();
     tree.makeDir("Data/Empty \"quoted\"");
+    tree.makeDir("Data/Back\\slash");
+    tree.makeFile("Data/beside.bin", 700); // "files", outside "total"
+    tree.makeSymlink("Data/link.bin", "beside.bin");
     tree.makeFile("Data/Not UTF-8 \xff/f", 5); // the byte travels as the escape \udcff
     const QByteArray expected = QString::fromUtf8(R"({
   "folder": "DATA",
   "subfolders": [
-    {"name": "Alpha", "path": "DATA/Alpha", "size": 3000},
-    {"name": "Beta", "path": "DATA/Beta", "size": 2000},
-    {"name": "Empty \"quoted\"", "path": "DATA/Empty \"quoted\"", "size": 0},
-    {"name": "Gamma", "path": "DATA/Gamma", "size": 1000},
-    {"name": "Not UTF-8 \udcff", "path": "DATA/Not UTF-8 \udcff", "size": 5}
+    {"name": "Alpha", "path": "DATA/Alpha", "size": 3000, "unreadable": 0},
+    {"name": "Back\\slash", "path": "DATA/Back\\slash", "size": 0, "unreadable": 0},
+    {"name": "Beta", "path": "DATA/Beta", "size": 2000, "unreadable": 0},
+    {"name": "Empty \"quoted\"", "path": "DATA/Empty \"quoted\"", "size": 0, "unreadable": 0},
+    {"name": "Gamma", "path": "DATA/Gamma", "size": 1000, "unreadable": 0},
+    {"name": "Not UTF-8 \udcff", "path": "DATA/Not UTF-8 \udcff", "size": 5, "unreadable": 0}
   ],
-  "total": 6005
+  "total": 6005,
+  "files": 700,
+  "unreadable": 0
 }
 )")
                                     .replace(QStringLiteral("DATA"), tree.pathQ("Data"))
@@ -110,13 +189,24 @@ TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
     const Outcome toOut = run({"--json", "-", "Data"});
     EXPECT_EQ(toOut.status, 0);
     EXPECT_EQ(toOut.out, expected);
+    // A JSON reader gets the names back as they are.
+    QJsonParseError error;
+    const QJsonDocument parsed = QJsonDocument::fromJson(toOut.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+    ASSERT_EQ(subfolders.size(), 6);
+    EXPECT_EQ(subfolders[1][QStringLiteral("name")].toString(), "Back\\slash");
+    EXPECT_EQ(subfolders[3][QStringLiteral("path")].toString(),
+              tree.pathQ("Data") + "/Empty \"quoted\"");
+    EXPECT_EQ(parsed[QStringLiteral("files")].toInteger(), 700);
 
     tree.makeDir("Lonely");
     const Outcome empty = run({"--json", "lonely.json", "Lonely"});
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(readAll(tree.pathQ("lonely.json")),
               "{\n  \"folder\": \"" + tree.pathQ("Lonely").toUtf8() +
-                  "\",\n  \"subfolders\": [],\n  \"total\": 0\n}\n");
+                  "\",\n  \"subfolders\": [],\n  \"total\": 0,\n  \"files\": 0,\n  "
+                  "\"unreadable\": 0\n}\n");
 }
 
 TEST_F(CommandLineTest, PicturesAreTheWindowsJpegAndAWorkbookHoldingThem)
@@ -141,12 +231,33 @@ TEST_F(CommandLineTest, PicturesAreTheWindowsJpegAndAWorkbookHoldingThem)
 
     ASSERT_EQ(run({"--size", "800x300", "--jpg", "wide.jpg", "Data"}).status, 0);
     EXPECT_EQ(decode(readAll(tree.pathQ("wide.jpg")), "jpeg").size(), QSize(800, 300));
+    // Too small for the legend: the picture grows, and says so.
+    const Outcome tiny = run({"--size", "5x5", "--jpg", "tiny.jpg", "Data"});
+    EXPECT_EQ(tiny.status, 0);
+    const QSize grown = decode(readAll(tree.pathQ("tiny.jpg")), "jpeg").size();
+    EXPECT_TRUE(grown.width() > 5 && grown.height() > 5);
+    EXPECT_EQ(tiny.err, QStringLiteral("quorvane: the legend does not fit in 5x5; the picture is "
+                                       "%1x%2\n")
+                            .arg(grown.width())
+                            .arg(grown.height()));
 }
 
 TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
 {
     makeDataFolder();
     tree.makeFile("plain.txt", 10);
+    tree.makeSymlink("alias.txt", "plain.txt");
+    tree.makeDir("Taken");
+    // A folder's access time moves when it is read (relatime, as the access time is older
+    // than its change): it tells whether a scan started.
+    const std::string scanned = tree.path("Data/Alpha");
+    const timespec longAgo[2] = {{86400, 0}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, scanned.c_str(), longAgo, 0), 0);
+    const auto accessed = [&scanned] {
+        struct stat status {};
+        ::stat(scanned.c_str(), &status);
+        return status.st_atim.tv_sec;
+    };
     const struct {
         QStringList arguments;
         const char *message;
@@ -155,11 +266,23 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
         {{"--text"}, "Missing value after '--text'"},
         {{"--text", "out.txt"}, "need a FOLDER"},
         {{"--text", "out.txt", "Data", "Data"}, "one FOLDER only"},
-        {{"--jpg", "-", "Data"}, "--jpg cannot write to standard output"},
         {{"--text", "-", "--json", "-", "Data"}, "only one output can go to standard output"},
-        {{"--text", "out.txt", "--json", "./out.txt", "Data"}, "two outputs would write"},
+        {{"--text", "out.txt", "--json", "./out.txt", "Data"},
+         "two outputs would write one file: out.txt and ./out.txt"},
+        {{"--text", "plain.txt", "--jpg", "alias.txt", "Data"},
+         "two outputs would write one file: plain.txt and alias.txt"},
+        {{"--text", "-", "--json", "/dev/stdout", "Data"}, "two outputs would write one file"},
+        {{"--text", "out.txt", "--json", "Nowhere/out.json", "Data"},
+         "cannot write Nowhere/out.json: No such file or directory"},
+        {{"--text", "out.txt", "--json", "plain.txt/out.json", "Data"},
+         "cannot write plain.txt/out.json: Not a directory"},
+        {{"--xlsx", "out.txt", "--json", "Taken", "Data"}, "cannot write Taken: it is a folder"},
+        {{"--text", "out.txt", "--json", "/dev/fd/9", "Data"},
+         "cannot write /dev/fd/9: descriptor 9 is not open"},
         {{"--size", "0x10", "--jpg", "out.txt", "Data"}, "--size wants WIDTHxHEIGHT"},
+        {{"--size", "4097x10", "--jpg", "out.txt", "Data"}, "each from 1 to 4096"},
         {{"--size", "10x10", "--text", "out.txt", "Data"}, "--size applies to --jpg and --xlsx"},
+        {{"--disk-usage", "Data"}, "--disk-usage applies to the outputs only"},
         {{"--text", "out.txt", "Missing"}, "cannot chart Missing: No such file or directory"},
         {{"--text", "out.txt", "plain.txt"}, "cannot chart plain.txt: not a folder"},
         {{"Missing"}, "cannot chart Missing: No such file or directory"},
@@ -172,26 +295,266 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
             << result.err.toStdString();
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(QFile::exists(tree.pathQ("out.txt")));
+        EXPECT_EQ(accessed(), 86400) << bad.message << ": refused only after a scan";
     }
+    ASSERT_EQ(run({"--text", "out.txt", "Data"}).status, 0);
+    EXPECT_NE(accessed(), 86400) << "the scan of a good command line reads the folder";
 }
 
 TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillWritten)
 {
     makeDataFolder();
-    tree.makeDir("Taken.txt");
-    const Outcome result =
-        run({"--text", "Nowhere/out.txt", "--json", "Taken.txt", "--xlsx", "out.xlsx", "Data"});
+    const Outcome result = run({"--text", "/dev/full", "--xlsx", "out.xlsx", "Data"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_TRUE(result.err.contains(
-        QStringLiteral("quorvane: cannot write Nowhere/out.txt: No such file or directory")))
-        << result.err.toStdString();
-    EXPECT_TRUE(
-        result.err.contains(QStringLiteral("quorvane: cannot write Taken.txt: it is a folder")))
-        << result.err.toStdString();
+    EXPECT_EQ(result.err, "quorvane: cannot write /dev/full: No space left on device\n");
     EXPECT_TRUE(zipEntries(tree.pathQ("out.xlsx")).contains(QStringLiteral("xl/media/image1.png")));
     EXPECT_EQ(QDir(tree.rootQ()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("out.xlsx")})
         << "no new file is left behind";
+}
+
+// A FIFO, a device or a descriptor named on the command line is written directly; every
+// write is checked, a reader that goes away is an error, not a silent death by SIGPIPE.
+TEST_F(CommandLineTest, StreamsAreWrittenDirectlyWithEveryWriteChecked)
+{
+    makeDataFolder();
+    const QByteArray json = run({"--json", "-", "Data"}).out;
+    ASSERT_TRUE(json.startsWith("{"));
+
+    const QByteArray fifo = QFile::encodeName(tree.pathQ("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Held open for reading and writing, the FIFO takes the output whole (it is small) without
+    // a reader thread, and a test of a program that never opens it cannot hang.
+    const int held = ::open(fifo.constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(held, 0);
+    const Outcome throughFifo = run({"--json", "fifo", "--text", "/dev/null", "Data"});
+    QByteArray read(65536, 0);
+    read.truncate(std::max<ssize_t>(0, ::read(held, read.data(), size_t(read.size()))));
+    ::close(held);
+    EXPECT_EQ(throughFifo.status, 0) << throughFifo.err.toStdString();
+    EXPECT_EQ(read, json);
+    struct stat status {};
+    EXPECT_TRUE(::stat(fifo.constData(), &status) == 0 && S_ISFIFO(status.st_mode))
+        << "the FIFO is written, not replaced";
+
+    // A FIFO nobody opens is given up after the wait, not waited on for ever.
+    OutputTarget nobodyReads;
+    nobodyReads.file = tree.pathQ("fifo");
+    nobodyReads.kind = OutputTarget::Kind::Stream;
+    nobodyReads.path = fifo;
+    EXPECT_FALSE(writeOutput(
+        nobodyReads, [] { return QByteArray("x"); }, std::chrono::milliseconds(100)));
+
+    // /dev/stdout is the descriptor the program was given: ">>" appends.
+    const QString log = tree.pathQ("log");
+    QFile existing(log);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("before\n") == 7);
+    existing.close();
+    const int append = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
+    const Outcome appended = spawn({"--json", "/dev/stdout", "Data"}, {.out = append});
+    ::close(append);
+    EXPECT_EQ(appended.status, 0) << appended.err.toStdString();
+    EXPECT_EQ(readAll(log), "before\n" + json);
+
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    const Outcome closed = spawn({"--json", "-", "Data"}, {.out = ends[1]});
+    ::close(ends[1]);
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_EQ(closed.err, "quorvane: cannot write -: the reader closed it before the end "
+                          "(Broken pipe)\n");
+
+    const int full = ::open("/dev/full", O_WRONLY);
+    const Outcome noRoom = spawn({"--text", "-", "Data"}, {.out = full});
+    ::close(full);
+    EXPECT_EQ(noRoom.status, 1);
+    EXPECT_EQ(noRoom.err, "quorvane: cannot write -: No space left on device\n");
+}
+
+// "-" takes every format when standard output is a file or a pipe; a picture or workbook is
+// refused, before the scan, when it is a terminal.
+TEST_F(CommandLineTest, StandardOutputTakesEveryFormatButNoPictureOnATerminal)
+{
+    makeDataFolder();
+    for (const char *option : {"--text", "--json", "--jpg", "--xlsx"}) {
+        const QString format = QString::fromLatin1(option + 2);
+        const QString file = tree.pathQ("file." + format.toStdString());
+        ASSERT_EQ(run({option, file, "Data"}).status, 0) << option;
+        const Outcome piped = run({option, "-", "Data"});
+        EXPECT_EQ(piped.status, 0) << option << piped.err.toStdString();
+        if (format == "xlsx") // the workbook's zip records its own time; compare what it holds
+            EXPECT_EQ(zipEntry(tree.pathQ("file.xlsx"), "xl/media/image1.png"), [&] {
+                QFile copy(tree.pathQ("piped.xlsx"));
+                EXPECT_TRUE(copy.open(QIODevice::WriteOnly) &&
+                            copy.write(piped.out) == piped.out.size());
+                copy.close();
+                return zipEntry(copy.fileName(), "xl/media/image1.png");
+            }()) << option;
+        else
+            EXPECT_EQ(piped.out, readAll(file)) << option;
+
+        int terminal = -1;
+        int user = -1;
+        ASSERT_EQ(::openpty(&terminal, &user, nullptr, nullptr, nullptr), 0);
+        // Drained while the program runs, so that one writing a picture cannot fill the
+        // terminal and hang.
+        qsizetype got = 0;
+        std::thread drain([terminal, &got] {
+            char buffer[4096];
+            for (ssize_t part; (part = ::read(terminal, buffer, sizeof buffer)) > 0;)
+                got += part;
+        });
+        const Outcome shown = spawn({option, "-", "Data"}, {.out = user});
+        ::close(user); // the drain then reads the end (EIO)
+        drain.join();
+        ::close(terminal);
+        if (format == "jpg" || format == "xlsx") {
+            EXPECT_EQ(shown.status, 2) << option;
+            EXPECT_EQ(shown.err, "quorvane: cannot write -: it is a terminal; redirect standard "
+                                 "output to a file or a pipe\n");
+            EXPECT_EQ(got, 0) << option;
+        } else {
+            EXPECT_EQ(shown.status, 0) << option << shown.err.toStdString();
+            EXPECT_GT(got, 0) << option;
+        }
+    }
+}
+
+// Stale DISPLAY, Qt options, a runtime folder Qt complains about: the outputs neither need
+// a display nor pass Qt's notes on. A removed current folder is refused, never replaced by
+// another, and one whose name is not UTF-8 is taken by its bytes.
+TEST_F(CommandLineTest, OutputsWorkInAnyEnvironmentAndFromAnyCurrentFolder)
+{
+    makeDataFolder();
+    const Outcome stale = run({"-platform", "xcb", "--text", "-", "Data"},
+                              {"DISPLAY=:99", "XDG_RUNTIME_DIR=" + tree.pathQ("Data")});
+    EXPECT_EQ(stale.status, 0);
+    EXPECT_EQ(stale.err, "");
+    EXPECT_TRUE(stale.out.startsWith("Alpha - 2.93 KB\r\n"));
+
+    tree.makeDir("Gone");
+    const Outcome gone =
+        spawn({"--json", "out.json", "."},
+              {.folder = QFile::encodeName(tree.pathQ("Gone")), .removeFolder = true});
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_EQ(gone.err, "quorvane: cannot chart .: the current folder no longer exists\n");
+
+    tree.makeFile("Odd \xff/Inner/f", 9);
+    const QString json = tree.pathQ("odd.json");
+    const Outcome odd = spawn({"--json", json, "Inner/.."},
+                              {.folder = QFile::encodeName(tree.rootQ()) + "/Odd \xff"});
+    EXPECT_EQ(odd.status, 0) << odd.err.toStdString();
+    EXPECT_TRUE(readAll(json).contains("\"path\": \"" + tree.rootQ().toUtf8() +
+                                       "/Odd \\udcff/Inner\", \"size\": 9"))
+        << readAll(json).toStdString();
+}
+
+// Run as a user who cannot read everything (root reads all): each folder that could not be
+// read is named on standard error and counted in the JSON, and the exit status is 1.
+TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
+{
+    makeDataFolder();
+    tree.makeFile("Data/Beta/Locked/secret", 100);
+    tree.makeDir("Data/Gamma/Deeper/Locked");
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.rootQ()).constData(), 0755), 0);
+    std::vector<std::string> locked{"Data/Beta/Locked", "Data/Gamma/Deeper/Locked"};
+    for (int i = 0; i < 21; ++i) // 23 in all: 20 named, then how many more
+        locked.push_back("Data/Many/" + std::to_string(i));
+    for (const std::string &folder : locked) {
+        tree.makeDir(folder);
+        ASSERT_EQ(::chmod(tree.path(folder).c_str(), 0), 0);
+    }
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const Outcome result = spawn({"--json", "-", "Data"}, {.out = ends[1], .asNobody = true});
+    ::close(ends[1]);
+    QFile out;
+    ASSERT_TRUE(out.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QByteArray json = out.readAll();
+    if (result.status == 125)
+        GTEST_SKIP() << "cannot run as the user nobody here";
+
+    EXPECT_EQ(result.status, 1);
+    const QStringList told = result.err.split(u'\n');
+    ASSERT_EQ(told.size(), 22) << result.err.toStdString();
+    EXPECT_EQ(told[0],
+              "quorvane: cannot read " + tree.pathQ("Data/Beta/Locked") + ": Permission denied");
+    EXPECT_EQ(told[1], "quorvane: cannot read " + tree.pathQ("Data/Gamma/Deeper/Locked") +
+                           ": Permission denied");
+    EXPECT_TRUE(told[19].startsWith("quorvane: cannot read " + tree.pathQ("Data/Many/")));
+    EXPECT_EQ(told[20], "quorvane: 3 more folder(s) could not be read");
+    const QJsonDocument parsed = QJsonDocument::fromJson(json);
+    const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+    ASSERT_EQ(subfolders.size(), 4) << json.toStdString();
+    EXPECT_EQ(subfolders[0][QStringLiteral("unreadable")].toInteger(), 0);
+    EXPECT_EQ(subfolders[1][QStringLiteral("unreadable")].toInteger(), 1);
+    EXPECT_EQ(subfolders[1][QStringLiteral("size")].toInteger(), 2000);
+    EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), 1);
+    EXPECT_EQ(subfolders[3][QStringLiteral("unreadable")].toInteger(), 21);
+    EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 23);
+}
+
+// What du -s --block-size=1 prints for folder, run as the user nobody when asked.
+qint64 duSize(const QString &folder, bool asNobody)
+{
+    QProcess du;
+    QStringList arguments{"-s", "--block-size=1", folder};
+    if (asNobody)
+        du.start("setpriv",
+                 QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "du"} + arguments);
+    else
+        du.start("du", arguments);
+    du.waitForFinished();
+    return du.readAllStandardOutput().split('\t').first().toLongLong();
+}
+
+// --disk-usage makes each subfolder's size what du -s --block-size=1 prints for it alone:
+// sparse files by their blocks, links once within a subfolder but in each subfolder that has
+// one, folders' own blocks, and whatever the user may read.
+TEST_F(CommandLineTest, DiskUsageIsWhatDuCountsForEachSubfolder)
+{
+    tree.makeFile("Data/Links/f", 100000);
+    tree.makeDir("Data/Links/sub");
+    ASSERT_EQ(::link(tree.path("Data/Links/f").c_str(), tree.path("Data/Links/sub/second").c_str()),
+              0);
+    tree.makeDir("Data/Cross");
+    ASSERT_EQ(::link(tree.path("Data/Links/f").c_str(), tree.path("Data/Cross/third").c_str()), 0);
+    tree.makeSparseFile("Data/Sparse/big", 50 << 20);
+    tree.makeSymlink("Data/Sparse/link", "big");
+    tree.makeFile("Data/Locked/inner/deny/hidden", 40000);
+    tree.makeFile("Data/beside", 3000);
+    ASSERT_EQ(::chmod(QFile::encodeName(tree.rootQ()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(tree.path("Data/Locked/inner/deny").c_str(), 0), 0);
+    const QStringList names{"Cross", "Links", "Locked", "Sparse"};
+
+    for (const bool asNobody : {false, true}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        const Outcome result =
+            spawn({"--disk-usage", "--json", "-", "Data"}, {.out = ends[1], .asNobody = asNobody});
+        ::close(ends[1]);
+        QFile out;
+        ASSERT_TRUE(out.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        const QJsonDocument parsed = QJsonDocument::fromJson(out.readAll());
+        if (asNobody && result.status == 125)
+            GTEST_SKIP() << "cannot run as the user nobody here";
+        EXPECT_EQ(result.status, asNobody ? 1 : 0) << result.err.toStdString();
+        const QJsonArray subfolders = parsed[QStringLiteral("subfolders")].toArray();
+        ASSERT_EQ(subfolders.size(), names.size());
+        for (int i = 0; i < names.size(); ++i)
+            EXPECT_EQ(subfolders[i][QStringLiteral("size")].toInteger(),
+                      duSize(tree.pathQ("Data/" + names[i].toStdString()), asNobody))
+                << names[i].toStdString() << (asNobody ? " as nobody" : "");
+        EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), asNobody ? 1 : 0);
+        struct stat own {};
+        ::stat(tree.path("Data").c_str(), &own);
+        EXPECT_EQ(parsed[QStringLiteral("total")].toInteger() +
+                      parsed[QStringLiteral("files")].toInteger() + qint64(own.st_blocks) * 512,
+                  duSize(tree.pathQ("Data"), asNobody) +
+                      duSize(tree.pathQ("Data/Links/f"), asNobody))
+            << "the whole folder as du counts it, but the link across subfolders twice";
+    }
 }
 
 // On a full file system every output fails and the file that was there stays as it was.
@@ -233,7 +596,13 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndTheWindowSaysItNeedsOne)
          {"Usage: quorvane [options] [FOLDER]", "--text <FILE>", "--jpg <FILE>", "--xlsx <FILE>",
           "--json <FILE>", "--size <WxH>", "--version"})
         EXPECT_TRUE(help.out.contains(option)) << option;
-    EXPECT_FALSE(help.out.contains("platform")) << "Qt's own options stay out of the help";
+    for (const char *more : {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "Exit status",
+                             "exactly", "4096", "--disk-usage"})
+        EXPECT_TRUE(help.out.contains(more)) << more;
+    EXPECT_FALSE(help.out.contains("-platform")) << "Qt's own options stay out of the help";
+    const Outcome helpAll = run({"--help-all"});
+    EXPECT_EQ(helpAll.status, 0);
+    EXPECT_TRUE(helpAll.out.startsWith(help.out) && helpAll.out.contains("-platform <name>"));
 
     const Outcome version = run({"-v"});
     EXPECT_EQ(version.status, 0);
