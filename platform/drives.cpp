@@ -229,3 +229,9 @@ bool MountedDrives::answers(const QString &path) const
     const QString mountPoint = mountPointOf(path);
     return mountPoint.isEmpty() || m_probe.answer(mountPoint) == MountAnswer::Folder;
 }
+
+QSet<QString> MountedDrives::mountPoints() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_mountPoints;
+}

@@ -36,6 +36,9 @@ public:
         Q_UNUSED(path);
         return true;
     }
+    // Every mount point of the last table read, the drives' own and every other: a folder
+    // listed off the GUI thread leaves these alone. Safe to call from any thread.
+    virtual QSet<QString> mountPoints() const { return {}; }
 };
 
 // One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded. Paths keep
@@ -74,6 +77,7 @@ public:
 
     QList<Drive> drives() const override;
     bool answers(const QString &path) const override;
+    QSet<QString> mountPoints() const override;
 
     static QByteArray procMountInfo();
 

@@ -47,6 +47,8 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
+    m_loadTimer.setInterval(1);
+    connect(&m_loadTimer, &QTimer::timeout, this, &TreeFolder::serviceBackgroundLoads);
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);
     connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
@@ -100,6 +102,7 @@ void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, sh
 
 TreeFolder::~TreeFolder()
 {
+    cancelBackgroundLoad({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
     TreeView1->selectionModel()->disconnect(this);
@@ -168,6 +171,7 @@ void TreeFolder::setHideControlPanel(bool hide)
 
 void TreeFolder::Clear()
 {
+    cancelBackgroundLoad({});
     m_nodes.clear();
     m_WorkSpaceNode = m_MyComputerNode = m_LastNode = m_FolderNode = TreeNode();
 }

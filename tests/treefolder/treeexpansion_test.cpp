@@ -161,31 +161,6 @@ TEST_F(TreeExpansion, RealSubfolderNamedLikeThePlaceholderReplacesIt)
     EXPECT_FALSE(log.events.contains("DriveNotReady " + key("d/b2")));
 }
 
-TEST_F(TreeExpansion, FolderShownElsewhereIsShownUnderItsParentTooWithKeysOfItsOwn)
-{
-    // Documents inside the drive: shown at the top and in the drive's listing as well.
-    special.paths = {{SpecialFolderId::MyDocuments, key("d/b2")}};
-    TreeFolder tree(&drives, &special);
-    EventLog log(tree);
-    TreeNode drive = tree.FolderNodes().find(driveKey());
-    drive.setExpanded(true);
-    const QString inDrive = key("d/b2") + "/.";
-    EXPECT_EQ(childKeys(drive), QStringList({key("d/a1"), inDrive, key("d/c3")}));
-    EXPECT_EQ(tree.FolderNodes().find(inDrive).text(), "b2");
-    EXPECT_EQ(drive.tag(), std::optional<int>(1));
-    EXPECT_FALSE(log.events.join(' ').contains("DriveNotReady"));
-    EXPECT_EQ(tree.FolderNodes().find(key("d/b2")).parent().key(), "Root_MyComputer");
-
-    // Both open, each with its own keys for the same subfolders.
-    tree.FolderNodes().find(key("d/b2")).setExpanded(true);
-    tree.FolderNodes().find(inDrive).setExpanded(true);
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(key("d/b2"))), QStringList({key("d/b2/inner")}));
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive)), QStringList({inDrive + "/inner"}));
-    tree.FolderNodes().find(inDrive + "/inner").setExpanded(true);
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive + "/inner")),
-              QStringList({inDrive + "/inner/deeper"}));
-}
-
 TEST_F(TreeExpansion, AFolderNameThatIsNotUtf8KeepsItsBytesInItsKey)
 {
     disk.makeDir("d/\xff\xfe/inside");
