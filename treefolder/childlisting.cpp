@@ -6,8 +6,11 @@
 #include "treefolder/folderprobe.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 
 std::shared_ptr<ChildListing> ChildListing::start(const QString &path, QSet<QString> mountPoints)
 {
@@ -49,12 +52,26 @@ void ChildListing::run(const QString &path, const QSet<QString> &mountPoints)
         m_count = opened ? list.listCount() : -1;
         m_ready.reserve(opened ? list.listCount() : 0);
     }
+    // Where the file system counts subfolders in a folder's links, one status of each child
+    // relative to the folder answers; a child on another device is read after all.
+    const int fd =
+        opened ? open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    struct stat folder;
+    const bool byLinks = fd >= 0 && fstat(fd, &folder) == 0 && linkCountsSubfolders(fd);
+    const qsizetype nameStart = list.path() == QLatin1String("/") ? 1 : list.path().size() + 1;
     constexpr int Chunk = 64; // children published at once, so the lock is seldom taken
     QList<Child> chunk;
     for (int i = 0; i < list.listCount(); ++i) {
         Child child{list.list(i), std::nullopt, false};
         if (!mountPoints.contains(child.path)) {
-            child.hasSubfolder = hasSubfolder(child.path);
+            struct stat st;
+            if (byLinks &&
+                fstatat(fd, nativePath(child.path.mid(nameStart)).constData(), &st,
+                        AT_SYMLINK_NOFOLLOW) == 0 &&
+                st.st_dev == folder.st_dev)
+                child.hasSubfolder = subfoldersByLinkCount(st);
+            if (!child.hasSubfolder)
+                child.hasSubfolder = hasSubfolder(child.path);
             child.probed = true;
         }
         chunk.append(child);
@@ -66,6 +83,8 @@ void ChildListing::run(const QString &path, const QSet<QString> &mountPoints)
             chunk.clear();
         }
     }
+    if (fd >= 0)
+        close(fd);
     const std::lock_guard lock(m_mutex);
     m_finished = true;
     m_done.notify_all();

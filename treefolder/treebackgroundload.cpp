@@ -14,7 +14,7 @@ namespace {
 // less than one batch and is loaded at once, as before.
 constexpr int LargeFolderEntries = 2000;
 // How long one turn of the event loop may spend adding children.
-constexpr qint64 BatchNanoseconds = 15'000'000;
+constexpr qint64 BatchNanoseconds = 8'000'000;
 constexpr int ChildrenPerCheck = 32;
 
 } // namespace

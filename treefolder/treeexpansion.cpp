@@ -83,8 +83,7 @@ void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
     if (node.children() == 0) // closed before its first child came in
         m_nodes.addShown(id, folderPlaceholderKey(node.key()), {}, 0);
     // The one child left stands in as the placeholder until the next opening lists afresh.
-    while (node.children() >= 2)
-        m_nodes.remove(node.child());
+    m_nodes.removeAllChildrenButLast(node);
 }
 
 void TreeFolder::listingFailed(const QString &path)

@@ -4,6 +4,7 @@
 #include "platform/specialfolders.h"
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
+#include "treefolder/readabletreestyle.h"
 #include "treefolder/treeeventargs.h"
 #include "treefolder/treeeventbridge.h"
 
@@ -37,6 +38,10 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
       m_nodes(TreeView1, &imgFolder)
 {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    auto *style = new ReadableTreeStyle;
+    style->setParent(TreeView1);
+    TreeView1->setStyle(style);
+    applyReadableColors();
     TreeView1->setColumnCount(1);
     TreeView1->header()->hide();
     TreeView1->setRootIsDecorated(true);

@@ -75,6 +75,20 @@ void TreeNodes::forget(QTreeWidgetItem *item)
     m_byAddOrder.erase(item->data(0, NodeRole::Serial).toULongLong());
 }
 
+void TreeNodes::removeAllChildrenButLast(const TreeNode &node)
+{
+    QTreeWidgetItem *item = node.item();
+    if (!item || item->childCount() < 2)
+        return;
+    // Taken out at once: one by one, a folder of many thousand children closes for seconds.
+    QList<QTreeWidgetItem *> children = item->takeChildren();
+    item->addChild(children.takeLast());
+    for (QTreeWidgetItem *child : std::as_const(children)) {
+        forget(child);
+        delete child;
+    }
+}
+
 void TreeNodes::remove(const TreeNode &node)
 {
     QTreeWidgetItem *item = node.item();

@@ -30,6 +30,9 @@ public:
     // Throws RuntimeError 35602 when the key is taken and 35601 when there is no such parent.
     TreeNode add(const QString &parentKey, const QString &key, const QString &text, int image);
     void remove(const TreeNode &node);
+    // Removes every child of node but its last one, as removing the first one again and
+    // again until one is left would.
+    void removeAllChildrenButLast(const TreeNode &node);
     void clear();
 
     int count() const { return int(m_byId.size()); }
