@@ -152,4 +152,29 @@ TEST(Drives, ASilentMountIsListedNotReadyAndNothingWaitsOnItForLong)
     EXPECT_TRUE(answered);
 }
 
+TEST(Drives, AnAnswerOnceGoodIsNotTrustedOnceItIsStale)
+{
+    // The mount answers at first, then its server goes away: once the first answer is older
+    // than the probe keeps answers, the mount reads as silent again instead of as a folder.
+    TempTree tree;
+    tree.makeDir("share");
+    const QByteArray share = QByteArray::fromStdString(tree.path("share"));
+    GoneServer server;
+    std::atomic<bool> gone = false;
+    const MountProbe::Check blocking = server.checkBlocking(share);
+    const MountProbe probe(
+        [&](const QByteArray &asked) {
+            return gone ? blocking(asked) : MountProbe::statCheck(asked);
+        },
+        std::chrono::milliseconds(50), std::chrono::milliseconds(100));
+    const QString mountPoint = QString::fromUtf8(share);
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::Folder);
+    gone = true;
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::Folder); // still fresh
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::NoAnswer);
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::NoAnswer); // still asking, still silent
+    EXPECT_FALSE(server.timedOut());
+}
+
 } // namespace
