@@ -235,3 +235,14 @@ QSet<QString> MountedDrives::mountPoints() const
     const std::lock_guard lock(m_mutex);
     return m_mountPoints;
 }
+
+std::optional<bool> MountedDrives::askAgain(const QString &path) const
+{
+    const QString mountPoint = mountPointOf(path);
+    if (mountPoint.isEmpty())
+        return true;
+    const std::optional<MountAnswer> answer = m_probe.poll(mountPoint);
+    if (!answer)
+        return std::nullopt;
+    return *answer == MountAnswer::Folder;
+}

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 // A "drive" on Linux is a mounted volume the user would recognise: the root, file systems
 // on block devices, network shares and removable or optical media.
@@ -39,6 +40,10 @@ public:
     // Every mount point of the last table read, the drives' own and every other: a folder
     // listed off the GUI thread leaves these alone. Safe to call from any thread.
     virtual QSet<QString> mountPoints() const { return {}; }
+    // Asks path's volume again without waiting: whether it answers, or nullopt while the
+    // question is still under way. A volume that did not answer in time is asked this way
+    // later, so that one that was only slow becomes usable.
+    virtual std::optional<bool> askAgain(const QString &path) const { return answers(path); }
 };
 
 // One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded. Paths keep
@@ -78,6 +83,7 @@ public:
     QList<Drive> drives() const override;
     bool answers(const QString &path) const override;
     QSet<QString> mountPoints() const override;
+    std::optional<bool> askAgain(const QString &path) const override;
 
     static QByteArray procMountInfo();
 

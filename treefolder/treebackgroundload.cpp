@@ -31,7 +31,7 @@ struct TreeFolder::BackgroundLoad {
 bool TreeFolder::loadInBackground(const TreeNode &node)
 {
     const QString path = node.key();
-    if (isRootKey(path) || !m_FSO.answers(path) || !ChildListing::isLarge(path, LargeFolderEntries))
+    if (isRootKey(path) || !ChildListing::isLarge(path, LargeFolderEntries))
         return false;
     auto load = std::make_shared<BackgroundLoad>();
     load->id = node.id();

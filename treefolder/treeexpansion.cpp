@@ -33,9 +33,11 @@ void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
     const QString id = node.id();
     if (const TreeNode first = node.child(); !first.isNull())
         m_nodes.remove(first);
-    if (m_syncLoads == 0 && loadInBackground(node))
+    // A volume that does not answer is not ready: opening it could block for ever.
+    const bool answers = m_FSO.answers(node.key());
+    if (answers && m_syncLoads == 0 && loadInBackground(node))
         return; // the events follow once the last child is in
-    LoadChildren(node, node.checked());
+    LoadChildren(node, node.checked(), answers);
     finishExpansion(id);
 }
 
@@ -55,7 +57,10 @@ void TreeFolder::finishExpansion(const QString &id)
     node = m_nodes.findId(id);
     if (node.isNull())
         return;
-    if (m_ListFailed) {
+    if (m_ListFailed && m_refusedSilent) {
+        m_ListFailed = m_refusedSilent = false;
+        refuseSilentVolume(id); // slow is not dead: no closing of the parent
+    } else if (m_ListFailed) {
         node.setTag(0);
         m_ListFailed = false;
         node.parent().setExpanded(false); // may remove node itself: nothing may follow
@@ -66,6 +71,8 @@ void TreeFolder::finishExpansion(const QString &id)
 
 void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
 {
+    if (m_quietCollapse)
+        return; // a refused opening closes its node again, which is no user's closing
     TreeNode node(&m_nodes, item);
     if (node.image() == 1 || node.image() == 2)
         return; // the desktop root and My Computer keep their children
@@ -93,7 +100,7 @@ void TreeFolder::listingFailed(const QString &path)
     m_ListFailed = true;
 }
 
-void TreeFolder::LoadChildren(const TreeNode &parent, bool checked)
+void TreeFolder::LoadChildren(const TreeNode &parent, bool checked, bool answers)
 {
     const QString path = parent.key();
     const QString parentId = parent.id();
@@ -101,10 +108,11 @@ void TreeFolder::LoadChildren(const TreeNode &parent, bool checked)
     {
         const RepaintLock lock(TreeView1);
         try {
-            // A volume that does not answer is not ready: opening it could block for ever.
-            if (!m_FSO.answers(path))
+            if (!answers) {
+                m_refusedSilent = true;
                 throw RuntimeError(RuntimeErrorNumber::PathNotFound,
                                    QStringLiteral("Path not found"));
+            }
             Dir1.setPath(path);
             folders.reserve(Dir1.listCount());
             for (int i = 0; i < Dir1.listCount(); ++i)

@@ -52,6 +52,7 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
+    connect(&m_reaskTimer, &QTimer::timeout, this, &TreeFolder::reaskSilentVolumes);
     m_loadTimer.setInterval(1);
     connect(&m_loadTimer, &QTimer::timeout, this, &TreeFolder::serviceBackgroundLoads);
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);

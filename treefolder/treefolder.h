@@ -10,6 +10,7 @@
 
 #include <QFont>
 #include <QPixmap>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -38,6 +39,10 @@ class TreeEventBridge;
 // be shown by two nodes (Documents at the top and inside the home folder, a folder reached
 // through two drives); both carry its real path and the control tells them apart by an
 // identity of its own (treenodes.h).
+//
+// A volume that does not answer in time (a slow or gone network share) is not opened on the
+// GUI thread: its opening raises DriveNotReady, the node says "Not responding", and the volume
+// is asked again in the background; once it answers the node works as any other.
 //
 // Opening a folder with many entries lists it off the GUI thread and adds its children a
 // batch per turn of the event loop: its Progress events, FolderExpand and Change come as
@@ -340,7 +345,8 @@ private:
     // Raises an expansion's events once its children are in and sets the node's tag.
     void finishExpansion(const QString &id);
     void onItemCollapsed(QTreeWidgetItem *item);
-    void LoadChildren(const TreeNode &parent, bool checked);
+    // answers: whether the parent's volume answered; one that did not is not touched.
+    void LoadChildren(const TreeNode &parent, bool checked, bool answers);
     void addChildFolder(const QString &parentId, const QString &parentKey,
                         const ChildListing::Child &child, bool checked, bool underNetwork);
     bool isNetworkFolder(const QString &path) const;
@@ -356,6 +362,12 @@ private:
     void finishBackgroundLoad(const QString &id);
     // A null id cancels every load.
     void cancelBackgroundLoad(const QString &id);
+
+    // A volume that did not answer in time: its node is closed again but keeps its expand
+    // button, says "Not responding" (tooltip, italic name) and is asked again in the
+    // background until it answers.
+    void refuseSilentVolume(const QString &id);
+    void reaskSilentVolumes();
     void listingFailed(const QString &path);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
     QPixmap drawInBuffer(const QPixmap &picture, int size);
@@ -381,7 +393,11 @@ private:
     bool m_ListFailed = false;
     QList<std::shared_ptr<BackgroundLoad>> m_backgroundLoads;
     QTimer m_loadTimer;
-    int m_syncLoads = 0; // while above 0 every opening loads its children at once
+    int m_syncLoads = 0;          // while above 0 every opening loads its children at once
+    bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
+    bool m_quietCollapse = false;
+    QSet<QString> m_silentIds;
+    QTimer m_reaskTimer;
 
     // Settings.
     QString m_Path;
