@@ -77,8 +77,11 @@ class MountedDrives final : public DriveProvider {
 public:
     // The text of /proc/self/mountinfo; a test hands in its own table and probe.
     using TableReader = std::function<QByteArray()>;
+    // Whether the table changed since last asked; never waits.
+    using ChangeWatch = std::function<bool()>;
     explicit MountedDrives(TableReader readTable = procMountInfo,
-                           MountProbe::Check check = MountProbe::statCheck);
+                           MountProbe::Check check = MountProbe::statCheck,
+                           ChangeWatch tableChanged = watchProcMountInfo());
 
     QList<Drive> drives() const override;
     bool answers(const QString &path) const override;
@@ -86,6 +89,10 @@ public:
     std::optional<bool> askAgain(const QString &path) const override;
 
     static QByteArray procMountInfo();
+    // The kernel's own signal: /proc/self/mountinfo polls as changed once per change of the
+    // table, so a mount made after start-up is read (and its volume probed) before anything
+    // below it is opened.
+    static ChangeWatch watchProcMountInfo();
 
 private:
     // The mount point whose volume holds path, from the last table read.
@@ -93,6 +100,7 @@ private:
 
     TableReader m_readTable;
     MountProbe m_probe;
+    ChangeWatch m_tableChanged;
     mutable std::mutex m_mutex;
     mutable QSet<QString> m_mountPoints;
 };

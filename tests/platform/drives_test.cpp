@@ -177,4 +177,27 @@ TEST(Drives, AnAnswerOnceGoodIsNotTrustedOnceItIsStale)
     EXPECT_FALSE(server.timedOut());
 }
 
+TEST(Drives, AMountMadeAfterStartUpIsProbedBeforeAnythingBelowItIsTrusted)
+{
+    TempTree tree;
+    tree.makeDir("disk/later");
+    const QByteArray disk = QByteArray::fromStdString(tree.path("disk"));
+    const QByteArray later = disk + "/later";
+    QByteArray table = "30 28 8:3 / " + disk + " rw - ext4 /dev/sdz1 rw\n";
+    bool changed = false;
+    GoneServer server;
+    const MountedDrives drives([&] { return table; }, server.checkBlocking(later),
+                               [&] { return std::exchange(changed, false); });
+    EXPECT_EQ(drives.drives().size(), 1);
+    EXPECT_TRUE(drives.answers(QString::fromUtf8(later + "/x")));
+
+    // A share is mounted on "later" and its server is gone.
+    table += "36 30 0:51 / " + later + " rw - nfs4 server:/x rw\n";
+    changed = true;
+    EXPECT_FALSE(drives.answers(QString::fromUtf8(later + "/x")));
+    EXPECT_TRUE(drives.mountPoints().contains(QString::fromUtf8(later)));
+    EXPECT_FALSE(server.timedOut());
+    EXPECT_TRUE(MountedDrives::watchProcMountInfo()) << "a watch on the machine's own table";
+}
+
 } // namespace
