@@ -137,9 +137,11 @@ void Form1::layOutControls()
     leftSide->setLayout(left);
     left->setContentsMargins(0, 0, 0, 0);
     leftSide->setMinimumWidth(MinimumTreeWidth);
+    leftSide->setProperty("formPane", true);
     auto *rightSide = new QWidget(this);
     rightSide->setLayout(right);
     right->setContentsMargins(0, 0, 0, 0);
+    rightSide->setProperty("formPane", true);
     auto *divider = new QSplitter(Qt::Horizontal, this);
     divider->setObjectName(QStringLiteral("Divider"));
     divider->setChildrenCollapsible(false);
