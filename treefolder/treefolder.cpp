@@ -44,10 +44,6 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     applyReadableColors();
     TreeView1->setColumnCount(1);
     TreeView1->header()->hide();
-    // A name deeper than the tree is wide scrolls sideways instead of being cut off.
-    TreeView1->header()->setStretchLastSection(false);
-    TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    TreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TreeView1->setRootIsDecorated(true);
     TreeView1->setUniformRowHeights(true); // keeps a folder of many thousand children cheap
     TreeView1->setAnimated(false);
