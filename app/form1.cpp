@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 namespace {
@@ -19,6 +20,10 @@ constexpr int pixels(int twips)
 {
     return twips / 15;
 }
+
+// The narrowest the tree's column gets, and the lowest the window gets, in pixels.
+constexpr int MinimumTreeWidth = 180;
+constexpr int MinimumHeight = 360;
 
 QPushButton *commandButton(const QString &caption, int widthTwips, QWidget *parent)
 {
@@ -133,11 +138,32 @@ void Form1::layOutControls()
     right->addLayout(buttons);
     right->addWidget(m_Shape1, 1);
 
+    // A divider the user can drag sits between the tree and the chart; at the stored size
+    // the two share the width as the stored layout has them.
+    auto *leftSide = new QWidget(this);
+    leftSide->setLayout(left);
+    left->setContentsMargins(0, 0, 0, 0);
+    leftSide->setMinimumWidth(MinimumTreeWidth);
+    leftSide->setProperty("formPane", true);
+    auto *rightSide = new QWidget(this);
+    rightSide->setLayout(right);
+    right->setContentsMargins(0, 0, 0, 0);
+    rightSide->setProperty("formPane", true);
+    auto *divider = new QSplitter(Qt::Horizontal, this);
+    divider->setObjectName(QStringLiteral("Divider"));
+    divider->setChildrenCollapsible(false);
+    divider->setHandleWidth(pixels(120));
+    divider->addWidget(leftSide);
+    divider->addWidget(rightSide);
+    divider->setStretchFactor(0, 7800);
+    divider->setStretchFactor(1, 9600);
+    divider->setSizes({7800, 9600});
+
     auto *window = new QHBoxLayout(this);
     window->setContentsMargins(pixels(120), pixels(120), pixels(120), pixels(105));
-    window->setSpacing(pixels(120));
-    window->addLayout(left, 7800);
-    window->addLayout(right, 9600);
+    window->addWidget(divider);
+    // Small enough for a small screen, large enough that every button shows its whole label.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(0, MinimumHeight)));
 }
 
 void Form1::setProgressText(const QString &text)

@@ -46,7 +46,12 @@ void Form1::ApplySkin()
         widget->setAutoFillBackground(true);
     };
     paintButtonFace(this);
-    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+    // The form's own controls: its direct children and those of the panes either side of
+    // the divider.
+    for (QWidget *child : findChildren<QWidget *>()) {
+        const QWidget *parent = child->parentWidget();
+        if (parent != this && !(parent && parent->property("formPane").toBool()))
+            continue;
         if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child) ||
             qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
             paintButtonFace(child);

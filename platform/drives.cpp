@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <fcntl.h>
+#include <memory>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -167,9 +171,31 @@ QList<Drive> drivesFromMounts(const QList<MountEntry> &mounts, const MountFacts 
     return drives;
 }
 
-MountedDrives::MountedDrives(TableReader readTable, MountProbe::Check check)
-    : m_readTable(std::move(readTable)), m_probe(std::move(check))
+MountedDrives::MountedDrives(TableReader readTable, MountProbe::Check check,
+                             ChangeWatch tableChanged)
+    : m_readTable(std::move(readTable)), m_probe(std::move(check)),
+      m_tableChanged(std::move(tableChanged))
 {}
+
+MountedDrives::ChangeWatch MountedDrives::watchProcMountInfo()
+{
+    struct Watch {
+        int fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        ~Watch()
+        {
+            if (fd >= 0)
+                close(fd);
+        }
+    };
+    auto watch = std::make_shared<Watch>();
+    return [watch] {
+        if (watch->fd < 0)
+            return true; // nothing to watch with: read the table each time
+        pollfd table{watch->fd, POLLPRI, 0};
+        // Each poll that reports the change also takes note of it.
+        return poll(&table, 1, 0) > 0 && (table.revents & (POLLERR | POLLPRI)) != 0;
+    };
+}
 
 QByteArray MountedDrives::procMountInfo()
 {
@@ -224,8 +250,25 @@ bool MountedDrives::answers(const QString &path) const
         const std::lock_guard lock(m_mutex);
         known = !m_mountPoints.isEmpty();
     }
-    if (!known)
-        drives();
+    if (!known || (m_tableChanged && m_tableChanged()))
+        drives(); // the table as it is now, and a question to each mount in it
     const QString mountPoint = mountPointOf(path);
     return mountPoint.isEmpty() || m_probe.answer(mountPoint) == MountAnswer::Folder;
+}
+
+QSet<QString> MountedDrives::mountPoints() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_mountPoints;
+}
+
+std::optional<bool> MountedDrives::askAgain(const QString &path) const
+{
+    const QString mountPoint = mountPointOf(path);
+    if (mountPoint.isEmpty())
+        return true;
+    const std::optional<MountAnswer> answer = m_probe.poll(mountPoint);
+    if (!answer)
+        return std::nullopt;
+    return *answer == MountAnswer::Folder;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 // A "drive" on Linux is a mounted volume the user would recognise: the root, file systems
 // on block devices, network shares and removable or optical media.
@@ -36,6 +37,13 @@ public:
         Q_UNUSED(path);
         return true;
     }
+    // Every mount point of the last table read, the drives' own and every other: a folder
+    // listed off the GUI thread leaves these alone. Safe to call from any thread.
+    virtual QSet<QString> mountPoints() const { return {}; }
+    // Asks path's volume again without waiting: whether it answers, or nullopt while the
+    // question is still under way. A volume that did not answer in time is asked this way
+    // later, so that one that was only slow becomes usable.
+    virtual std::optional<bool> askAgain(const QString &path) const { return answers(path); }
 };
 
 // One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded. Paths keep
@@ -69,13 +77,22 @@ class MountedDrives final : public DriveProvider {
 public:
     // The text of /proc/self/mountinfo; a test hands in its own table and probe.
     using TableReader = std::function<QByteArray()>;
+    // Whether the table changed since last asked; never waits.
+    using ChangeWatch = std::function<bool()>;
     explicit MountedDrives(TableReader readTable = procMountInfo,
-                           MountProbe::Check check = MountProbe::statCheck);
+                           MountProbe::Check check = MountProbe::statCheck,
+                           ChangeWatch tableChanged = watchProcMountInfo());
 
     QList<Drive> drives() const override;
     bool answers(const QString &path) const override;
+    QSet<QString> mountPoints() const override;
+    std::optional<bool> askAgain(const QString &path) const override;
 
     static QByteArray procMountInfo();
+    // The kernel's own signal: /proc/self/mountinfo polls as changed once per change of the
+    // table, so a mount made after start-up is read (and its volume probed) before anything
+    // below it is opened.
+    static ChangeWatch watchProcMountInfo();
 
 private:
     // The mount point whose volume holds path, from the last table read.
@@ -83,6 +100,7 @@ private:
 
     TableReader m_readTable;
     MountProbe m_probe;
+    ChangeWatch m_tableChanged;
     mutable std::mutex m_mutex;
     mutable QSet<QString> m_mountPoints;
 };

@@ -75,6 +75,15 @@ void MountProbe::start(const QString &mountPoint) const
     m_state->ask(mountPoint, m_state);
 }
 
+std::optional<MountAnswer> MountProbe::poll(const QString &mountPoint) const
+{
+    const std::lock_guard lock(m_state->mutex);
+    const Question &question = m_state->ask(mountPoint, m_state);
+    if (question.running)
+        return std::nullopt;
+    return question.answer;
+}
+
 MountAnswer MountProbe::answer(const QString &mountPoint) const
 {
     std::unique_lock lock(m_state->mutex);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // What a mount point said when it was asked.
 enum class MountAnswer { Folder, NotFolder, NoAnswer };
@@ -31,6 +32,9 @@ public:
     // Puts the question to mountPoint unless a fresh answer or a question is there already.
     // Never waits.
     void start(const QString &mountPoint) const;
+    // Puts the question as start() does and never waits: the answer when there is one,
+    // nullopt while a question is under way (for a silent mount, until it answers).
+    std::optional<MountAnswer> poll(const QString &mountPoint) const;
     // The answer for mountPoint, asking first when needed and waiting up to the bound.
     MountAnswer answer(const QString &mountPoint) const;
 

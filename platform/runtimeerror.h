@@ -10,8 +10,7 @@ public:
     RuntimeError(int number, const QString &description, const QString &source = {})
         : std::runtime_error(description.toStdString()), m_number(number),
           m_description(description), m_source(source)
-    {
-    }
+    {}
 
     int number() const { return m_number; }
     QString description() const { return m_description; }

@@ -3,6 +3,7 @@
 #include "platform/drives.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class SpecialFolders;
@@ -19,6 +20,10 @@ public:
     QList<Drive> drives() const { return m_drives->drives(); }
     // Whether path's volume answers, so that opening path cannot block (waits a short bound).
     bool answers(const QString &path) const { return m_drives->answers(path); }
+    // Asks path's volume again without waiting; nullopt while the question is under way.
+    std::optional<bool> askAgain(const QString &path) const { return m_drives->askAgain(path); }
+    // Mount points below which another volume begins (drives.h).
+    QSet<QString> mountPoints() const { return m_drives->mountPoints(); }
     // The special folder's path, empty text when the platform has none.
     QString specialFolder(int folderId) const;
     // The path's last component without its extension.

@@ -4,7 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -16,11 +16,37 @@ bool isDot(const char *name)
 
 } // namespace
 
+bool linkCountsSubfolders(int fd)
+{
+    constexpr long Ext = 0xEF53; // ext2, ext3 and ext4 share it
+    constexpr long Xfs = 0x58465342;
+    constexpr long Tmpfs = 0x01021994;
+    struct statfs fs;
+    if (fstatfs(fd, &fs) != 0)
+        return false;
+    const long type = long(fs.f_type);
+    return type == Ext || type == Xfs || type == Tmpfs;
+}
+
+std::optional<bool> subfoldersByLinkCount(const struct stat &folder)
+{
+    if (!S_ISDIR(folder.st_mode) || folder.st_nlink < 2)
+        return std::nullopt;
+    return folder.st_nlink > 2;
+}
+
 std::optional<bool> hasSubfolder(const QString &path)
 {
     const int fd = open(nativePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && linkCountsSubfolders(fd)) {
+        if (const std::optional<bool> counted = subfoldersByLinkCount(st)) {
+            close(fd);
+            return counted;
+        }
+    }
     DIR *dir = fdopendir(fd);
     if (!dir) {
         close(fd);
@@ -30,7 +56,6 @@ std::optional<bool> hasSubfolder(const QString &path)
     while (const dirent *entry = readdir(dir)) {
         if (isDot(entry->d_name) || (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN))
             continue;
-        struct stat st;
         if (entry->d_type == DT_DIR ||
             (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))) {
             found = true;

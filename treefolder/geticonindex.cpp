@@ -2,6 +2,7 @@
 #include "platform/shelllibrary.h"
 #include "treefolder/treefolder.h"
 
+#include <QDir>
 #include <QPainter>
 
 int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
@@ -32,6 +33,15 @@ int TreeFolder::folderImage()
     if (const int known = imgFolder.indexOf(key))
         return known;
     return imgFolder.add(key, drawInBuffer(folderIconPixmap(16), 16));
+}
+
+int TreeFolder::folderPictureIndex(const QString &key)
+{
+    if (const int known = imgFolder.indexOf(key))
+        return known;
+    static const QString home = QDir::homePath();
+    const QPixmap picture = key == home ? fileIconPixmap(key, 16) : folderIconPixmap(16);
+    return imgFolder.add(key, drawInBuffer(picture, 16));
 }
 
 QPixmap TreeFolder::drawInBuffer(const QPixmap &picture, int size)

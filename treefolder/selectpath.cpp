@@ -3,6 +3,7 @@
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
 
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 namespace {
@@ -16,37 +17,59 @@ bool isOnPath(const QString &key, const QString &targetWithSeparator)
     return targetWithSeparator.startsWith(AddBackslash(key));
 }
 
+bool contains(const TreeNode &ancestor, TreeNode node)
+{
+    for (; !node.isNull(); node = node.parent()) {
+        if (node == ancestor)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void TreeFolder::SelectPath(const QString &path)
 {
     const QString target = AddBackslash(path);
+    // Every opening on the way loads its children at once: the walk goes on into them.
+    const QScopedValueRollback syncLoads(m_syncLoads, m_syncLoads + 1);
+    // Where one folder is shown twice, the walk keeps to the branch of the current node, so
+    // that assigning back the path just read selects the very node it was read from.
+    const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
+    const TreeNode current(&m_nodes, selected.isEmpty() ? nullptr : selected.first());
     // The walk starts at the first drive, right after the desktop root and My Computer.
     TreeNode node = m_nodes.at(3);
     TreeNode stop = node;
     while (!node.isNull()) {
         TreeNode best;
+        bool bestHoldsCurrent = false;
         for (TreeNode sibling = node; !sibling.isNull(); sibling = sibling.next()) {
             stop = sibling;
-            if (isOnPath(sibling.key(), target) &&
-                (best.isNull() || sibling.key().size() > best.key().size()))
+            if (!isOnPath(sibling.key(), target))
+                continue;
+            const bool holdsCurrent = contains(sibling, current);
+            if (best.isNull() || (holdsCurrent && !bestHoldsCurrent) ||
+                (holdsCurrent == bestHoldsCurrent && sibling.key().size() > best.key().size())) {
                 best = sibling;
+                bestHoldsCurrent = holdsCurrent;
+            }
         }
         if (best.isNull())
             break;
-        const QString key = best.key();
+        const QString id = best.id();
         try {
-            best.setExpanded(true); // loads the children through the expansion handler
+            best.setExpanded(true);   // loads the children through the expansion handler
+            finishBackgroundLoad(id); // a user's opening may still be loading
         } catch (const RuntimeError &) {
         }
         // The opening may have failed and pruned the node's branch.
-        best = m_nodes.find(key);
+        best = m_nodes.findId(id);
         if (best.isNull())
             break;
         TreeView1->setCurrentItem(best.item());
         stop = best;
         node = best.child();
     }
-    if (!stop.isNull() && !m_nodes.find(stop.key()).isNull())
+    if (!stop.isNull() && !m_nodes.findId(stop.id()).isNull())
         TreeView1->scrollToItem(stop.item());
 }

@@ -67,21 +67,21 @@ void TreeFolder::onSelectionChanged(const QItemSelection &selected,
     if (!m_SingleSel || m_singleExpanding || selected.isEmpty())
         return;
     const QScopedValueRollback guard(m_singleExpanding, true);
-    // Keys, not items: closing and opening remove and add nodes.
-    const auto keyOf = [this](const QItemSelection &selection) {
+    // Identities, not items: closing and opening remove and add nodes.
+    const auto keyOf = [](const QItemSelection &selection) {
         const QModelIndexList indexes = selection.indexes();
-        return indexes.isEmpty() ? QString() : indexes.first().data(NodeRole::Key).toString();
+        return indexes.isEmpty() ? QString() : indexes.first().data(NodeRole::Id).toString();
     };
     const QString newKey = keyOf(selected);
     const QString oldKey = keyOf(deselected);
     if (!oldKey.isEmpty() && oldKey != newKey) {
-        TreeNode old = m_nodes.find(oldKey);
+        TreeNode old = m_nodes.findId(oldKey);
         bool containsNew = false;
-        for (TreeNode up = m_nodes.find(newKey).parent(); !up.isNull(); up = up.parent())
+        for (TreeNode up = m_nodes.findId(newKey).parent(); !up.isNull(); up = up.parent())
             containsNew = containsNew || up == old;
         if (!old.isNull() && !containsNew)
             old.setExpanded(false);
     }
-    if (TreeNode node = m_nodes.find(newKey); !node.isNull())
+    if (TreeNode node = m_nodes.findId(newKey); !node.isNull())
         node.setExpanded(true);
 }

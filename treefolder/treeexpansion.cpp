@@ -7,6 +7,7 @@
 #include "treefolder/nodekeys.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/percentof.h"
+#include "treefolder/repaintlock.h"
 #include "treefolder/treefolder.h"
 
 #include <QTreeWidget>
@@ -14,22 +15,6 @@
 namespace {
 
 constexpr int IconSize = 16;
-
-// The tree is not repainted while children are added, so a large folder is drawn once.
-class RepaintLock {
-public:
-    explicit RepaintLock(QWidget *widget) : m_widget(widget), m_wasEnabled(widget->updatesEnabled())
-    {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~RepaintLock() { m_widget->setUpdatesEnabled(m_wasEnabled); }
-    RepaintLock(const RepaintLock &) = delete;
-    RepaintLock &operator=(const RepaintLock &) = delete;
-
-private:
-    QWidget *m_widget = nullptr;
-    bool m_wasEnabled = true;
-};
 
 } // namespace
 
@@ -45,10 +30,23 @@ void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
     TreeNode node(&m_nodes, item);
     if (node.tag() != std::optional<int>(0))
         return; // the top roots carry no tag and are never reloaded
-    const QString key = node.key();
+    const QString id = node.id();
     if (const TreeNode first = node.child(); !first.isNull())
         m_nodes.remove(first);
-    LoadChildren(key, node.checked());
+    // A volume that does not answer is not ready: opening it could block for ever.
+    const bool answers = m_FSO.answers(node.key());
+    if (answers && m_syncLoads == 0 && loadInBackground(node))
+        return; // the events follow once the last child is in
+    LoadChildren(node, node.checked(), answers);
+    finishExpansion(id);
+}
+
+void TreeFolder::finishExpansion(const QString &id)
+{
+    TreeNode node = m_nodes.findId(id);
+    if (node.isNull())
+        return;
+    const QString key = node.key();
     if (isRootKey(key)) {
         raiseRootEvents(key, &TreeFolder::RootExpand);
     } else {
@@ -56,10 +54,13 @@ void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
         emit Change();
     }
     // A host's handler may have emptied the tree meanwhile.
-    node = m_nodes.find(key);
+    node = m_nodes.findId(id);
     if (node.isNull())
         return;
-    if (m_ListFailed) {
+    if (m_ListFailed && m_refusedSilent) {
+        m_ListFailed = m_refusedSilent = false;
+        refuseSilentVolume(id); // slow is not dead: no closing of the parent
+    } else if (m_ListFailed) {
         node.setTag(0);
         m_ListFailed = false;
         node.parent().setExpanded(false); // may remove node itself: nothing may follow
@@ -70,21 +71,26 @@ void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
 
 void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
 {
+    if (m_quietCollapse)
+        return; // a refused opening closes its node again, which is no user's closing
     TreeNode node(&m_nodes, item);
     if (node.image() == 1 || node.image() == 2)
         return; // the desktop root and My Computer keep their children
     const QString key = node.key();
+    const QString id = node.id();
     if (isRootKey(key))
         raiseRootEvents(key, &TreeFolder::RootCollapse);
     else
         emit FolderCollapse(key);
-    node = m_nodes.find(key);
+    cancelBackgroundLoad(id);
+    node = m_nodes.findId(id);
     if (node.isNull())
         return;
     node.setTag(0);
+    if (node.children() == 0) // closed before its first child came in
+        m_nodes.addShown(id, folderPlaceholderKey(node.key()), {}, 0);
     // The one child left stands in as the placeholder until the next opening lists afresh.
-    while (node.children() >= 2)
-        m_nodes.remove(node.child());
+    m_nodes.removeAllChildrenButLast(node);
 }
 
 void TreeFolder::listingFailed(const QString &path)
@@ -94,16 +100,19 @@ void TreeFolder::listingFailed(const QString &path)
     m_ListFailed = true;
 }
 
-void TreeFolder::LoadChildren(const QString &path, bool checked)
+void TreeFolder::LoadChildren(const TreeNode &parent, bool checked, bool answers)
 {
+    const QString path = parent.key();
+    const QString parentId = parent.id();
     QStringList folders;
     {
         const RepaintLock lock(TreeView1);
         try {
-            // A volume that does not answer is not ready: opening it could block for ever.
-            if (!m_FSO.answers(path))
+            if (!answers) {
+                m_refusedSilent = true;
                 throw RuntimeError(RuntimeErrorNumber::PathNotFound,
                                    QStringLiteral("Path not found"));
+            }
             Dir1.setPath(path);
             folders.reserve(Dir1.listCount());
             for (int i = 0; i < Dir1.listCount(); ++i)
@@ -111,41 +120,46 @@ void TreeFolder::LoadChildren(const QString &path, bool checked)
         } catch (const RuntimeError &) {
             listingFailed(path);
         }
-        const QString network = m_FSO.specialFolder(SpecialFolderId::Network);
-        const bool underNetwork = !network.isEmpty() && path == network;
+        const bool underNetwork = isNetworkFolder(path);
         const int count = int(folders.size());
         for (int i = 1; i <= count; ++i) {
             emit Progress(PercentOf(i, count));
-            addChildFolder(path, folders.at(i - 1), checked, underNetwork);
+            addChildFolder(parentId, path, ChildListing::Child{folders.at(i - 1), {}, false},
+                           checked, underNetwork);
         }
     }
     emit Progress(0);
 }
 
-void TreeFolder::addChildFolder(const QString &parentKey, const QString &folder, bool checked,
-                                bool underNetwork)
+bool TreeFolder::isNetworkFolder(const QString &path) const
+{
+    const QString network = m_FSO.specialFolder(SpecialFolderId::Network);
+    return !network.isEmpty() && path == network;
+}
+
+void TreeFolder::addChildFolder(const QString &parentId, const QString &parentKey,
+                                const ChildListing::Child &child, bool checked, bool underNetwork)
 {
     // A folder shown elsewhere too (Documents at the top and inside the home folder) is shown
-    // here as the same folder seen through ".": "/home/u/Documents/." and below it
-    // "/home/u/Documents/./Music". Keys stay unique and each one still opens its folder.
-    QString key = folder;
-    while (!m_nodes.find(key).isNull())
-        key += QStringLiteral("/.");
+    // here with the same path as key; the nodes are kept apart inside the control alone.
+    const QString &folder = child.path;
     const QString name = lastPathComponent(folder);
     const QString pictureKey = AddBackslash(parentKey) + name;
     // A mount point below the listed folder may belong to a volume that does not answer.
-    const bool answers = m_FSO.answers(key);
+    const bool answers = m_FSO.answers(folder);
     TreeNode node;
     try {
         int image = 0;
         if (underNetwork)
             image =
                 GetIconIndex(pictureKey, IconSize, true, ShellLibrary::IconId::NetworkEntry, true);
-        else if (answers)
-            image = GetIconIndex(pictureKey, IconSize, false);
-        else
+        else if (!answers)
             image = folderImage();
-        node = m_nodes.add(parentKey, key, displayPath(name), image);
+        else if (child.probed)
+            image = folderPictureIndex(pictureKey); // listed as a folder: no need to look again
+        else
+            image = GetIconIndex(pictureKey, IconSize, false);
+        node = m_nodes.addShown(parentId, folder, displayPath(name), image);
         node.setChecked(checked);
         m_FolderNode = node;
     } catch (const RuntimeError &) {
@@ -153,12 +167,11 @@ void TreeFolder::addChildFolder(const QString &parentKey, const QString &folder,
         return;
     }
     // A subfolder that cannot be opened gets no expand button; it is no failure of the parent.
-    if (!answers || !hasSubfolder(key).value_or(false))
+    if (!answers)
         return;
-    try {
-        m_FolderNode = m_nodes.add(key, folderPlaceholderKey(key), {}, 0);
-        node.setTag(0);
-    } catch (const RuntimeError &) {
-        // The placeholder's key is a real folder shown in another branch: no expand button.
-    }
+    const std::optional<bool> has = child.probed ? child.hasSubfolder : hasSubfolder(folder);
+    if (!has.value_or(false))
+        return;
+    m_FolderNode = m_nodes.addShown(node.id(), folderPlaceholderKey(folder), {}, 0);
+    node.setTag(0);
 }

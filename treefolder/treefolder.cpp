@@ -4,6 +4,7 @@
 #include "platform/specialfolders.h"
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
+#include "treefolder/readabletreestyle.h"
 #include "treefolder/treeeventargs.h"
 #include "treefolder/treeeventbridge.h"
 
@@ -37,6 +38,10 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
       m_nodes(TreeView1, &imgFolder)
 {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    auto *style = new ReadableTreeStyle;
+    style->setParent(TreeView1);
+    TreeView1->setStyle(style);
+    applyReadableColors();
     TreeView1->setColumnCount(1);
     TreeView1->header()->hide();
     TreeView1->setRootIsDecorated(true);
@@ -47,6 +52,9 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
+    connect(&m_reaskTimer, &QTimer::timeout, this, &TreeFolder::reaskSilentVolumes);
+    m_loadTimer.setInterval(1);
+    connect(&m_loadTimer, &QTimer::timeout, this, &TreeFolder::serviceBackgroundLoads);
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);
     connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
@@ -100,6 +108,7 @@ void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, sh
 
 TreeFolder::~TreeFolder()
 {
+    cancelBackgroundLoad({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
     TreeView1->selectionModel()->disconnect(this);
@@ -168,6 +177,7 @@ void TreeFolder::setHideControlPanel(bool hide)
 
 void TreeFolder::Clear()
 {
+    cancelBackgroundLoad({});
     m_nodes.clear();
     m_WorkSpaceNode = m_MyComputerNode = m_LastNode = m_FolderNode = TreeNode();
 }

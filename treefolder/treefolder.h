@@ -2,6 +2,7 @@
 
 #include "platform/directorylist.h"
 #include "platform/shellhelpers.h"
+#include "treefolder/childlisting.h"
 #include "treefolder/filesystemobject.h"
 #include "treefolder/imagelist.h"
 #include "treefolder/storedproperties.h"
@@ -9,9 +10,12 @@
 
 #include <QFont>
 #include <QPixmap>
+#include <QSet>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class DriveProvider;
 class FolderTreeView;
@@ -29,8 +33,20 @@ class TreeEventBridge;
 // folder and Control Panel. Folders are listed lazily: a node that may have subfolders holds
 // one placeholder child until it is opened, and closing it throws its children away again.
 //
-// Every node is known by its key (a folder's path, a drive's mount point with its separator,
-// or "Root_..." for the roots); see nodekeys.h.
+// Every node is known by its key (a folder's real path, a drive's mount point with its
+// separator, or "Root_..." for the roots); see nodekeys.h. Every path the control hands out
+// (events, path, SelectedFolder, the stored "Path", FolderNodes) is such a key. A folder can
+// be shown by two nodes (Documents at the top and inside the home folder, a folder reached
+// through two drives); both carry its real path and the control tells them apart by an
+// identity of its own (treenodes.h).
+//
+// A volume that does not answer in time (a slow or gone network share) is not opened on the
+// GUI thread: its opening raises DriveNotReady, the node says "Not responding", and the volume
+// is asked again in the background; once it answers the node works as any other.
+//
+// Opening a folder with many entries lists it off the GUI thread and adds its children a
+// batch per turn of the event loop: its Progress events, FolderExpand and Change come as
+// for any folder, only later. Openings by SelectPath (and so by setPath) load at once.
 //
 // Only what the user does to the tree raises click and check events; expanding and selecting
 // nodes from code (SelectPath, setPath) raises the expansion events and Change, never a click.
@@ -175,6 +191,8 @@ public:
     // 29. BackColor: the tree's background as RGB (0x00BBGGRR); the system window colour's
     // RGB while the tree uses the default. Assigning takes an OLE colour (olecolor.h); one
     // that cannot be translated gives the tree its default background again. No report.
+    // Whatever the palette, the tree's text, signs, lines, check boxes and frame are drawn in
+    // colours that reach a contrast of 4.5:1 on that background (readablecolors.h).
     qint32 backColor() const;
     void setBackColor(quint32 oleColor);
 
@@ -189,9 +207,12 @@ public:
     void ReloadTree();
     // Opens and selects the nodes along a path, starting with the drives and their siblings
     // under My Computer. A node is on the path when its key is the path, or names a folder
-    // that contains it (whole components; case matters). Among siblings the most specific
-    // match wins, so a path under a nested mount goes through that mount's own drive.
-    // Failures along the way are skipped.
+    // that contains it (whole components; case matters). Among siblings the one that holds
+    // the selected node wins, else the most specific, so a path under a nested mount goes
+    // through that mount's own drive. A folder shown twice is thus found again in the branch
+    // the user is in, and assigning back what `path` read selects the node it was read from.
+    // Every opening on the way loads its children before the walk goes on. Failures along
+    // the way are skipped.
     void SelectPath(const QString &path);
     // Selects the node keyed key, brings it into view and raises what a user's click on its
     // row raises: Click, then for a drive or folder DriveClick (drives only), FolderClick and
@@ -249,6 +270,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // The stored set's view of the control (storedproperties.h).
@@ -306,6 +328,7 @@ private:
     void applyOleDropMode(int mode);
     void applyCursor();
     void rebuildWithFlags();
+    void applyReadableColors();
 
     bool dropHandled() const;
     void forwardDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X,
@@ -323,15 +346,39 @@ private:
     TreeNode addDrive(const Drive &drive);
     void addSpecialFolder(int folderId, const QString &parentKey, int iconNumber);
     void onItemExpanded(QTreeWidgetItem *item);
+    // Raises an expansion's events once its children are in and sets the node's tag.
+    void finishExpansion(const QString &id);
     void onItemCollapsed(QTreeWidgetItem *item);
-    void LoadChildren(const QString &path, bool checked);
-    void addChildFolder(const QString &parentKey, const QString &folder, bool checked,
-                        bool underNetwork);
+    // answers: whether the parent's volume answered; one that did not is not touched.
+    void LoadChildren(const TreeNode &parent, bool checked, bool answers);
+    void addChildFolder(const QString &parentId, const QString &parentKey,
+                        const ChildListing::Child &child, bool checked, bool underNetwork);
+    bool isNetworkFolder(const QString &path) const;
+
+    // Large folders are listed off the GUI thread and their children added a batch per turn
+    // of the event loop; the events come in the same order as for a folder loaded at once.
+    struct BackgroundLoad;
+    bool loadInBackground(const TreeNode &node);
+    void serviceBackgroundLoads();
+    void addLoadedChildren(const std::shared_ptr<BackgroundLoad> &load,
+                           const std::function<bool()> &mayGoOn);
+    // Waits for the listing and adds every child that is left (the path walk needs them).
+    void finishBackgroundLoad(const QString &id);
+    // A null id cancels every load.
+    void cancelBackgroundLoad(const QString &id);
+
+    // A volume that did not answer in time: its node is closed again but keeps its expand
+    // button, says "Not responding" (tooltip, italic name) and is asked again in the
+    // background until it answers.
+    void refuseSilentVolume(const QString &id);
+    void reaskSilentVolumes();
     void listingFailed(const QString &path);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
     QPixmap drawInBuffer(const QPixmap &picture, int size);
     // The plain folder picture, for a folder that must not be touched.
     int folderImage();
+    // The picture under key of a path known to be a folder, with no look at the folder.
+    int folderPictureIndex(const QString &key);
 
     // Inner parts.
     FolderTreeView *TreeView1 = nullptr;
@@ -348,6 +395,13 @@ private:
     TreeNode m_LastNode;
     TreeNode m_FolderNode;
     bool m_ListFailed = false;
+    QList<std::shared_ptr<BackgroundLoad>> m_backgroundLoads;
+    QTimer m_loadTimer;
+    int m_syncLoads = 0;          // while above 0 every opening loads its children at once
+    bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
+    bool m_quietCollapse = false;
+    QSet<QString> m_silentIds;
+    QTimer m_reaskTimer;
 
     // Settings.
     QString m_Path;
@@ -357,6 +411,7 @@ private:
     bool m_HideControlPanel = false;
     bool m_ShowFolders = false; // nothing sets it; saved as "ShowFolders" all the same
     qint32 m_BackColor = OleColor::TranslationFailed;
+    bool m_ownBackground = false; // false: the tree shows the system window colour
     int m_BorderStyle = 1;
     int m_MousePointer = 0;
     QPixmap m_MouseIcon;

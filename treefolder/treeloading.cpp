@@ -92,8 +92,9 @@ void TreeFolder::addSpecialFolder(int folderId, const QString &parentKey, int ic
         return; // a folder this platform does not have is left out, not a failed build
     const int image = iconNumber > 0 ? GetIconIndex(path, IconSize, true, iconNumber, true)
                                      : GetIconIndex(path, IconSize, false);
+    // Favorites and Documents may both be the home folder: each is shown, with its own node.
     m_LastNode =
-        m_nodes.add(parentKey, path, displayPath(FileSystemObject::getBaseName(path)), image);
+        m_nodes.addShown(parentKey, path, displayPath(FileSystemObject::getBaseName(path)), image);
     m_LastNode.setTag(0);
-    m_LastNode = m_nodes.add(path, entryPlaceholderKey(path), {}, 0);
+    m_LastNode = m_nodes.addShown(m_LastNode.id(), entryPlaceholderKey(path), {}, 0);
 }

@@ -7,7 +7,16 @@
 
 QString TreeNode::key() const
 {
-    return m_item ? m_item->data(0, NodeRole::Key).toString() : QString();
+    if (!m_item)
+        return {};
+    // Only a node whose key differs from its identity keeps the key apart.
+    const QVariant key = m_item->data(0, NodeRole::Key);
+    return key.isValid() ? key.toString() : m_item->data(0, NodeRole::Id).toString();
+}
+
+QString TreeNode::id() const
+{
+    return m_item ? m_item->data(0, NodeRole::Id).toString() : QString();
 }
 
 QString TreeNode::text() const

@@ -16,6 +16,8 @@ public:
     bool isNull() const { return m_item == nullptr; }
     QTreeWidgetItem *item() const { return m_item; }
 
+    // What callers see: a folder's real path, a drive's mount point with its separator, or a
+    // root's "Root_..." name. Several nodes may show one key (treenodes.h).
     QString key() const;
     QString text() const;
     // Number of the node's picture in the image list; 0 for none.
@@ -42,6 +44,10 @@ public:
     friend bool operator==(const TreeNode &a, const TreeNode &b) { return a.m_item == b.m_item; }
 
 private:
+    friend class TreeFolder;
+    friend class TreeNodes;
+    // The node's identity inside the control; never handed out.
+    QString id() const;
     TreeNode wrap(QTreeWidgetItem *item) const { return TreeNode(m_nodes, item); }
 
     const TreeNodes *m_nodes = nullptr;

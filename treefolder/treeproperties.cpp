@@ -1,9 +1,11 @@
 #include "platform/runtimeerror.h"
 #include "treefolder/foldertreeview.h"
+#include "treefolder/readablecolors.h"
 #include "treefolder/treeeventbridge.h"
 #include "treefolder/treefolder.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <array>
 #include <limits>
 
@@ -246,27 +248,37 @@ void TreeFolder::setSingleSel(bool on)
 
 qint32 TreeFolder::backColor() const
 {
-    const QPalette palette = TreeView1->palette();
-    if (!palette.isBrushSet(QPalette::Active, QPalette::Base))
+    if (!m_ownBackground)
         return TranslateColor(OleColor::WindowBackground);
-    return rgbFromColor(palette.color(QPalette::Active, QPalette::Base));
+    return rgbFromColor(TreeView1->palette().color(QPalette::Active, QPalette::Base));
 }
 
 void TreeFolder::setBackColor(quint32 oleColor)
 {
     m_BackColor = TranslateColor(oleColor);
-    QPalette palette = TreeView1->palette();
-    const QColor color = colorFromRgb(m_BackColor);
-    if (color.isValid()) {
-        palette.setColor(QPalette::Base, color);
-    } else {
-        // -1 hands the background back to the system colour, as the native tree does.
-        palette = QPalette();
-    }
-    TreeView1->setPalette(palette);
+    // -1 hands the background back to the system colour, as the native tree does.
+    m_ownBackground = colorFromRgb(m_BackColor).isValid();
+    applyReadableColors();
     // Turning the lines off and on again repaints them over the new background.
     if (TreeView1->linesShown()) {
         TreeView1->setLinesShown(false);
         TreeView1->setLinesShown(true);
     }
+}
+
+void TreeFolder::applyReadableColors()
+{
+    // The host's palette, as the control inherits it, with what the tree draws made readable
+    // on the tree's background.
+    const QPalette host = palette();
+    const QColor background =
+        m_ownBackground ? colorFromRgb(m_BackColor) : host.color(QPalette::Active, QPalette::Base);
+    TreeView1->setPalette(readablePalette(host, background));
+}
+
+void TreeFolder::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyReadableColors(); // a theme changed under the stored background
 }

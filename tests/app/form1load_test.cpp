@@ -6,12 +6,14 @@
 #include "support/guardedfifo.h"
 #include "treefolder/treefolder.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <unistd.h>
 
 namespace {
@@ -192,3 +194,29 @@ TEST_F(FormTest, TheTreeIsLoadedFromTheWindowsStoredSet)
     EXPECT_EQ(tree1.oleDragMode(), 1);
     EXPECT_EQ(tree1.oleDropMode(), 1);
 }
+
+namespace {
+
+TEST_F(FormTest, AtItsMinimumSizeEveryButtonShowsAndTheDividerMovesTheTreesEdge)
+{
+    Form1 form(environment());
+    form.resize(100, 100); // clamped to the minimum
+    form.show();
+    QApplication::processEvents();
+    EXPECT_GE(form.width(), form.minimumWidth());
+    for (QPushButton *button : form.findChildren<QPushButton *>()) {
+        const QRect inForm(button->mapTo(&form, QPoint(0, 0)), button->size());
+        EXPECT_TRUE(form.rect().contains(inForm)) << button->text().toStdString();
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+    }
+    auto *divider = form.findChild<QSplitter *>(QStringLiteral("Divider"));
+    ASSERT_NE(divider, nullptr);
+    form.resize(1400, 700);
+    QApplication::processEvents();
+    const int before = form.Frame2()->width();
+    divider->setSizes({divider->sizes()[0] - 200, divider->sizes()[1] + 200});
+    QApplication::processEvents();
+    EXPECT_LT(form.Frame2()->width(), before - 150);
+}
+
+} // namespace

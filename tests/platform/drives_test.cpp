@@ -152,4 +152,52 @@ TEST(Drives, ASilentMountIsListedNotReadyAndNothingWaitsOnItForLong)
     EXPECT_TRUE(answered);
 }
 
+TEST(Drives, AnAnswerOnceGoodIsNotTrustedOnceItIsStale)
+{
+    // The mount answers at first, then its server goes away: once the first answer is older
+    // than the probe keeps answers, the mount reads as silent again instead of as a folder.
+    TempTree tree;
+    tree.makeDir("share");
+    const QByteArray share = QByteArray::fromStdString(tree.path("share"));
+    GoneServer server;
+    std::atomic<bool> gone = false;
+    const MountProbe::Check blocking = server.checkBlocking(share);
+    const MountProbe probe(
+        [&](const QByteArray &asked) {
+            return gone ? blocking(asked) : MountProbe::statCheck(asked);
+        },
+        std::chrono::milliseconds(50), std::chrono::milliseconds(100));
+    const QString mountPoint = QString::fromUtf8(share);
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::Folder);
+    gone = true;
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::Folder); // still fresh
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::NoAnswer);
+    EXPECT_EQ(probe.answer(mountPoint), MountAnswer::NoAnswer); // still asking, still silent
+    EXPECT_FALSE(server.timedOut());
+}
+
+TEST(Drives, AMountMadeAfterStartUpIsProbedBeforeAnythingBelowItIsTrusted)
+{
+    TempTree tree;
+    tree.makeDir("disk/later");
+    const QByteArray disk = QByteArray::fromStdString(tree.path("disk"));
+    const QByteArray later = disk + "/later";
+    QByteArray table = "30 28 8:3 / " + disk + " rw - ext4 /dev/sdz1 rw\n";
+    bool changed = false;
+    GoneServer server;
+    const MountedDrives drives([&] { return table; }, server.checkBlocking(later),
+                               [&] { return std::exchange(changed, false); });
+    EXPECT_EQ(drives.drives().size(), 1);
+    EXPECT_TRUE(drives.answers(QString::fromUtf8(later + "/x")));
+
+    // A share is mounted on "later" and its server is gone.
+    table += "36 30 0:51 / " + later + " rw - nfs4 server:/x rw\n";
+    changed = true;
+    EXPECT_FALSE(drives.answers(QString::fromUtf8(later + "/x")));
+    EXPECT_TRUE(drives.mountPoints().contains(QString::fromUtf8(later)));
+    EXPECT_FALSE(server.timedOut());
+    EXPECT_TRUE(MountedDrives::watchProcMountInfo()) << "a watch on the machine's own table";
+}
+
 } // namespace

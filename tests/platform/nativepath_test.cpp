@@ -17,6 +17,11 @@ TEST(NativePath, EveryByteSequenceComesBackExactly)
         "\xed\xa0\x80",            // an encoded surrogate
         "\xf4\x90\x80\x80",        // past U+10FFFF
         "\xf0\x90\x82\x80\xff",    // U+10080 (its low surrogate is DC80) then a stray byte
+        "\xe2\x82\x41"
+        "b",                            // a 3-byte sequence whose last byte is no continuation
+        "\xe2\x82\xc3\xa9",             // ... whose last byte starts the next character
+        "\xf0\x9f\x93\x41",             // a 4-byte sequence whose last byte is no continuation
+        "\xf0\x9f\x93\xf0\x9f\x93\x81", // ... whose last byte starts the next character
         "a\x80"
         "b\xe2\x82\xac", // a stray continuation byte, then the euro sign
     };

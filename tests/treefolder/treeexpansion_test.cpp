@@ -3,8 +3,11 @@
 #include "platform/shellhelpers.h"
 #include "support/runinchild.h"
 #include "support/temptree.h"
+#include "treefolder/percentof.h"
 #include "treeprobe.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,31 +164,6 @@ TEST_F(TreeExpansion, RealSubfolderNamedLikeThePlaceholderReplacesIt)
     EXPECT_FALSE(log.events.contains("DriveNotReady " + key("d/b2")));
 }
 
-TEST_F(TreeExpansion, FolderShownElsewhereIsShownUnderItsParentTooWithKeysOfItsOwn)
-{
-    // Documents inside the drive: shown at the top and in the drive's listing as well.
-    special.paths = {{SpecialFolderId::MyDocuments, key("d/b2")}};
-    TreeFolder tree(&drives, &special);
-    EventLog log(tree);
-    TreeNode drive = tree.FolderNodes().find(driveKey());
-    drive.setExpanded(true);
-    const QString inDrive = key("d/b2") + "/.";
-    EXPECT_EQ(childKeys(drive), QStringList({key("d/a1"), inDrive, key("d/c3")}));
-    EXPECT_EQ(tree.FolderNodes().find(inDrive).text(), "b2");
-    EXPECT_EQ(drive.tag(), std::optional<int>(1));
-    EXPECT_FALSE(log.events.join(' ').contains("DriveNotReady"));
-    EXPECT_EQ(tree.FolderNodes().find(key("d/b2")).parent().key(), "Root_MyComputer");
-
-    // Both open, each with its own keys for the same subfolders.
-    tree.FolderNodes().find(key("d/b2")).setExpanded(true);
-    tree.FolderNodes().find(inDrive).setExpanded(true);
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(key("d/b2"))), QStringList({key("d/b2/inner")}));
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive)), QStringList({inDrive + "/inner"}));
-    tree.FolderNodes().find(inDrive + "/inner").setExpanded(true);
-    EXPECT_EQ(childKeys(tree.FolderNodes().find(inDrive + "/inner")),
-              QStringList({inDrive + "/inner/deeper"}));
-}
-
 TEST_F(TreeExpansion, AFolderNameThatIsNotUtf8KeepsItsBytesInItsKey)
 {
     disk.makeDir("d/\xff\xfe/inside");
@@ -236,6 +214,53 @@ TEST_F(TreeExpansion, UnreadableSubfolderIsShownWithoutExpandButtonAndIsNoFailur
         GTEST_SKIP() << "running as root, which reads every folder, and cannot become nobody";
     EXPECT_EQ(result, key("d/c3/locked") + "|0|1|Progress 100,Progress 0,FolderExpand " +
                           key("d/c3") + ",Change");
+}
+
+} // namespace
+
+namespace {
+
+TEST(TreeExpansionLarge, AFolderOf32000SubfoldersOpensInBatchesWithItsEventsInOrder)
+{
+    constexpr int Count = 32000;
+    TempTree disk;
+    disk.makeDir("d");
+    for (int i = 0; i < Count; ++i)
+        mkdir(disk.path("d/f" + std::to_string(100000 + i)).c_str(), 0755);
+    disk.makeDir("d/f100001/inner");
+    FakeDrives drives;
+    drives.list = {fixedDrive(disk.pathQ("d"))};
+    FakeSpecialFolders special;
+    TreeFolder tree(&drives, &special);
+    EventLog log(tree);
+    TreeNode drive = tree.FolderNodes().find(disk.pathQ("d") + '/');
+
+    drive.setExpanded(true);
+    EXPECT_EQ(drive.children(), 0) << "listed off the GUI thread, added later";
+    EXPECT_EQ(log.events, QStringList());
+    int batches = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (!log.events.contains("Change") && waited.elapsed() < 120000) {
+        const int before = drive.children();
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        batches += drive.children() > before ? 1 : 0;
+    }
+    EXPECT_GT(batches, 1);
+
+    QStringList expected;
+    for (int i = 1; i <= Count; ++i)
+        expected << QStringLiteral("Progress %1").arg(PercentOf(i, Count));
+    expected << "Progress 0"
+             << "FolderExpand " + disk.pathQ("d") + '/' << "Change";
+    EXPECT_EQ(log.events, expected);
+    ASSERT_EQ(drive.children(), Count);
+    EXPECT_EQ(drive.child().key(), disk.pathQ("d/f100000"));
+    EXPECT_EQ(drive.child().next().children(), 1); // f100001 has a subfolder
+    EXPECT_EQ(drive.child().children(), 0);
+    EXPECT_EQ(TreeNode(drive.child()).lastSibling().key(),
+              disk.pathQ("d/f" + std::to_string(100000 + Count - 1)));
+    EXPECT_EQ(drive.tag(), std::optional<int>(1));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "support/temptree.h"
 #include "treeprobe.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -158,11 +160,11 @@ TEST_F(TreeLoading, FailureIsRaisedAgainUnderTheControlsNameAndKeepsNodesAddedBe
     EXPECT_EQ(named.FolderNodes().count(), 6);
 }
 
-TEST(TreeLoadingMounts, TheTreeIsBuiltAndUsableWhileAMountDoesNotAnswer)
+TEST(TreeLoadingMounts, ASilentMountIsRefusedVisiblyAndBecomesUsableOnceItAnswers)
 {
     TempTree disk;
     disk.makeDir("disk/sub");
-    disk.makeDir("disk/share");
+    disk.makeDir("disk/share/inside");
     const QByteArray local = QByteArray::fromStdString(disk.path("disk"));
     const QByteArray share = local + "/share"; // a silent mount point inside a listed folder
     const QByteArray table = "30 28 8:3 / " + local + " rw - ext4 /dev/sdz1 rw\n36 30 0:51 / " +
@@ -177,9 +179,15 @@ TEST(TreeLoadingMounts, TheTreeIsBuiltAndUsableWhileAMountDoesNotAnswer)
     ASSERT_EQ(childKeys(tree.FolderNodes().find("Root_MyComputer")),
               QStringList({localKey, shareKey}));
 
-    tree.FolderNodes().find(shareKey).setExpanded(true);
-    EXPECT_TRUE(log.events.contains("DriveNotReady " + shareKey));
-    EXPECT_EQ(tree.FolderNodes().find(shareKey).children(), 0);
+    TreeNode silent = tree.FolderNodes().find(shareKey);
+    silent.setExpanded(true);
+    EXPECT_EQ(log.events, QStringList({"DriveNotReady " + shareKey, "Progress 0", "Progress 0",
+                                       "FolderExpand " + shareKey, "Change"}));
+    // Refused, and saying so, but neither lost nor closing My Computer.
+    EXPECT_EQ(silent.children(), 1);
+    EXPECT_FALSE(silent.expanded());
+    EXPECT_EQ(silent.item()->toolTip(0), "Not responding");
+    EXPECT_TRUE(tree.FolderNodes().find("Root_MyComputer").expanded());
 
     TreeNode drive = tree.FolderNodes().find(localKey);
     drive.setExpanded(true);
@@ -187,6 +195,19 @@ TEST(TreeLoadingMounts, TheTreeIsBuiltAndUsableWhileAMountDoesNotAnswer)
     EXPECT_EQ(drive.child().children(), 0) << "a silent mount point is not opened for a probe";
     EXPECT_GT(drive.child().image(), 0);
     EXPECT_FALSE(server.timedOut());
+
+    // The server is back: asked again in the background, the volume becomes usable.
+    server.release();
+    QElapsedTimer waited;
+    waited.start();
+    while (!silent.item()->toolTip(0).isEmpty() && waited.elapsed() < 8000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(silent.item()->toolTip(0), QString());
+    log.events.clear();
+    silent.setExpanded(true);
+    EXPECT_EQ(childKeys(silent), QStringList({QString::fromUtf8(share + "/inside")}));
+    EXPECT_EQ(log.events,
+              QStringList({"Progress 100", "Progress 0", "FolderExpand " + shareKey, "Change"}));
 }
 
 TEST(TreeLoadingReal, ShowsTheMachinesRootDriveAndHomeFolders)

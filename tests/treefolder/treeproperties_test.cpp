@@ -5,6 +5,7 @@
 #include "support/recordingmessagebox.h"
 #include "support/temptree.h"
 #include "treefolder/olecolor.h"
+#include "treefolder/readablecolors.h"
 
 #include <QApplication>
 #include <functional>
@@ -150,8 +151,61 @@ TEST_F(TreeProperties, BackColorTakesRgbOrASystemColourAndReadsBackRgb)
 
     tree.setBackColor(0x80000019u); // no system colour has number 25: back to the default
     EXPECT_EQ(tree.backColor(), window);
-    EXPECT_FALSE(tree.treeView()->palette().isBrushSet(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(tree.treeView()->palette().color(QPalette::Base),
+              tree.palette().color(QPalette::Base));
     EXPECT_EQ(host.reports, QStringList());
+}
+
+TEST_F(TreeProperties, OnADarkPaletteEverythingTheTreeDrawsReadsOnItsStoredWhite)
+{
+    QWidget host;
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        dark.setColor(role, QColor(0x2b, 0x2b, 0x2b));
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Dark, QColor(0x40, 0x40, 0x40));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    host.setPalette(dark);
+    auto *tree = new TreeFolder(&drives, &special, &host);
+    tree->setBackColor(0x00FFFFFFu); // the stored white
+    tree->setCheckBoxes(true);
+    host.resize(300, 200);
+    tree->resize(300, 200);
+    host.show();
+    QApplication::processEvents();
+
+    const QPalette used = tree->treeView()->palette();
+    const QColor white(Qt::white);
+    EXPECT_EQ(used.color(QPalette::Base), white);
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText,
+                            QPalette::Dark, QPalette::Link})
+        EXPECT_GE(contrastRatio(used.color(role), white), ReadableContrast) << int(role);
+    EXPECT_GE(contrastRatio(used.color(QPalette::HighlightedText), used.color(QPalette::Highlight)),
+              ReadableContrast);
+
+    // What is drawn: the drive's name, its sign and its check box all have readable ink.
+    const TreeNode drive = tree->FolderNodes().find(driveKey());
+    const QRect row = tree->treeView()->visualItemRect(drive.item());
+    const QImage shot = tree->treeView()->viewport()->grab().toImage();
+    int readable = 0;
+    int left = row.right();
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (contrastRatio(shot.pixelColor(x, y), white) >= ReadableContrast) {
+                ++readable;
+                left = std::min(left, x);
+            }
+        }
+    }
+    EXPECT_GT(readable, 40);
+    EXPECT_LT(left, row.left()); // the sign left of the row is drawn readable too
+
+    // A theme that changes later is followed.
+    dark.setColor(QPalette::Text, QColor(0xff, 0xff, 0xfe));
+    host.setPalette(dark);
+    EXPECT_EQ(tree->treeView()->palette().color(QPalette::Text), QColor(Qt::black));
 }
 
 TEST_F(TreeProperties, HideFlagReassignedToItsValueStillRebuildsAndLosesOpenBranches)
