@@ -140,7 +140,6 @@ private:
     bool m_ChartDone = false;
     ChartModel m_chart;
     ChartScan m_chartScan;
-    QString m_chartKey;                         // the tree's key of the folder charted
     QList<ChartModel::Subfolder> m_listed;      // Dir1's subfolders, waiting for GenerateChart
     std::vector<std::optional<qint64>> m_ready; // totals that came, by list position
     int m_next = 0;                             // the subfolder being sized, in list order

@@ -71,7 +71,6 @@ void Form1::folderListed(quint64 request, FolderListing listing, bool startUp)
     } else {
         m_Dir1 = std::move(listing.list);
         m_listed = std::move(listing.subfolders);
-        m_chartKey = listing.requested;
         GenerateChart();
     }
     // A generation that was not replaced goes on.

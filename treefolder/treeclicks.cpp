@@ -21,16 +21,16 @@ void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
     m_Path = key;
 }
 
-void TreeFolder::ClickNode(const QString &key)
+void TreeFolder::ClickNode(const TreeNode &node)
 {
-    const TreeNode node = m_nodes.find(key);
     if (node.isNull())
         return;
+    const QString id = node.id();
     TreeView1->setCurrentItem(node.item());
     TreeView1->scrollToItem(node.item());
     emit Click();
     // The host's handler of Click may have changed the tree.
-    if (const TreeNode clicked = m_nodes.find(key); !clicked.isNull())
+    if (const TreeNode clicked = m_nodes.findId(id); !clicked.isNull())
         onNodeClicked(clicked.item());
 }
 
@@ -57,8 +57,14 @@ void TreeFolder::onCheckStateWritten(QTreeWidgetItem *item)
 
 QString TreeFolder::selectedFolder() const
 {
+    const TreeNode node = selectedNode();
+    return node.isNull() ? QString() : node.key();
+}
+
+TreeNode TreeFolder::selectedNode() const
+{
     const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
-    return selected.isEmpty() ? QString() : TreeNode(&m_nodes, selected.first()).key();
+    return TreeNode(&m_nodes, selected.isEmpty() ? nullptr : selected.first());
 }
 
 void TreeFolder::onSelectionChanged(const QItemSelection &selected,

@@ -214,10 +214,14 @@ public:
     // Every opening on the way loads its children before the walk goes on. Failures along
     // the way are skipped.
     void SelectPath(const QString &path);
-    // Selects the node keyed key, brings it into view and raises what a user's click on its
-    // row raises: Click, then for a drive or folder DriveClick (drives only), FolderClick and
-    // Change, for a root RootClick. Does nothing when the tree holds no such node.
-    void ClickNode(const QString &key);
+    // Selects node, brings it into view and raises what a user's click on its row raises:
+    // Click, then for a drive or folder DriveClick (drives only), FolderClick and Change, for a
+    // root RootClick. Taking the node rather than its key keeps a folder the tree shows twice
+    // in the copy the caller found. node is one of this tree's nodes, just found; a null node does
+    // nothing.
+    void ClickNode(const TreeNode &node);
+    // The selected node; a null node when nothing is selected.
+    TreeNode selectedNode() const;
 
     // The image list number of the picture for key, made once per distinct key (case does
     // not matter) and 0 when no picture can be had. fromLibrary takes icon iconNumber of the
