@@ -83,11 +83,30 @@ SizeMemory::~SizeMemory()
     }
 }
 
+namespace {
+
+std::mutex g_sharedLock;
+SizeMemory *g_shared = nullptr;
+std::optional<SizeMemorySettings> g_sharedSettings;
+
+} // namespace
+
 SizeMemory &SizeMemory::shared()
 {
+    const std::lock_guard guard(g_sharedLock);
     // Never destroyed: a scan still running on a worker when the program exits keeps using it.
-    static SizeMemory *const memory = new SizeMemory(SizeMemorySettings::fromEnvironment());
-    return *memory;
+    if (!g_shared)
+        g_shared = new SizeMemory(g_sharedSettings.value_or(SizeMemorySettings::fromEnvironment()));
+    return *g_shared;
+}
+
+bool SizeMemory::useSharedSettings(const SizeMemorySettings &settings)
+{
+    const std::lock_guard guard(g_sharedLock);
+    if (g_shared)
+        return false;
+    g_sharedSettings = settings;
+    return true;
 }
 
 void SizeMemory::catchUp()

@@ -1,6 +1,8 @@
 // A folder's total on its way up, and the life of its node and descriptor.
 
 #include "foldersize/folderidentity.h"
+#include "foldersize/foldersize.h"
+#include "foldersize/sizememory.h"
 #include "foldersize/walk.h"
 
 // The parent of a finished folder gave up its descriptor: it is opened again through "..",
@@ -36,9 +38,13 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
 {
     while (node) {
         SizeAmount total = node->ownFiles;
+        bool skipped = false;
         for (const SizeAmount &subfolder : node->subfolderTotals)
-            total.tryAdd(subfolder);
+            skipped = !total.tryAdd(subfolder) || skipped;
         const std::uint64_t unreadable = node->unreadable;
+        const bool certain = !node->uncertain && !skipped && unreadable == 0;
+        if (node->ticket.valid())
+            m_memory->finish(node->ticket, total.bytes(), certain);
         ScanNode *const parent = node->parent;
         const std::size_t slot = node->slot;
         node->completed = true;
@@ -50,18 +56,56 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
         }
         settleLocked(*node); // may free it
         if (!parent) {
-            m_reports.push_back({slot, FolderTotal{total, unreadable}});
-            --m_foldersLeft;
+            namedFolderDoneLocked(*node, FolderTotal{total, unreadable});
             return;
         }
         parent->subfolderTotals[slot] = total;
         parent->unreadable += unreadable;
+        parent->uncertain = parent->uncertain || !certain;
+        parent->tookRemembered = parent->tookRemembered || node->tookRemembered;
         if (--parent->unfinished != 0) {
             settleLocked(*parent);
             return;
         }
         node = parent;
     }
+}
+
+// A named folder's total is reported at once unless it relied on remembered totals. Those wait
+// for the end of the walk, and are walked once more if the walk met a file with two names
+// that changed since the memory last trusted its totals (the memory has then forgotten them);
+// what the second walk finds is reported, whatever it meets.
+void Walk::namedFolderDoneLocked(ScanNode &node, const FolderTotal &total)
+{
+    // Room for every named folder was reserved: these never allocate.
+    if (node.tookRemembered && !m_ranAgain)
+        m_held.push_back({node.slot, total});
+    else
+        m_reports.push_back({node.slot, total});
+    if (--m_foldersLeft != 0)
+        return;
+    if (m_runAgain && !m_ranAgain && !m_stopped.load()) {
+        m_ranAgain = true;
+        try {
+            for (const auto &[slot, held] : m_held) {
+                auto again = std::make_unique<ScanNode>();
+                again->name = m_named[slot];
+                again->slot = slot;
+                m_stack.push_back(again.get());
+                linkLocked(again.release());
+                ++m_foldersLeft;
+                ++m_walkedAgain;
+            }
+            m_queued.store(m_stack.size());
+            m_held.clear();
+            return;
+        } catch (...) {
+            // No memory for a second walk: the folders not queued again are reported as found.
+            m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(m_walkedAgain));
+        }
+    }
+    m_reports.insert(m_reports.end(), m_held.begin(), m_held.end());
+    m_held.clear();
 }
 
 void Walk::releaseBaseLocked(Claim &claim)
