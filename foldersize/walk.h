@@ -67,7 +67,7 @@ private:
     void claimLocked(Claim &claim) noexcept;
     void process(Claim &claim, char *buffer, std::size_t size);
     Opened recall(Claim &claim);
-    void namedFolderDoneLocked(ScanNode &node, const FolderTotal &total);
+    void namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered);
     void requeue(Claim &claim);
     void letGo(Claim &claim, bool claimNext);
     void finishRead(Claim &claim, bool discard);

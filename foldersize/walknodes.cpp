@@ -47,6 +47,7 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
             m_memory->finish(node->ticket, total.bytes(), certain);
         ScanNode *const parent = node->parent;
         const std::size_t slot = node->slot;
+        const bool tookRemembered = node->tookRemembered;
         node->completed = true;
         if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
             !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
@@ -56,13 +57,13 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
         }
         settleLocked(*node); // may free it
         if (!parent) {
-            namedFolderDoneLocked(*node, FolderTotal{total, unreadable});
+            namedFolderDoneLocked(slot, FolderTotal{total, unreadable}, tookRemembered);
             return;
         }
         parent->subfolderTotals[slot] = total;
         parent->unreadable += unreadable;
         parent->uncertain = parent->uncertain || !certain;
-        parent->tookRemembered = parent->tookRemembered || node->tookRemembered;
+        parent->tookRemembered = parent->tookRemembered || tookRemembered;
         if (--parent->unfinished != 0) {
             settleLocked(*parent);
             return;
@@ -75,22 +76,22 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
 // for the end of the walk, and are walked once more if the walk met a file with two names
 // that changed since the memory last trusted its totals (the memory has then forgotten them);
 // what the second walk finds is reported, whatever it meets.
-void Walk::namedFolderDoneLocked(ScanNode &node, const FolderTotal &total)
+void Walk::namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered)
 {
     // Room for every named folder was reserved: these never allocate.
-    if (node.tookRemembered && !m_ranAgain)
-        m_held.push_back({node.slot, total});
+    if (tookRemembered && !m_ranAgain)
+        m_held.push_back({slot, total});
     else
-        m_reports.push_back({node.slot, total});
+        m_reports.push_back({slot, total});
     if (--m_foldersLeft != 0)
         return;
     if (m_runAgain && !m_ranAgain && !m_stopped.load()) {
         m_ranAgain = true;
         try {
-            for (const auto &[slot, held] : m_held) {
+            for (const auto &[heldSlot, held] : m_held) {
                 auto again = std::make_unique<ScanNode>();
-                again->name = m_named[slot];
-                again->slot = slot;
+                again->name = m_named[heldSlot];
+                again->slot = heldSlot;
                 m_stack.push_back(again.get());
                 linkLocked(again.release());
                 ++m_foldersLeft;
