@@ -507,4 +507,50 @@ TEST(SizeMemoryInTheScanner, ScansBesideChangesUnderWayEndExact)
     EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
 }
 
+// Totals of several folders from one scan, by index.
+std::vector<std::int64_t> scanTogether(const std::vector<std::string> &folders,
+                                       const std::shared_ptr<SizeMemory> &memory)
+{
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::vector<std::int64_t> totals(folders.size(), -1);
+    SizeScanOptions options;
+    options.memory = memory;
+    const auto scan = SizeScan::start(
+        folders,
+        [&](std::size_t index, const FolderTotal &total) {
+            const std::lock_guard guard(lock);
+            totals[index] = total.bytes.bytes();
+        },
+        [&] {
+            const std::lock_guard guard(lock);
+            finished = true;
+            done.notify_all();
+        },
+        options);
+    std::unique_lock wait(lock);
+    done.wait(wait, [&] { return finished; });
+    return totals;
+}
+
+// A file of a remembered folder given a second name in another folder of the same scan, then
+// written through it: the first folder hears nothing, its remembered total is stale, and only
+// the walk of the second folder shows it. The scan forgets and walks the first one again
+// before it reports it.
+TEST(SizeMemoryInTheScanner, AStaleTotalShownByAFileWithTwoNamesIsWalkedAgain)
+{
+    TempTree tree;
+    tree.makeFile("first/inner/file", 10);
+    tree.makeDir("second/names");
+    const std::vector<std::string> folders = {tree.path("first"), tree.path("second")};
+    const auto memory = std::make_shared<SizeMemory>(settingsWith(1000));
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{10, 0}));
+    ASSERT_EQ(link(tree.path("first/inner/file").c_str(), tree.path("second/names/other").c_str()),
+              0);
+    append(tree.path("second/names/other"), "12345");
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{15, 15}));
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{15, 15}));
+}
+
 } // namespace
