@@ -163,9 +163,10 @@ FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &par
         return {};
     }
     // Through the descriptor's own link so that the watch is on the very folder opened, even
-    // if its path now names another one.
-    char path[40];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", dirFd);
+    // if its path now names another one; by the process number rather than "self", whose
+    // link would be resolved on every call (and read again after a fork).
+    char path[48];
+    std::snprintf(path, sizeof path, "/proc/%d/fd/%d", int(getpid()), dirFd);
     const int wd = inotify_add_watch(m_inotify, path, WatchedEvents);
     const std::lock_guard guard(m_lock);
     if (wd < 0) {
