@@ -261,6 +261,9 @@ TEST(SizeMemory, TheEnvironmentTurnsItOff)
     unsetenv("QUORVANE_SIZE_MEMORY");
     EXPECT_TRUE(SizeMemorySettings::fromEnvironment().enabled);
     EXPECT_GT(freeWatchShare(), 0);
+    // The shared memory's settings are taken once: where the program starts, or at its first use.
+    SizeMemory::shared();
+    EXPECT_FALSE(SizeMemory::useSharedSettings(SizeMemorySettings{.enabled = false}));
 }
 
 TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
