@@ -3,6 +3,7 @@
 #include "app/headlessexport.h"
 #include "app/outputfile.h"
 #include "app/outputtarget.h"
+#include "foldersize/sizememory.h"
 #include "platform/nativepath.h"
 
 #include <QApplication>
@@ -105,6 +106,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("quorvane"));
 
+    // The command line walks each folder once and exits: watching what it walked would only
+    // cost time and watches. The window remembers, unless QUORVANE_SIZE_MEMORY=0.
+    SizeMemorySettings memory = SizeMemorySettings::fromEnvironment();
+    if (line.action == CommandLine::Action::Export)
+        memory.enabled = false;
+    SizeMemory::useSharedSettings(memory);
     if (line.action == CommandLine::Action::Export)
         return runHeadlessExport(line, folder, targets);
     return openWindow(folder);

@@ -1,5 +1,7 @@
 #include "foldersize/folderread.h"
 
+#include "foldersize/sizememory.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -9,6 +11,16 @@
 namespace {
 
 enum class Counted { Yes, GivenUp };
+
+// A write through another name of the file notifies only that name's folder: the folder is
+// not remembered, and a file changed since the memory last trusted means totals it holds may
+// already be stale.
+void fileWithTwoNames(Claim &claim, const struct stat &st)
+{
+    claim.linkedFile = true;
+    if (claim.memory->linkedFileSeen(st.st_ctim))
+        claim.runAgain = true;
+}
 
 // Adds a file's length or keeps a subfolder's name. An entry whose type the file system does
 // not report is asked for with fstatat, which also tells a folder from a file.
@@ -27,9 +39,11 @@ Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
         return Counted::GivenUp;
     if (result != 0)
         return Counted::Yes; // vanished or unreadable: counts 0
-    if (S_ISREG(st.st_mode))
+    if (S_ISREG(st.st_mode)) {
         claim.ownFiles.tryAddBytes(st.st_size);
-    else if (S_ISDIR(st.st_mode))
+        if (st.st_nlink > 1 && claim.memory)
+            fileWithTwoNames(claim, st);
+    } else if (S_ISDIR(st.st_mode))
         claim.subfolderNames.append(name, std::strlen(name) + 1);
     return Counted::Yes;
 }

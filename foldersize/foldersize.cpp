@@ -38,7 +38,7 @@ SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield)
 }
 
 SizeAmount FolderSizeUsing(const std::string &path, const FolderSizeYield &yield,
-                           std::shared_ptr<ScanSystem> system)
+                           std::shared_ptr<ScanSystem> system, std::shared_ptr<SizeMemory> memory)
 {
     using Clock = std::chrono::steady_clock;
     try {
@@ -54,7 +54,7 @@ SizeAmount FolderSizeUsing(const std::string &path, const FolderSizeYield &yield
             outcome->done.notify_all();
         };
         const auto walk = Walk::start({path}, std::move(system), std::move(callbacks),
-                                      std::chrono::milliseconds(0));
+                                      std::chrono::milliseconds(0), false, std::move(memory));
         if (yield && askYield(yield) == ScanControl::Stop) {
             walk->stop();
             return {};

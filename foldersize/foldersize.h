@@ -8,6 +8,7 @@
 #include <string_view>
 
 class ScanSystem;
+class SizeMemory;
 
 // What the scanner's yield callback answers.
 enum class ScanControl { Continue, Stop };
@@ -33,9 +34,11 @@ using FolderSizeYield = std::function<ScanControl()>;
 // parent, and the descriptors a scan holds stay few however deep or wide the tree.
 SizeAmount FolderSize(const std::string &path, const FolderSizeYield &yield = {});
 
-// FolderSize asking system for what it reads; for tests.
+// FolderSize asking system for what it reads, with memory (null: the one the process shares)
+// for what it remembers; for tests and benchmarks.
 SizeAmount FolderSizeUsing(const std::string &path, const FolderSizeYield &yield,
-                           std::shared_ptr<ScanSystem> system);
+                           std::shared_ptr<ScanSystem> system,
+                           std::shared_ptr<SizeMemory> memory = nullptr);
 
 // Appends the platform's directory separator "/" when path does not end with one;
 // the empty path becomes "/".

@@ -2,6 +2,7 @@
 
 #include "foldersize/kernelcall.h"
 #include "foldersize/sizeamount.h"
+#include "foldersize/sizememorytable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,13 @@ struct ScanNode {
     std::vector<SizeAmount> subfolderTotals;
     std::uint64_t unreadable = 0; // folders at or below it that could not be opened or read
     std::size_t unfinished = 1;   // subfolders still being summed, plus one for the own read
+    // The size memory's hold on the folder while it is summed (invalid when not watched). A
+    // total is remembered only when nothing below it was uncertain: a file with two names, a
+    // folder lost, an addition skipped; and it is reported only once the walk knows no
+    // remembered total it took may be stale (tookRemembered).
+    FolderTicket ticket;
+    bool uncertain = false;
+    bool tookRemembered = false;
     // Summed and handed on; the node stays only while a worker still pins or claims it (one
     // stuck in a call that was given up, for instance).
     bool completed = false;
@@ -56,6 +64,8 @@ struct Base {
 // whose descriptor is open (pinned for it) and the ancestors to open again on the way,
 // deepest first. While the folder is read its descriptor is the worker's own; the scan holds
 // it only once subfolders are to be opened through it.
+class SizeMemory;
+
 struct Claim {
     ScanNode *node = nullptr;
     Base base;
@@ -67,6 +77,15 @@ struct Claim {
     // What the read found, kept here so a read given up never touches the node.
     SizeAmount ownFiles;
     std::string subfolderNames; // NUL-terminated, in listing order
+
+    // The size memory, when the walk uses it: the parent's ticket, the folder's own, and what
+    // the read learnt for it.
+    SizeMemory *memory = nullptr;
+    FolderTicket parentTicket;
+    FolderTicket ticket;
+    bool remembered = false; // the total was taken from the memory: ownFiles holds it
+    bool linkedFile = false; // a file with more than one name
+    bool runAgain = false;   // such a file changed since the memory last trusted
 
     KernelCalls *calls = nullptr;        // the worker's calls, watched for stalls
     AllocatedCount *allocated = nullptr; // sizes as space on disk; null: file lengths

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -83,11 +84,56 @@ SizeMemory::~SizeMemory()
     }
 }
 
+namespace {
+
+std::mutex g_sharedLock;
+SizeMemory *g_shared = nullptr;
+std::optional<SizeMemorySettings> g_sharedSettings;
+
+// A forked child shares the parent's inotify instance, whose events the parent's thread may
+// read first: the child leaves the parent's memory behind, unused, and makes its own when it
+// scans. The lock is held across the fork so the child never inherits it taken.
+void lockSharedForFork()
+{
+    g_sharedLock.lock();
+}
+
+void unlockSharedInParent()
+{
+    g_sharedLock.unlock();
+}
+
+void leaveSharedInChild()
+{
+    g_shared = nullptr;
+    g_sharedLock.unlock();
+}
+
+} // namespace
+
 SizeMemory &SizeMemory::shared()
 {
-    // Never destroyed: a scan still running on a worker when the program exits keeps using it.
-    static SizeMemory *const memory = new SizeMemory(SizeMemorySettings::fromEnvironment());
-    return *memory;
+    const std::lock_guard guard(g_sharedLock);
+    if (!g_shared) {
+        static const bool forkHandlers =
+            pthread_atfork(&lockSharedForFork, &unlockSharedInParent, &leaveSharedInChild) == 0;
+        (void)forkHandlers;
+        g_shared = new SizeMemory(g_sharedSettings.value_or(SizeMemorySettings::fromEnvironment()));
+        // Never destroyed: a scan still running on a worker when the program exits keeps using
+        // it; its thread is never waited for.
+        if (g_shared->m_thread.joinable())
+            g_shared->m_thread.detach();
+    }
+    return *g_shared;
+}
+
+bool SizeMemory::useSharedSettings(const SizeMemorySettings &settings)
+{
+    const std::lock_guard guard(g_sharedLock);
+    if (g_shared)
+        return false;
+    g_sharedSettings = settings;
+    return true;
 }
 
 void SizeMemory::catchUp()
@@ -117,9 +163,10 @@ FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &par
         return {};
     }
     // Through the descriptor's own link so that the watch is on the very folder opened, even
-    // if its path now names another one.
-    char path[40];
-    std::snprintf(path, sizeof path, "/proc/self/fd/%d", dirFd);
+    // if its path now names another one; by the process number rather than "self", whose
+    // link would be resolved on every call (and read again after a fork).
+    char path[48];
+    std::snprintf(path, sizeof path, "/proc/%d/fd/%d", int(getpid()), dirFd);
     const int wd = inotify_add_watch(m_inotify, path, WatchedEvents);
     const std::lock_guard guard(m_lock);
     if (wd < 0) {

@@ -21,7 +21,7 @@ std::shared_ptr<SizeScan> SizeScan::start(std::vector<std::string> folders, Repo
                                           Finished finished, SizeScanOptions options)
 {
     Walk::Callbacks callbacks{std::move(report), std::move(finished), std::move(options.stalled)};
-    return std::make_shared<SizeScanHandle>(Walk::start(folders, std::move(options.system),
-                                                        std::move(callbacks), options.stallBound,
-                                                        options.allocated));
+    return std::make_shared<SizeScanHandle>(
+        Walk::start(folders, std::move(options.system), std::move(callbacks), options.stallBound,
+                    options.allocated, std::move(options.memory)));
 }

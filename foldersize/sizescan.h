@@ -11,6 +11,7 @@
 #include <vector>
 
 class ScanSystem;
+class SizeMemory;
 
 // What a scan found below one of its folders.
 struct FolderTotal {
@@ -32,6 +33,10 @@ struct SizeScanOptions {
     bool allocated = false;
     // What the scan asks of the system; null for the real one. For tests.
     std::shared_ptr<ScanSystem> system;
+    // Where totals of folders walked before are remembered; null for the one the process
+    // shares (SizeMemory::shared()), or for none when system is given. For tests and
+    // comparisons.
+    std::shared_ptr<SizeMemory> memory;
 };
 
 // An asynchronous scan of several folders in one walk, each one's total reported as soon as

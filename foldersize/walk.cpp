@@ -2,8 +2,10 @@
 
 #include "foldersize/walk.h"
 
+#include "foldersize/folderidentity.h"
 #include "foldersize/folderread.h"
 #include "foldersize/foldersize.h"
+#include "foldersize/sizememory.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,10 +28,11 @@ void backOff()
 
 std::shared_ptr<Walk> Walk::start(const std::vector<std::string> &folders,
                                   std::shared_ptr<ScanSystem> system, Callbacks callbacks,
-                                  std::chrono::milliseconds stallBound, bool allocated)
+                                  std::chrono::milliseconds stallBound, bool allocated,
+                                  std::shared_ptr<SizeMemory> memory)
 {
     auto walk = std::make_shared<Walk>(folders, std::move(system), std::move(callbacks), stallBound,
-                                       allocated);
+                                       allocated, std::move(memory));
     if (folders.empty())
         walk->deliver(); // nothing to walk: finished at once
     else
@@ -38,15 +41,30 @@ std::shared_ptr<Walk> Walk::start(const std::vector<std::string> &folders,
 }
 
 Walk::Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
-           Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated)
+           Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated,
+           std::shared_ptr<SizeMemory> memory)
     : m_system(system ? std::move(system) : ScanSystem::real()), m_pool(ScanPool::instance()),
       m_budget(HeldDescriptorsPerWorker * std::size_t(std::max(1, m_pool.threadCount()))),
       m_opener(m_budget, *m_system, m_stopped), m_callbacks(std::move(callbacks)),
       m_stallBoundMs(stallBound.count()),
-      m_allocated(allocated ? std::make_unique<AllocatedCount>(folders.size()) : nullptr)
+      m_allocated(allocated ? std::make_unique<AllocatedCount>(folders.size()) : nullptr),
+      // Totals remembered are file lengths of what the kernel shows: a walk counting space on
+      // disk or reading through another system neither takes nor gives any, unless handed a
+      // memory of its own. The shared memory lives as long as the process: no owner to keep.
+      m_memory(allocated ? nullptr
+               : memory  ? std::move(memory)
+               : m_system != ScanSystem::real()
+                   ? nullptr
+                   : std::shared_ptr<SizeMemory>(&SizeMemory::shared(), [](SizeMemory *) {})),
+      m_remember(m_memory && m_memory->remembers())
 {
     m_reports.reserve(folders.size());
     m_stack.reserve(folders.size());
+    if (m_remember) {
+        m_held.reserve(folders.size());
+        for (const std::string &folder : folders)
+            m_named.push_back(AddBackslash(folder));
+    }
     const ScanLock lock(m_budget);
     for (std::size_t index = folders.size(); index-- > 0;) {
         auto *node = new ScanNode;
@@ -92,6 +110,10 @@ bool Walk::hasWork() const
 
 void Walk::work(char *buffer, std::size_t size)
 {
+    // Every change made before the scan began is taken in before its first folder is looked
+    // up; the other workers wait here meanwhile.
+    if (m_remember)
+        std::call_once(m_caughtUp, [this] { m_memory->catchUp(); });
     Claim claim;
     claim.calls = &KernelCalls::current();
     claim.allocated = m_allocated.get();
@@ -125,6 +147,8 @@ void Walk::claimLocked(Claim &claim) noexcept
     claim.unreadable = false;
     claim.ownFiles = SizeAmount();
     claim.subfolderNames.clear();
+    claim.ticket = {};
+    claim.remembered = claim.linkedFile = claim.runAgain = false;
     if (m_stopped.load() || m_stack.empty())
         return;
     ScanNode *node = m_stack.back();
@@ -132,6 +156,10 @@ void Walk::claimLocked(Claim &claim) noexcept
     m_queued.store(m_stack.size());
     claim.node = node;
     ++node->claims;
+    if (m_remember) {
+        claim.memory = m_memory.get();
+        claim.parentTicket = node->parent ? node->parent->ticket : FolderTicket();
+    }
     for (ScanNode *up = node->parent; up; up = up->parent) {
         if (up->lost) {
             claim.lost = true;
@@ -157,7 +185,9 @@ void Walk::process(Claim &claim, char *buffer, std::size_t size)
     Opened opened;
     try {
         opened = claim.lost ? Opened::Lost : m_opener.open(claim);
-        if (opened == Opened::Ready) {
+        if (opened == Opened::Ready && claim.memory)
+            opened = recall(claim);
+        if (opened == Opened::Ready && !claim.remembered) {
             switch (readFolder(*m_system, claim, claim.fd, buffer, size, m_stopped)) {
             case ReadEnd::Finished:
                 break;
@@ -194,6 +224,26 @@ void Walk::process(Claim &claim, char *buffer, std::size_t size)
     } catch (...) {
         finishRead(claim, true); // no memory for the subfolders: they count 0
     }
+}
+
+// Takes the open folder's total from the memory, or has the memory watch it before it is
+// read. Its identity comes from what the kernel knows already, and the watch (which may ask
+// the file system what it is) runs as a call the watcher may give up.
+Opened Walk::recall(Claim &claim)
+{
+    FolderKey key;
+    if (!folderIdentity(claim.fd, key.device, key.inode)) {
+        m_memory->finish(claim.parentTicket, 0, false); // cannot be watched: not remembered
+        return Opened::Ready;
+    }
+    if (const std::optional<std::int64_t> total = m_memory->lookup(key, claim.parentTicket)) {
+        claim.ownFiles = SizeAmount::fromBytes(*total);
+        claim.remembered = true;
+        return Opened::Ready;
+    }
+    const std::uint64_t call = claim.calls->begin();
+    claim.ticket = m_memory->watch(claim.fd, key, claim.parentTicket);
+    return claim.calls->end(call) ? Opened::Ready : Opened::GivenUp;
 }
 
 // A folder that found no descriptor free waits again; the next claim comes after a moment.
@@ -254,7 +304,7 @@ void Walk::finishRead(Claim &claim, bool discard)
         }
     }
     std::vector<SizeAmount> totals(subfolders.size());
-    const std::size_t added = subfolders.size();
+    std::size_t added = subfolders.size();
     Adoption adoption;
     bool news;
     {
@@ -266,6 +316,10 @@ void Walk::finishRead(Claim &claim, bool discard)
         claim.fd = -1;
         node.ownFiles = claim.ownFiles;
         node.unreadable += claim.unreadable ? 1 : 0;
+        node.ticket = claim.ticket;
+        node.uncertain = node.uncertain || claim.linkedFile || discard;
+        node.tookRemembered = claim.remembered;
+        m_runAgain = m_runAgain || claim.runAgain;
         node.subfolderTotals = std::move(totals);
         node.unfinished += subfolders.size();
         for (auto subfolder = subfolders.rbegin(); subfolder != subfolders.rend(); ++subfolder) {
@@ -282,6 +336,7 @@ void Walk::finishRead(Claim &claim, bool discard)
         news = !m_reports.empty() || (m_foldersLeft == 0 && !m_finishTaken);
         if (!adoption.parent)
             claimLocked(claim);
+        added += std::exchange(m_walkedAgain, 0);
     }
     if (adoption.parent) {
         adopt(adoption, *claim.calls);

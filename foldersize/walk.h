@@ -27,8 +27,11 @@
 // out closes what the walk still holds.
 //
 // A folder is claimed in claimLocked(), opened and read in process(), and its total is known
-// in completeLocked(): the places where a folder's total could instead be taken from memory
-// (process(), before the open) or kept for later (completeLocked()).
+// in completeLocked(). With the size memory on, a folder opened is first looked up there
+// (recall(), before it is read) and either taken whole or watched, and its total is handed
+// to the memory in completeLocked(). A named folder whose total relied on remembered ones is
+// reported only once the walk is over: a file with two names met later may show that a
+// remembered total was stale, and then those folders are walked once more.
 class Walk final : public PoolWork {
 public:
     struct Callbacks {
@@ -41,11 +44,13 @@ public:
     // walk is done on the calling thread).
     static std::shared_ptr<Walk> start(const std::vector<std::string> &folders,
                                        std::shared_ptr<ScanSystem> system, Callbacks callbacks,
-                                       std::chrono::milliseconds stallBound,
-                                       bool allocated = false);
-    // allocated: sizes as space on disk (SizeScanOptions::allocated).
+                                       std::chrono::milliseconds stallBound, bool allocated = false,
+                                       std::shared_ptr<SizeMemory> memory = nullptr);
+    // allocated: sizes as space on disk (SizeScanOptions::allocated); such a walk neither takes
+    // nor gives remembered totals, which are file lengths.
     Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> system,
-         Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated = false);
+         Callbacks callbacks, std::chrono::milliseconds stallBound, bool allocated,
+         std::shared_ptr<SizeMemory> memory);
     ~Walk() override;
 
     // Returns at once; afterwards no callback runs or is still running (unless stop() is
@@ -64,6 +69,8 @@ private:
 
     void claimLocked(Claim &claim) noexcept;
     void process(Claim &claim, char *buffer, std::size_t size);
+    Opened recall(Claim &claim);
+    void namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered);
     void requeue(Claim &claim);
     void letGo(Claim &claim, bool claimNext);
     void finishRead(Claim &claim, bool discard);
@@ -86,6 +93,10 @@ private:
     const Callbacks m_callbacks;
     const std::int64_t m_stallBoundMs;
     const std::unique_ptr<AllocatedCount> m_allocated; // null: file lengths
+    const std::shared_ptr<SizeMemory> m_memory;
+    const bool m_remember;
+    std::once_flag m_caughtUp;
+    std::vector<std::string> m_named; // the folders named, each ending in "/"
 
     // Guarded by the scan's lock (ScanLock over m_budget).
     std::vector<ScanNode *> m_stack;
@@ -93,6 +104,11 @@ private:
     Claim *m_active = nullptr;
     std::size_t m_foldersLeft = 0;
     std::vector<std::pair<std::size_t, FolderTotal>> m_reports; // not yet delivered
+    // Named folders that took remembered totals, reported when the walk is over.
+    std::vector<std::pair<std::size_t, FolderTotal>> m_held;
+    bool m_runAgain = false; // a file with two names changed since the memory trusted
+    bool m_ranAgain = false;
+    std::size_t m_walkedAgain = 0; // folders queued again, for the pool to hear of
     std::vector<std::string> m_stalls;
     bool m_finishTaken = false;
 

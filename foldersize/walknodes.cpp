@@ -1,6 +1,8 @@
 // A folder's total on its way up, and the life of its node and descriptor.
 
 #include "foldersize/folderidentity.h"
+#include "foldersize/foldersize.h"
+#include "foldersize/sizememory.h"
 #include "foldersize/walk.h"
 
 // The parent of a finished folder gave up its descriptor: it is opened again through "..",
@@ -36,11 +38,16 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
 {
     while (node) {
         SizeAmount total = node->ownFiles;
+        bool skipped = false;
         for (const SizeAmount &subfolder : node->subfolderTotals)
-            total.tryAdd(subfolder);
+            skipped = !total.tryAdd(subfolder) || skipped;
         const std::uint64_t unreadable = node->unreadable;
+        const bool certain = !node->uncertain && !skipped && unreadable == 0;
+        if (node->ticket.valid())
+            m_memory->finish(node->ticket, total.bytes(), certain);
         ScanNode *const parent = node->parent;
         const std::size_t slot = node->slot;
+        const bool tookRemembered = node->tookRemembered;
         node->completed = true;
         if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
             !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
@@ -50,18 +57,56 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
         }
         settleLocked(*node); // may free it
         if (!parent) {
-            m_reports.push_back({slot, FolderTotal{total, unreadable}});
-            --m_foldersLeft;
+            namedFolderDoneLocked(slot, FolderTotal{total, unreadable}, tookRemembered);
             return;
         }
         parent->subfolderTotals[slot] = total;
         parent->unreadable += unreadable;
+        parent->uncertain = parent->uncertain || !certain;
+        parent->tookRemembered = parent->tookRemembered || tookRemembered;
         if (--parent->unfinished != 0) {
             settleLocked(*parent);
             return;
         }
         node = parent;
     }
+}
+
+// A named folder's total is reported at once unless it relied on remembered totals. Those wait
+// for the end of the walk, and are walked once more if the walk met a file with two names
+// that changed since the memory last trusted its totals (the memory has then forgotten them);
+// what the second walk finds is reported, whatever it meets.
+void Walk::namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered)
+{
+    // Room for every named folder was reserved: these never allocate.
+    if (tookRemembered && !m_ranAgain)
+        m_held.push_back({slot, total});
+    else
+        m_reports.push_back({slot, total});
+    if (--m_foldersLeft != 0)
+        return;
+    if (m_runAgain && !m_ranAgain && !m_stopped.load()) {
+        m_ranAgain = true;
+        try {
+            for (const auto &[heldSlot, held] : m_held) {
+                auto again = std::make_unique<ScanNode>();
+                again->name = m_named[heldSlot];
+                again->slot = heldSlot;
+                m_stack.push_back(again.get());
+                linkLocked(again.release());
+                ++m_foldersLeft;
+                ++m_walkedAgain;
+            }
+            m_queued.store(m_stack.size());
+            m_held.clear();
+            return;
+        } catch (...) {
+            // No memory for a second walk: the folders not queued again are reported as found.
+            m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(m_walkedAgain));
+        }
+    }
+    m_reports.insert(m_reports.end(), m_held.begin(), m_held.end());
+    m_held.clear();
 }
 
 void Walk::releaseBaseLocked(Claim &claim)

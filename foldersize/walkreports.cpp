@@ -2,6 +2,8 @@
 
 #include "foldersize/walk.h"
 
+#include <utility>
+
 namespace {
 
 thread_local const Walk *t_delivering = nullptr; // the walk whose callback runs on this thread
@@ -18,6 +20,7 @@ void Walk::watch(std::int64_t nowMs)
     if (m_stallBoundMs <= 0 || m_stopped.load())
         return;
     bool gaveUp = false;
+    std::size_t walkedAgain = 0;
     {
         const ScanLock lock(m_budget);
         for (Claim *claim = m_active; claim; claim = claim->nextActive) {
@@ -36,7 +39,10 @@ void Walk::watch(std::int64_t nowMs)
                 gaveUp = true;
             }
         }
+        walkedAgain = std::exchange(m_walkedAgain, 0);
     }
+    if (walkedAgain > 0)
+        m_pool.notifyWork(walkedAgain);
     if (gaveUp)
         deliver();
 }

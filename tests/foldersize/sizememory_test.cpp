@@ -2,19 +2,25 @@
 // change the kernel reports, and after those it does not.
 
 #include "foldersize/changevisiblefilesystem.h"
+#include "foldersize/foldersize.h"
 #include "foldersize/memorywalk.h"
 #include "foldersize/sizememory.h"
+#include "foldersize/sizescan.h"
+#include "scantestsupport.h"
 #include "support/temptree.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -255,6 +261,9 @@ TEST(SizeMemory, TheEnvironmentTurnsItOff)
     unsetenv("QUORVANE_SIZE_MEMORY");
     EXPECT_TRUE(SizeMemorySettings::fromEnvironment().enabled);
     EXPECT_GT(freeWatchShare(), 0);
+    // The shared memory's settings are taken once: where the program starts, or at its first use.
+    SizeMemory::shared();
+    EXPECT_FALSE(SizeMemory::useSharedSettings(SizeMemorySettings{.enabled = false}));
 }
 
 TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
@@ -321,6 +330,230 @@ TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
     Walk walk(memory);
     EXPECT_EQ(walk(tree.root()), freshTotal(tree.root()));
     EXPECT_EQ(walk(tree.root()), 20 * 10 + 200);
+}
+
+// The scanner itself through a memory of its own: the total, and how many folders it read.
+struct ScannerWalk {
+    std::shared_ptr<SizeMemory> memory;
+    int reads = 0;
+    std::int64_t operator()(const std::string &path)
+    {
+        const auto reader = std::make_shared<TestDirectoryReader>();
+        const std::int64_t total = FolderSizeUsing(path, {}, reader, memory).bytes();
+        reads = reader->reads.load();
+        return total;
+    }
+};
+
+std::int64_t scannerWithoutMemory(const std::string &path)
+{
+    return FolderSizeUsing(path, {}, nullptr,
+                           std::make_shared<SizeMemory>(SizeMemorySettings{.enabled = false}))
+        .bytes();
+}
+
+TEST(SizeMemoryInTheScanner, TakesRememberedTotalsAndIsExactAfterEveryChange)
+{
+    TempTree tree, outside;
+    tree.makeFile("a/b/c/d/e/f/g/h/deep", 100);
+    tree.makeFile("a/b/own", 7);
+    tree.makeFile("moving/inside", 30);
+    tree.makeFile("linked/file", 12);
+    tree.makeFile("replaced/file", 5);
+    tree.makeDir("names");
+    outside.makeFile("coming/in", 40);
+    ScannerWalk scan{std::make_shared<SizeMemory>(settingsWith(1000))};
+    EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+    EXPECT_GT(scan.reads, 0);
+    EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+    EXPECT_EQ(scan.reads, 0);
+
+    const auto changes = std::vector<std::function<void()>>{
+        [&] { append(tree.path("a/b/c/d/e/f/g/h/deep"), "x"); },
+        [&] { tree.makeFile("a/b/c/new/file", 3); },
+        [&] { unlink(tree.path("a/b/c/new/file").c_str()); },
+        [&] { rmdir(tree.path("a/b/c/new").c_str()); },
+        [&] { rename(tree.path("moving").c_str(), tree.path("a/b/moved").c_str()); },
+        [&] { append(tree.path("a/b/moved/inside"), "yy"); },
+        [&] { rename(tree.path("a/b/moved").c_str(), outside.path("moved").c_str()); },
+        [&] { rename(outside.path("coming").c_str(), tree.path("a/coming").c_str()); },
+        [&] { append(tree.path("a/coming/in"), "z"); },
+        [&] {
+            rename(tree.path("replaced").c_str(), outside.path("replaced").c_str());
+            symlink(outside.path("replaced").c_str(), tree.path("replaced").c_str());
+        },
+        [&] { chmod(tree.path("a/b").c_str(), 0); },
+        [&] { chmod(tree.path("a/b").c_str(), 0755); },
+        // A second name in a watched folder, then a write through it: the first name's folder
+        // hears of neither.
+        [&] {
+            ASSERT_EQ(link(tree.path("linked/file").c_str(), tree.path("names/second").c_str()), 0);
+        },
+        [&] { append(tree.path("names/second"), "12345"); },
+    };
+    for (std::size_t step = 0; step < changes.size(); ++step) {
+        SCOPED_TRACE(step);
+        changes[step]();
+        EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+        EXPECT_GT(scan.reads, 0);
+        EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+    }
+    // Once the file's change is older than what the memory trusts, the folders holding the
+    // file with two names are walked every time and the rest is not (two reads a folder: the
+    // second finds the end).
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    scan.memory->forgetAll();
+    scan(tree.root());
+    EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+    EXPECT_EQ(scan.reads, 3 * 2); // the root, linked and names
+}
+
+TEST(SizeMemoryInTheScanner, AMountOverARememberedFolderIsSeen)
+{
+    TempTree tree;
+    tree.makeFile("covered/deeper/file", 100);
+    tree.makeFile("source/other", 40);
+    ScannerWalk scan{std::make_shared<SizeMemory>(settingsWith(1000))};
+    scan(tree.root());
+    scan(tree.root());
+    ASSERT_EQ(scan.reads, 0);
+    if (mount("tmpfs", tree.path("covered/deeper").c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+    EXPECT_EQ(scan(tree.root()), 40);
+    EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+    umount2(tree.path("covered/deeper").c_str(), MNT_DETACH);
+    EXPECT_EQ(scan(tree.root()), 140);
+    ASSERT_EQ(mount(tree.path("source").c_str(), tree.path("covered/deeper").c_str(), nullptr,
+                    MS_BIND, nullptr),
+              0);
+    EXPECT_EQ(scan(tree.root()), 80);
+    umount2(tree.path("covered/deeper").c_str(), MNT_DETACH);
+    EXPECT_EQ(scan(tree.root()), 140);
+}
+
+TEST(SizeMemoryInTheScanner, ALostEventQueueAndAShortWatchShareStayExact)
+{
+    TempTree tree;
+    for (int folder = 0; folder < 30; ++folder)
+        tree.makeFile("d" + std::to_string(folder % 3) + "/s" + std::to_string(folder) + "/f",
+                      folder);
+    const std::int64_t fresh = scannerWithoutMemory(tree.root());
+    ScannerWalk scan{std::make_shared<SizeMemory>(settingsWith(1000))};
+    scan(tree.root());
+    inotify_event overflow{-1, IN_Q_OVERFLOW, 0, 0};
+    scan.memory->applyEvents(reinterpret_cast<const char *>(&overflow), sizeof overflow);
+    append(tree.path("d0/s0/f"), "x"); // seen anyway; the walk after the loss reads it all
+    EXPECT_EQ(scan(tree.root()), fresh + 1);
+    EXPECT_EQ(scan.reads, 34 * 2);
+
+    // 34 folders, watches for 10: the scanner remembers less (walking the same tree over and
+    // over, the least recently used is always the next needed) and stays exact.
+    const int watchesBefore = inotifyWatchesOfThisProcess();
+    ScannerWalk small{std::make_shared<SizeMemory>(settingsWith(10))};
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(small(tree.root()), fresh + 1);
+        EXPECT_LE(small.memory->usage().folders, 10u);
+        EXPECT_LE(inotifyWatchesOfThisProcess() - watchesBefore, 10);
+    }
+}
+
+// Scans of several folders stopped at any moment, beside a scanner of the whole tree and
+// changes: what is remembered stays exact.
+TEST(SizeMemoryInTheScanner, ScansBesideChangesUnderWayEndExact)
+{
+    TempTree tree;
+    for (int folder = 0; folder < 12; ++folder)
+        tree.makeFile("d" + std::to_string(folder % 4) + "/s" + std::to_string(folder) + "/f", 10);
+    const auto memory = std::make_shared<SizeMemory>(settingsWith(1000));
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+    for (int scanner = 0; scanner < 2; ++scanner)
+        threads.emplace_back([&] {
+            SizeScanOptions options;
+            options.memory = memory;
+            std::vector<std::string> folders;
+            for (int folder = 0; folder < 4; ++folder)
+                folders.push_back(tree.path("d" + std::to_string(folder)));
+            while (!stop) {
+                std::mutex lock;
+                std::condition_variable done;
+                bool finished = false;
+                auto scan = SizeScan::start(
+                    folders, [](std::size_t, const FolderTotal &) {},
+                    [&] {
+                        const std::lock_guard guard(lock);
+                        finished = true;
+                        done.notify_all();
+                    },
+                    options);
+                std::unique_lock wait(lock);
+                done.wait_for(wait, std::chrono::milliseconds(std::rand() % 3),
+                              [&] { return finished; });
+                wait.unlock();
+                scan->stop(); // at once, whether it finished or not
+            }
+        });
+    threads.emplace_back([&] {
+        ScannerWalk scan{memory};
+        for (int change = 0; change < 150; ++change) {
+            append(tree.path("d" + std::to_string(change % 4) + "/s" + std::to_string(change % 12) +
+                             "/f"),
+                   "z");
+            scan(tree.root());
+        }
+        stop = true;
+    });
+    for (std::thread &thread : threads)
+        thread.join();
+    ScannerWalk scan{memory};
+    EXPECT_EQ(scan(tree.root()), 12 * 10 + 150);
+    EXPECT_EQ(scan(tree.root()), scannerWithoutMemory(tree.root()));
+}
+
+// Totals of several folders from one scan, by index.
+std::vector<std::int64_t> scanTogether(const std::vector<std::string> &folders,
+                                       const std::shared_ptr<SizeMemory> &memory)
+{
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::vector<std::int64_t> totals(folders.size(), -1);
+    SizeScanOptions options;
+    options.memory = memory;
+    const auto scan = SizeScan::start(
+        folders,
+        [&](std::size_t index, const FolderTotal &total) {
+            const std::lock_guard guard(lock);
+            totals[index] = total.bytes.bytes();
+        },
+        [&] {
+            const std::lock_guard guard(lock);
+            finished = true;
+            done.notify_all();
+        },
+        options);
+    std::unique_lock wait(lock);
+    done.wait(wait, [&] { return finished; });
+    return totals;
+}
+
+// A file of a remembered folder given a second name in another folder of the same scan, then
+// written through it: the first folder hears nothing, its remembered total is stale, and only
+// the walk of the second folder shows it. The scan forgets and walks the first one again
+// before it reports it.
+TEST(SizeMemoryInTheScanner, AStaleTotalShownByAFileWithTwoNamesIsWalkedAgain)
+{
+    TempTree tree;
+    tree.makeFile("first/inner/file", 10);
+    tree.makeDir("second/names");
+    const std::vector<std::string> folders = {tree.path("first"), tree.path("second")};
+    const auto memory = std::make_shared<SizeMemory>(settingsWith(1000));
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{10, 0}));
+    ASSERT_EQ(link(tree.path("first/inner/file").c_str(), tree.path("second/names/other").c_str()),
+              0);
+    append(tree.path("second/names/other"), "12345");
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{15, 15}));
+    EXPECT_EQ(scanTogether(folders, memory), (std::vector<std::int64_t>{15, 15}));
 }
 
 } // namespace
