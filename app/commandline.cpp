@@ -18,6 +18,8 @@
 namespace {
 
 // The chart picture grows to this at most, whatever --size asks.
+// A day: beyond it a folder is as good as gone.
+constexpr int MaxTimeoutSeconds = 86400;
 constexpr int MaxPictureSide = ChartPictureMaximumSide;
 
 const QString Description =
@@ -114,6 +116,13 @@ struct Options {
                        "it (du -s --block-size=1 SUBFOLDER): folders' own blocks included, a "
                        "file with several names counted once per subfolder, sparse files by "
                        "their blocks. Default: file lengths, as the window charts them.")};
+    QCommandLineOption timeout{
+        QStringLiteral("timeout"),
+        QStringLiteral("Give up a folder whose open or read has not returned after SECONDS (a "
+                       "network or FUSE volume that stopped answering): it is named on standard "
+                       "error, counts 0, the rest is finished and the exit status is 1. FOLDER "
+                       "itself not answering is refused. Default: 30."),
+        QStringLiteral("SECONDS")};
 };
 
 CommandLine badUsage(const QString &problem)
@@ -149,8 +158,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     Options options;
-    for (const QCommandLineOption &option :
-         {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage})
+    for (const QCommandLineOption &option : {options.text, options.jpg, options.xlsx, options.json,
+                                             options.size, options.diskUsage, options.timeout})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -233,6 +242,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
     line.diskUsage = parser.isSet(options.diskUsage);
     if (line.diskUsage && !anyOutput)
         return badUsage(QStringLiteral("--disk-usage applies to the outputs only"));
+    if (parser.isSet(options.timeout)) {
+        bool number = false;
+        const int seconds = parser.value(options.timeout).toInt(&number);
+        if (!number || seconds < 1 || seconds > MaxTimeoutSeconds)
+            return badUsage(QStringLiteral("--timeout wants whole seconds from 1 to %1, not '%2'")
+                                .arg(MaxTimeoutSeconds)
+                                .arg(parser.value(options.timeout)));
+        if (!anyOutput)
+            return badUsage(QStringLiteral("--timeout applies to the outputs only"));
+        line.timeout = std::chrono::seconds(seconds);
+    }
     if (anyOutput) {
         if (line.folder.isEmpty())
             return badUsage(QStringLiteral("the outputs need a FOLDER to chart"));

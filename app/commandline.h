@@ -3,6 +3,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 // What the program was asked to do on its command line.
 struct CommandLine {
@@ -26,6 +27,8 @@ struct CommandLine {
     QString jsonFile;
     QSize pictureSize;      // invalid: the window's chart size
     bool diskUsage = false; // sizes as space allocated on disk, as du counts it
+    // How long a folder's open or read may take before it is given up (a dead mount).
+    std::chrono::seconds timeout{30};
 
     bool writesPicture() const { return !jpgFile.isEmpty() || !xlsxFile.isEmpty(); }
 };

@@ -21,6 +21,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
+#include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -28,22 +31,32 @@ constexpr int BestQuality = 100;
 // Folders that could not be read named on standard error, as du names them; then a count.
 constexpr int UnreadableShown = 20;
 
-SizeScanOptions scanOptions(bool diskUsage)
-{
-    SizeScanOptions options;
-    options.allocated = diskUsage;
-    return options;
-}
+// What a chart of the folder found besides the sizes: per subfolder how many folders below it
+// could not be read, and the folders given up for not answering in time.
+struct Gaps {
+    QList<quint64> unreadable;
+    QList<QByteArray> stalled;
+};
 
 // Lists folder and sizes every subfolder into model, as a window's generation of it would,
-// and notes how many folders below each subfolder could not be read; false when the folder
-// cannot be listed. Runs the event loop until the chart is complete.
-bool chart(const QString &folder, bool diskUsage, ChartModel &model, QList<quint64> &unreadable)
+// and notes what could not be read; false when the folder cannot be listed, or its listing
+// did not come back within the timeout (then stalled says so). Runs the event loop until the
+// chart is complete.
+bool chart(const QString &folder, const CommandLine &line, ChartModel &model, Gaps &gaps,
+           bool &stalled)
 {
     QEventLoop loop;
     std::shared_ptr<SizeScan> scan;
     bool listed = false;
+    bool answered = false;
+    QTimer::singleShot(line.timeout, &loop, [&] {
+        if (!answered) {
+            stalled = true;
+            loop.quit();
+        }
+    });
     listFolderLater(folder, &loop, [&](FolderListing listing) {
+        answered = true;
         listed = listing.listed;
         if (!listed || listing.subfolders.isEmpty()) {
             model.reset(1, listing.list.path(), {});
@@ -53,7 +66,15 @@ bool chart(const QString &folder, bool diskUsage, ChartModel &model, QList<quint
         std::vector<std::string> paths;
         for (const ChartModel::Subfolder &subfolder : std::as_const(listing.subfolders))
             paths.push_back(subfolder.path.toStdString());
-        unreadable.fill(0, listing.subfolders.size());
+        gaps.unreadable.fill(0, listing.subfolders.size());
+        SizeScanOptions options;
+        options.allocated = line.diskUsage;
+        options.stallBound = line.timeout;
+        options.stalled = [&loop, &gaps](const std::string &path) {
+            const QByteArray given = QByteArray::fromStdString(path);
+            QMetaObject::invokeMethod(
+                &loop, [&gaps, given] { gaps.stalled.append(given); }, Qt::QueuedConnection);
+        };
         model.reset(1, listing.list.path(), std::move(listing.subfolders));
         // Totals come on the scan's threads and are applied here; stop() below returns only
         // once no callback runs, and calls still queued go with the loop.
@@ -64,14 +85,14 @@ bool chart(const QString &folder, bool diskUsage, ChartModel &model, QList<quint
                 const quint64 below = total.unreadable;
                 QMetaObject::invokeMethod(
                     &loop,
-                    [&model, &unreadable, index, bytes, below] {
+                    [&model, &gaps, index, bytes, below] {
                         model.setDone(int(index), bytes);
-                        unreadable[qsizetype(index)] = below;
+                        gaps.unreadable[qsizetype(index)] = below;
                     },
                     Qt::QueuedConnection);
             },
             [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); },
-            scanOptions(diskUsage));
+            std::move(options));
     });
     const TerminalProgress progress([&model] {
         int measuring = 0;
@@ -88,16 +109,31 @@ bool chart(const QString &folder, bool diskUsage, ChartModel &model, QList<quint
     return listed;
 }
 
-// Names the folders the scan could not read; the number of them.
-quint64 tellWhatCouldNotBeRead(const ChartModel &model, const QList<quint64> &unreadable)
+// Whether path is folder or lies below it.
+bool isAtOrBelow(const QByteArray &path, const QByteArray &folder)
+{
+    return path == folder ||
+           (path.startsWith(folder) && (folder.endsWith('/') || path.at(folder.size()) == '/'));
+}
+
+// Names the folders the scan could not read, those that did not answer first; the number of
+// them. A subfolder holding one that did not answer is not looked through again for the
+// others: that would wait on the same mount.
+quint64 tellWhatCouldNotBeRead(const ChartModel &model, const Gaps &gaps)
 {
     quint64 total = 0;
     QList<UnreadableFolder> named;
+    for (const QByteArray &path : gaps.stalled)
+        named.append({path, ETIMEDOUT});
     for (int i = 0; i < model.count(); ++i) {
-        if (unreadable.value(i) == 0)
+        if (gaps.unreadable.value(i) == 0)
             continue;
-        total += unreadable.value(i);
-        if (named.size() < UnreadableShown)
+        total += gaps.unreadable.value(i);
+        const bool heldUp =
+            std::any_of(gaps.stalled.begin(), gaps.stalled.end(), [&](const QByteArray &path) {
+                return isAtOrBelow(path, model.at(i).path);
+            });
+        if (!heldUp && named.size() < UnreadableShown)
             named += findUnreadableFolders(model.at(i).path, UnreadableShown - int(named.size()));
     }
     tellUnreadable(named, total, UnreadableShown);
@@ -125,12 +161,18 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
                       const QList<OutputTarget> &targets)
 {
     ChartModel model;
-    QList<quint64> unreadable;
-    if (!chart(folder, line.diskUsage, model, unreadable)) {
-        tellError(QStringLiteral("cannot chart %1: Path not found").arg(displayPath(line.folder)));
+    Gaps gaps;
+    bool stalled = false;
+    if (!chart(folder, line, model, gaps, stalled)) {
+        tellError(
+            QStringLiteral("cannot chart %1: %2")
+                .arg(displayPath(line.folder),
+                     stalled
+                         ? QStringLiteral("it did not answer within %1 s").arg(line.timeout.count())
+                         : QStringLiteral("Path not found")));
         return 1;
     }
-    const quint64 unreadableCount = tellWhatCouldNotBeRead(model, unreadable);
+    const quint64 unreadableCount = tellWhatCouldNotBeRead(model, gaps);
 
     bool allWritten = true;
     QImage image;
@@ -144,8 +186,8 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
             break;
         case OutputTarget::Format::Json:
             allWritten &= writeOutput(target, [&] {
-                return chartJson(model,
-                                 {filesDirectlyIn(nativePath(folder), line.diskUsage), unreadable});
+                return chartJson(
+                    model, {filesDirectlyIn(nativePath(folder), line.diskUsage), gaps.unreadable});
             });
             break;
         case OutputTarget::Format::Jpg:

@@ -1,3 +1,4 @@
+#include "app/boundedcall.h"
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "app/headlessexport.h"
@@ -68,8 +69,12 @@ int main(int argc, char **argv)
     if (!line.folder.isEmpty()) {
         QString problem;
         folder = absoluteFolder(line.folder, &problem);
+        // Asked off this thread: a FOLDER on a mount that stopped answering would hold it.
         if (problem.isEmpty())
-            problem = folderProblem(folder);
+            problem =
+                callWithin<QString>(line.timeout, [folder] { return folderProblem(folder); })
+                    .value_or(
+                        QStringLiteral("it did not answer within %1 s").arg(line.timeout.count()));
         if (!problem.isEmpty()) {
             tellError(QStringLiteral("cannot chart %1: %2").arg(displayPath(line.folder), problem));
             return BadUsage;

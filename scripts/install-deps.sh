@@ -10,6 +10,7 @@ packages=(
     acl attr
     libgtest-dev
     xvfb xauth unzip
+    bindfs fuse3
     locales
     dpkg-dev file lintian appstream desktop-file-utils
 )

@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <grp.h>
@@ -493,6 +494,53 @@ TEST_F(CommandLineTest, FoldersThatCannotBeReadAreNamedCountedAndExitOne)
     EXPECT_EQ(subfolders[2][QStringLiteral("unreadable")].toInteger(), 1);
     EXPECT_EQ(subfolders[3][QStringLiteral("unreadable")].toInteger(), 21);
     EXPECT_EQ(parsed[QStringLiteral("unreadable")].toInteger(), 23);
+}
+
+// A FUSE volume whose process is stopped (SIGSTOP), as a network volume whose server went
+// away: every open below its mount point waits until the process goes on.
+TEST_F(CommandLineTest, AFolderThatStopsAnsweringIsGivenUpAfterTheTimeout)
+{
+    makeDataFolder();
+    tree.makeDir("Data/Beta/Mount");
+    tree.makeFile("Source/inside/f", 10);
+    QProcess volume;
+    volume.start(QStringLiteral("bindfs"),
+                 {QStringLiteral("-f"), tree.pathQ("Source"), tree.pathQ("Data/Beta/Mount")});
+    if (!volume.waitForStarted())
+        GTEST_SKIP() << "bindfs is not installed";
+    const auto mounted = [&] {
+        return readAll("/proc/self/mounts").contains(tree.path("Data/Beta/Mount").c_str());
+    };
+    for (int i = 0; i < 100 && !mounted() && volume.state() == QProcess::Running; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!mounted())
+        GTEST_SKIP() << "no FUSE mount can be made here";
+    ::kill(pid_t(volume.processId()), SIGSTOP);
+    struct GoOn {
+        QProcess &volume;
+        std::string mountPoint;
+        ~GoOn()
+        {
+            ::kill(pid_t(volume.processId()), SIGCONT);
+            QProcess::execute(QStringLiteral("fusermount3"),
+                              {QStringLiteral("-u"), QString::fromStdString(mountPoint)});
+            volume.waitForFinished();
+        }
+    } goOn{volume, tree.path("Data/Beta/Mount")};
+
+    const Outcome below = run({"--json", "-", "--timeout", "1", "Data"});
+    EXPECT_EQ(below.status, 1);
+    EXPECT_EQ(below.err, "quorvane: cannot read " + tree.pathQ("Data/Beta/Mount") +
+                             ": Connection timed out\n");
+    const QJsonArray subfolders = QJsonDocument::fromJson(below.out)["subfolders"].toArray();
+    ASSERT_EQ(subfolders.size(), 3) << below.out.toStdString();
+    EXPECT_EQ(subfolders[0]["size"].toInteger(), 3000);
+    EXPECT_EQ(subfolders[1]["size"].toInteger(), 2000);
+    EXPECT_EQ(subfolders[1]["unreadable"].toInteger(), 1);
+
+    const Outcome itself = run({"--text", "-", "--timeout", "1", "Data/Beta/Mount"});
+    EXPECT_EQ(itself.status, 2);
+    EXPECT_EQ(itself.err, "quorvane: cannot chart Data/Beta/Mount: it did not answer within 1 s\n");
 }
 
 // What du -s --block-size=1 prints for folder, run as the user nobody when asked.
