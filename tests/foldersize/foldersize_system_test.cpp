@@ -272,6 +272,11 @@ TEST(FolderSize, AnAncestorOpenedAgainOnTheWayDownMustBeTheSameFolder)
 // runs while a 3,000-level tree is scanned, with 64 descriptors in all.
 TEST(FolderSize, TwoScansAtOnceWithSixtyFourDescriptorsAreBothExact)
 {
+#ifdef __SANITIZE_ADDRESS__
+    // With every descriptor in use, the sanitizers' own type checks, which probe memory through
+    // a pipe, fail and report a fault that is not there.
+    GTEST_SKIP() << "every descriptor in use: the sanitizers' type checks need some";
+#endif
     const DeepTree wide(1100, 40);
     const DeepTree deep(3000);
     const auto scanBoth = [&] {
