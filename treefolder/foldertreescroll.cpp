@@ -26,8 +26,10 @@ void FolderTreeView::fitColumn()
     if (columnCount() < 1)
         return;
     const int width = std::max(viewport()->width(), sizeHintForColumn(0));
-    if (header()->sectionSize(0) != width)
+    if (header()->sectionSize(0) != width) {
         header()->resizeSection(0, width);
+        updateGeometries(); // the scroll bar's range now, not on Qt's next turn
+    }
 }
 
 void FolderTreeView::changeEvent(QEvent *event)

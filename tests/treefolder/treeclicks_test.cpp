@@ -232,6 +232,16 @@ TEST(TreeKeys, ArrowsWalkATreeDeeperThanTheWindowIsWideAndScrollSidewaysEitherWa
         EXPECT_EQ(view->columnWidth(0), view->viewport()->width());
         EXPECT_EQ(sideways->maximum(), 0);
     }
+    // A path selected before the tree is shown is in view once it is.
+    TreeFolder hidden{&drives, &special};
+    hidden.SelectPath(levels.last());
+    hidden.resize(200, 300);
+    hidden.show();
+    for (int turn = 0; turn < 3; ++turn)
+        QApplication::processEvents();
+    QTreeWidget *view = hidden.treeView();
+    const QRect deepest = view->visualItemRect(view->currentItem());
+    EXPECT_TRUE(view->viewport()->rect().contains(deepest.topLeft()));
 }
 
 TEST_F(TreeClicks, ToggleOfACheckBoxRaisesDriveThenFolderCheckAndNoClick)
