@@ -3,13 +3,38 @@
 #include "platform/drives.h"
 #include "platform/specialfolders.h"
 
+#include <QCoreApplication>
 #include <QMap>
+#include <QPointer>
+#include <QThread>
+#include <functional>
 
 // Drives and special folders a test chooses; both can change between builds.
 class FakeDrives final : public DriveProvider {
 public:
-    QList<Drive> drives() const override { return list; }
+    QList<Drive> drives() const override
+    {
+        if (whileListingOffThread && QThread::currentThread() != qApp->thread())
+            whileListingOffThread();
+        return list;
+    }
+    std::unique_ptr<MountTableWatch> watchMountTable() const override
+    {
+        auto made = std::make_unique<MountTableWatch>();
+        watch = made.get();
+        return made;
+    }
+    // What the kernel tells the last watch made when something is mounted or unmounted.
+    void tableChanged() const
+    {
+        if (watch)
+            emit watch->changed();
+    }
+
     QList<Drive> list;
+    // Runs inside a listing made off the GUI thread, so a test can hold the listing there.
+    std::function<void()> whileListingOffThread;
+    mutable QPointer<MountTableWatch> watch;
 };
 
 class FakeSpecialFolders final : public SpecialFolders {

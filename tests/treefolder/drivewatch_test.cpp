@@ -1,0 +1,168 @@
+#include "fakeservices.h"
+#include "recordinghost.h"
+#include "support/temptree.h"
+#include "treefolder/nodekeys.h"
+#include "treeprobe.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSemaphore>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+// Runs the event loop until done() holds or the time is up; whether it holds.
+bool waitFor(const std::function<bool()> &done, int milliseconds = 3000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+void runEventLoopFor(int milliseconds)
+{
+    waitFor([] { return false; }, milliseconds);
+}
+
+bool shownNotResponding(const TreeNode &node)
+{
+    return node.item()->toolTip(0) == "Not responding" && node.item()->font(0).italic();
+}
+
+// Drive paths need not exist: the tree reads no drive until it is opened.
+class DriveWatch : public ::testing::Test {
+protected:
+    DriveWatch()
+    {
+        drives.list = {fixedDrive("/"), fixedDrive("/home", "HOME")};
+        special.paths = {{SpecialFolderId::Favorites, "/home/u/Favorites"},
+                         {SpecialFolderId::MyDocuments, "/home/u/Documents"}};
+    }
+    static TreeNode node(const TreeFolder &tree, const QString &key)
+    {
+        return tree.FolderNodes().find(key);
+    }
+
+    FakeDrives drives;
+    FakeSpecialFolders special;
+    const Drive usb{"/media/usb", DriveType::Removable, "STICK", {}, true};
+};
+
+TEST_F(DriveWatch, AVolumeMountedLaterComesAtItsPlaceAsTheBuildShowsItAndRaisesNothing)
+{
+    TreeFolder tree(&drives, &special);
+    RecordingHost host(tree);
+    const Drive silentShare{"/mnt/share", DriveType::Network, {}, "//server/data", false};
+    drives.list = {fixedDrive("/"), usb, fixedDrive("/home", "HOME"), silentShare};
+    drives.tableChanged();
+    ASSERT_TRUE(waitFor([&] { return !node(tree, "/mnt/share/").isNull(); }));
+
+    EXPECT_EQ(childKeys(node(tree, MyComputerKey)),
+              QStringList({"/", "/media/usb/", "/home/", "/mnt/share/", "/home/u/Favorites",
+                           "/home/u/Documents"}));
+    const TreeFolder built(&drives, &special);
+    for (const QString key : {"/media/usb/", "/mnt/share/"}) {
+        const TreeNode added = node(tree, key);
+        const TreeNode expected = node(built, key);
+        EXPECT_EQ(added.text(), expected.text());
+        EXPECT_EQ(tree.imageList().key(added.image()), built.imageList().key(expected.image()));
+        EXPECT_EQ(added.tag(), std::optional<int>(0));
+        EXPECT_EQ(childKeys(added), QStringList({key + "_empty_child"}));
+    }
+    EXPECT_FALSE(shownNotResponding(node(tree, "/media/usb/")));
+    EXPECT_TRUE(shownNotResponding(node(tree, "/mnt/share/")));
+    EXPECT_EQ(host.events, QStringList());
+}
+
+TEST_F(DriveWatch, AnUnmountedVolumeGoesAtOnceOrWhenTheSelectionLeavesItAndRaisesNothing)
+{
+    // A drive with enough entries to be loaded in the background, still loading when it goes.
+    TempTree disk;
+    for (int i = 0; i < 2001; ++i)
+        disk.makeDir("big/d" + std::to_string(i));
+    const QString big = disk.pathQ("big");
+    drives.list = {fixedDrive("/"), fixedDrive(big), usb};
+    TreeFolder tree(&drives, &special);
+    RecordingHost host(tree);
+    tree.treeView()->setCurrentItem(node(tree, "/media/usb/").item());
+    node(tree, big + '/').setExpanded(true);
+
+    drives.list = {fixedDrive("/")};
+    drives.tableChanged();
+    ASSERT_TRUE(waitFor([&] { return node(tree, big + '/').isNull(); }));
+    host.clear(); // what the loading raised while its drive was there
+    runEventLoopFor(300);
+    EXPECT_EQ(host.events, QStringList()) << "nor from the folder that was loading";
+    EXPECT_EQ(tree.selectedFolder(), "/media/usb/");
+    EXPECT_TRUE(shownNotResponding(node(tree, "/media/usb/")));
+
+    drives.list = {fixedDrive("/"), usb};
+    drives.tableChanged();
+    EXPECT_TRUE(waitFor([&] { return !shownNotResponding(node(tree, "/media/usb/")); }))
+        << "mounted again";
+    drives.list = {fixedDrive("/")};
+    drives.tableChanged();
+    ASSERT_TRUE(waitFor([&] { return shownNotResponding(node(tree, "/media/usb/")); }));
+
+    tree.treeView()->setCurrentItem(node(tree, "/").item());
+    EXPECT_TRUE(waitFor([&] { return node(tree, "/media/usb/").isNull(); }));
+    EXPECT_EQ(childKeys(node(tree, MyComputerKey)),
+              QStringList({"/", "/home/u/Favorites", "/home/u/Documents"}));
+    EXPECT_EQ(host.own(), QStringList());
+}
+
+TEST_F(DriveWatch, AListingUnderWayWhenTheTreeIsEmptiedRebuiltOrDestroyedTouchesNothingGone)
+{
+    QSemaphore entered, gate;
+    drives.whileListingOffThread = [&] {
+        entered.release();
+        gate.acquire();
+    };
+    auto tree = std::make_unique<TreeFolder>(&drives, &special);
+    const QList<Drive> mounted = {fixedDrive("/"), fixedDrive("/home"), fixedDrive("/mnt/new")};
+    const auto listWhile = [&](const std::function<void()> &meanwhile) {
+        drives.tableChanged();
+        entered.acquire(); // the listing is under way
+        meanwhile();
+        gate.release();
+        runEventLoopFor(200);
+    };
+
+    drives.list = mounted;
+    listWhile([&] { tree->Clear(); });
+    EXPECT_EQ(tree->FolderNodes().count(), 0);
+
+    // The rebuild reads the table itself; the older listing is not laid over it.
+    drives.list = mounted;
+    listWhile([&] {
+        tree->setHideNetwork(true);
+        drives.list = {fixedDrive("/")};
+    });
+    EXPECT_EQ(childKeys(node(*tree, MyComputerKey)),
+              QStringList({"/", "/home/", "/mnt/new/", "/home/u/Favorites", "/home/u/Documents"}));
+
+    int left = 0; // a host may remove My Computer itself
+    listWhile([&] {
+        tree->FolderNodes().remove(node(*tree, MyComputerKey));
+        left = tree->FolderNodes().count();
+    });
+    EXPECT_EQ(tree->FolderNodes().count(), left);
+
+    drives.tableChanged();
+    entered.acquire();
+    std::thread opener([&] {
+        QThread::msleep(50);
+        gate.release();
+    });
+    tree.reset(); // waits for the listing, which reads the drives the tree was given
+    opener.join();
+    runEventLoopFor(50);
+    EXPECT_TRUE(drives.watch.isNull());
+}
+
+} // namespace
