@@ -21,20 +21,22 @@ public:
     std::unique_ptr<MountTableWatch> watchMountTable() const override
     {
         auto made = std::make_unique<MountTableWatch>();
-        watch = made.get();
+        watches.append(made.get());
         return made;
     }
-    // What the kernel tells the last watch made when something is mounted or unmounted.
+    // What the kernel tells every watch when something is mounted or unmounted.
     void tableChanged() const
     {
-        if (watch)
-            emit watch->changed();
+        for (const QPointer<MountTableWatch> &watch : std::as_const(watches)) {
+            if (watch)
+                emit watch->changed();
+        }
     }
 
     QList<Drive> list;
     // Runs inside a listing made off the GUI thread, so a test can hold the listing there.
     std::function<void()> whileListingOffThread;
-    mutable QPointer<MountTableWatch> watch;
+    mutable QList<QPointer<MountTableWatch>> watches;
 };
 
 class FakeSpecialFolders final : public SpecialFolders {
