@@ -19,9 +19,12 @@ bool waitFor(const std::function<bool()> &done, int milliseconds = 3000)
 {
     QElapsedTimer waited;
     waited.start();
-    while (!done() && waited.elapsed() < milliseconds)
+    while (!done()) {
+        if (waited.elapsed() >= milliseconds)
+            return false;
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
+    }
+    return true;
 }
 
 void runEventLoopFor(int milliseconds)
@@ -31,7 +34,8 @@ void runEventLoopFor(int milliseconds)
 
 bool shownNotResponding(const TreeNode &node)
 {
-    return node.item()->toolTip(0) == "Not responding" && node.item()->font(0).italic();
+    return !node.isNull() && node.item()->toolTip(0) == "Not responding" &&
+           node.item()->font(0).italic();
 }
 
 // Drive paths need not exist: the tree reads no drive until it is opened.
@@ -145,7 +149,18 @@ TEST_F(DriveWatch, AListingUnderWayWhenTheTreeIsEmptiedRebuiltOrDestroyedTouches
         runEventLoopFor(200);
     };
 
+    // Changes while a listing is under way are listed once more, once, when it ends.
+    drives.tableChanged();
+    entered.acquire();
+    drives.tableChanged();
+    drives.tableChanged();
+    gate.release();
+    ASSERT_TRUE(waitFor([&] { return entered.tryAcquire(); }));
     drives.list = mounted;
+    gate.release();
+    EXPECT_TRUE(waitFor([&] { return !node(*tree, "/mnt/new/").isNull(); }));
+    EXPECT_FALSE(entered.tryAcquire());
+
     listWhile([&] { tree->Clear(); });
     EXPECT_EQ(tree->FolderNodes().count(), 0);
 
