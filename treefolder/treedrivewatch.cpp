@@ -4,9 +4,16 @@
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
 
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QTimer>
 #include <QTreeWidget>
+
+namespace {
+
+constexpr int ButtonHeldRetryMilliseconds = 50;
+
+} // namespace
 
 void TreeFolder::followMountTable()
 {
@@ -72,6 +79,11 @@ void TreeFolder::followDrives(const QList<Drive> &drives)
 
 void TreeFolder::dropGoneDrives()
 {
+    // Not while a button is held: the rows would move under a click that is under way.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        QTimer::singleShot(ButtonHeldRetryMilliseconds, this, &TreeFolder::dropGoneDrives);
+        return;
+    }
     const QSet<QString> gone = m_goneDriveIds;
     for (const QString &id : gone) {
         const TreeNode node = m_nodes.findId(id);
