@@ -13,6 +13,12 @@ namespace {
 
 constexpr int ButtonHeldRetryMilliseconds = 50;
 
+// Tells a node from a later one with the same identity (a rebuilt tree's): never reused.
+quint64 serialOf(const TreeNode &node)
+{
+    return node.item()->data(0, NodeRole::Serial).toULongLong();
+}
+
 } // namespace
 
 void TreeFolder::followMountTable()
@@ -24,7 +30,7 @@ void TreeFolder::followMountTable()
     // A drive kept only for the selection goes once the selection leaves it; not from within
     // the selection model's own signal, which removing a row would re-enter.
     connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_goneDriveIds.isEmpty())
+        if (!m_goneDrives.isEmpty())
             QTimer::singleShot(0, this, &TreeFolder::dropGoneDrives);
     });
 }
@@ -58,7 +64,7 @@ void TreeFolder::followDrives(const QList<Drive> &drives)
             computer.item()->insertChild(place, item);
             if (!drive.ready)
                 refuseSilentVolume(node.id());
-        } else if (m_goneDriveIds.remove(node.id())) {
+        } else if (m_goneDrives.remove(node.id())) {
             showNotResponding(node.item(), false); // mounted again
         }
         place = computer.item()->indexOfChild(node.item()) + 1;
@@ -68,7 +74,7 @@ void TreeFolder::followDrives(const QList<Drive> &drives)
         if (isDriveKey(child.key()) && !listed.contains(child.key())) {
             // The selection stays where the user put it: its drive is kept, marked, until
             // the selection moves elsewhere.
-            m_goneDriveIds.insert(child.id());
+            m_goneDrives.insert(child.id(), serialOf(child));
             m_silentIds.remove(child.id()); // asking again would find the folder below it
             showNotResponding(child.item(), true);
         }
@@ -84,12 +90,16 @@ void TreeFolder::dropGoneDrives()
         QTimer::singleShot(ButtonHeldRetryMilliseconds, this, &TreeFolder::dropGoneDrives);
         return;
     }
-    const QSet<QString> gone = m_goneDriveIds;
-    for (const QString &id : gone) {
-        const TreeNode node = m_nodes.findId(id);
-        if (!node.isNull() && holdsSelection(node))
+    const QHash<QString, quint64> gone = m_goneDrives;
+    for (auto it = gone.begin(); it != gone.end(); ++it) {
+        const TreeNode node = m_nodes.findId(it.key());
+        if (node.isNull() || serialOf(node) != it.value()) {
+            m_goneDrives.remove(it.key()); // removed or rebuilt meanwhile: not the one kept
             continue;
-        m_goneDriveIds.remove(id);
+        }
+        if (holdsSelection(node))
+            continue;
+        m_goneDrives.remove(it.key());
         m_nodes.remove(node); // a folder still loading below it is dropped at its next batch
     }
 }

@@ -422,7 +422,7 @@ private:
     QSet<QString> m_silentIds;
     QTimer m_reaskTimer;
     std::unique_ptr<DriveWatcher> m_driveWatcher; // after m_FSO, which its listing uses
-    QSet<QString> m_goneDriveIds;
+    QHash<QString, quint64> m_goneDrives;         // by identity, each with its node's serial
 
     // Settings.
     QString m_Path;

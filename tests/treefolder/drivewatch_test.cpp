@@ -183,6 +183,16 @@ TEST_F(DriveWatch, AListingUnderWayWhenTheTreeIsEmptiedRebuiltOrDestroyedTouches
     EXPECT_EQ(childKeys(node(*tree, MyComputerKey)),
               QStringList({"/", "/home/", "/mnt/new/", "/home/u/Favorites", "/home/u/Documents"}));
 
+    // A drive kept for the selection, then shown anew by a rebuild: the new node stays.
+    tree->treeView()->setCurrentItem(node(*tree, "/mnt/new/").item());
+    listWhile([] {});
+    ASSERT_TRUE(shownNotResponding(node(*tree, "/mnt/new/")));
+    drives.list = mounted;
+    tree->setHideFavorites(true);
+    tree->treeView()->setCurrentItem(node(*tree, "/").item());
+    runEventLoopFor(100);
+    EXPECT_FALSE(node(*tree, "/mnt/new/").isNull());
+
     int left = 0; // a host may remove My Computer itself
     listWhile([&] {
         tree->FolderNodes().remove(node(*tree, MyComputerKey));
