@@ -48,8 +48,8 @@ class TreeEventBridge;
 // Drives follow the mount table while the tree runs: a volume mounted later is added under My
 // Computer at its place among the drives, as the build would show it (one that does not answer
 // says "Not responding"), and the node of one unmounted is removed. A drive that holds the
-// selected node stays, marked "Not responding", until the selection leaves it. Neither raises
-// an event.
+// selected node stays, marked "Not responding", until the selection leaves it and no mouse
+// button is held. Neither raises an event.
 //
 // Opening a folder with many entries lists it off the GUI thread and adds its children a
 // batch per turn of the event loop: its Progress events, FolderExpand and Change come as
