@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/wrappingrow.h"
 #include "chart/chartpicture.h"
 #include "chart/piechart.h"
 #include "treefolder/treefolder.h"
@@ -121,12 +122,11 @@ void Form1::layOutControls()
     left->addWidget(m_Frame2, 1);
     left->addWidget(m_ProgressBar1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(pixels(120));
+    // One row at the stored size; a narrow window puts a button that no longer fits below.
+    auto *buttons = new WrappingRow(pixels(120), pixels(120));
     buttons->addWidget(m_PushButton1);
     buttons->addWidget(m_PushButton3);
     buttons->addWidget(m_PushButton2);
-    buttons->addStretch(1);
 
     auto *shapeLayout = new QVBoxLayout(m_Shape1);
     shapeLayout->setContentsMargins(pixels(15), pixels(45), pixels(75), pixels(45));

@@ -4,6 +4,7 @@
 #include "app/headlessexport.h"
 #include "app/outputfile.h"
 #include "app/outputtarget.h"
+#include "app/screenfit.h"
 #include "foldersize/sizememory.h"
 #include "platform/nativepath.h"
 
@@ -42,6 +43,7 @@ int openWindow(const QString &folder)
     form.Form_Load();
     if (form.ending())
         return Success;
+    fitToScreen(form);
     form.show();
     return QApplication::exec();
 }

@@ -88,27 +88,13 @@ Timed timedSize(const std::string &path, const std::shared_ptr<SizeMemory> &memo
 std::string largestSubfolder(const std::string &tree, const std::shared_ptr<SizeMemory> &memory)
 {
     const std::vector<std::string> folders = subfoldersOf(tree);
-    std::vector<std::int64_t> totals(folders.size());
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
     SizeScanOptions options;
     options.memory = memory;
-    const auto scan = SizeScan::start(
-        folders,
-        [&](std::size_t index, const FolderTotal &total) {
-            const std::lock_guard guard(lock);
-            totals[index] = total.bytes.bytes();
-        },
-        [&] {
-            const std::lock_guard guard(lock);
-            finished = true;
-            done.notify_all();
-        },
-        options);
-    std::unique_lock wait(lock);
-    done.wait(wait, [&] { return finished; });
-    const auto largest = std::max_element(totals.begin(), totals.end());
+    const std::vector<FolderTotal> totals = SizeScanTotals(folders, options);
+    const auto largest =
+        std::max_element(totals.begin(), totals.end(), [](const auto &a, const auto &b) {
+            return a.bytes.bytes() < b.bytes.bytes();
+        });
     return largest == totals.end() ? tree : folders[std::size_t(largest - totals.begin())];
 }
 

@@ -12,6 +12,18 @@ namespace {
 
 enum class Counted { Yes, GivenUp };
 
+enum class Asked { Stated, Failed, GivenUp };
+
+// fstatat of an entry under the stall watch: a call that outlived the scan's bound is given up.
+Asked watchedStat(Claim &claim, int fd, const char *name, struct stat &st)
+{
+    const std::uint64_t call = claim.calls->begin();
+    const int result = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW);
+    if (!claim.calls->end(call))
+        return Asked::GivenUp;
+    return result == 0 ? Asked::Stated : Asked::Failed;
+}
+
 // A write through another name of the file notifies only that name's folder: the folder is
 // not remembered, and a file changed since the memory last trusted means totals it holds may
 // already be stale.
@@ -33,12 +45,8 @@ Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
     if (type != DT_REG && type != DT_UNKNOWN)
         return Counted::Yes; // links, devices, pipes and sockets occupy no file data
     struct stat st;
-    const std::uint64_t call = claim.calls->begin();
-    const int result = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW);
-    if (!claim.calls->end(call))
-        return Counted::GivenUp;
-    if (result != 0)
-        return Counted::Yes; // vanished or unreadable: counts 0
+    if (const Asked asked = watchedStat(claim, fd, name, st); asked != Asked::Stated)
+        return asked == Asked::GivenUp ? Counted::GivenUp : Counted::Yes; // vanished: counts 0
     if (S_ISREG(st.st_mode)) {
         claim.ownFiles.tryAddBytes(st.st_size);
         if (st.st_nlink > 1 && claim.memory)
@@ -53,12 +61,8 @@ Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
 Counted countAllocated(Claim &claim, std::size_t root, int fd, const char *name)
 {
     struct stat st;
-    const std::uint64_t call = claim.calls->begin();
-    const int result = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW);
-    if (!claim.calls->end(call))
-        return Counted::GivenUp;
-    if (result != 0)
-        return Counted::Yes;
+    if (const Asked asked = watchedStat(claim, fd, name, st); asked != Asked::Stated)
+        return asked == Asked::GivenUp ? Counted::GivenUp : Counted::Yes;
     if (S_ISDIR(st.st_mode))
         claim.subfolderNames.append(name, std::strlen(name) + 1);
     else if (st.st_nlink > 1 && !claim.allocated->firstName(root, st.st_dev, st.st_ino))

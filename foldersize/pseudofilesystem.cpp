@@ -1,5 +1,7 @@
 #include "foldersize/pseudofilesystem.h"
 
+#include "foldersize/smallfile.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -39,26 +41,13 @@ constexpr std::array<std::uint32_t, 21> PseudoMagics = {
 };
 constexpr std::uint32_t TmpfsMagic = 0x01021994;
 
-std::string readWholeFile(const char *path)
-{
-    std::string text;
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return text;
-    char chunk[4096];
-    for (ssize_t got; (got = read(fd, chunk, sizeof chunk)) > 0;)
-        text.append(chunk, std::size_t(got));
-    close(fd);
-    return text;
-}
-
 // devtmpfs reports the tmpfs magic number, so only the mount table tells /dev from /tmp.
 // A line of mountinfo reads "id parent major:minor root mountpoint options... - fstype ...".
 bool isDevtmpfs(dev_t device)
 {
     char wanted[32];
     std::snprintf(wanted, sizeof wanted, " %u:%u ", major(device), minor(device));
-    const std::string table = readWholeFile("/proc/self/mountinfo");
+    const std::string table = readSmallFile("/proc/self/mountinfo");
     std::size_t lineStart = 0;
     while (lineStart < table.size()) {
         std::size_t lineEnd = table.find('\n', lineStart);

@@ -1,5 +1,7 @@
 #include "foldersize/sizememorysettings.h"
 
+#include "foldersize/smallfile.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -13,19 +15,6 @@ namespace {
 
 // Used when the limit cannot be read: the kernel's smallest default.
 constexpr long FallbackWatchLimit = 8192;
-
-std::string readSmallFile(const std::string &path)
-{
-    std::string text;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return text;
-    char chunk[4096];
-    for (ssize_t got; (got = read(fd, chunk, sizeof chunk)) > 0;)
-        text.append(chunk, std::size_t(got));
-    close(fd);
-    return text;
-}
 
 bool allDigits(const char *name)
 {
@@ -57,7 +46,7 @@ long watchesOfProcess(const std::string &processDir)
         target[length] = '\0';
         if (std::strcmp(target, "anon_inode:inotify") != 0)
             continue;
-        const std::string info = readSmallFile(processDir + "/fdinfo/" + entry->d_name);
+        const std::string info = readSmallFile((processDir + "/fdinfo/" + entry->d_name).c_str());
         for (std::size_t at = info.find("inotify wd:"); at != std::string::npos;
              at = info.find("inotify wd:", at + 1))
             ++count;

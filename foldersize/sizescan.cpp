@@ -2,6 +2,9 @@
 
 #include "foldersize/walk.h"
 
+#include <condition_variable>
+#include <mutex>
+
 namespace {
 
 // The caller's handle: the walk lives on while workers are inside it.
@@ -24,4 +27,28 @@ std::shared_ptr<SizeScan> SizeScan::start(std::vector<std::string> folders, Repo
     return std::make_shared<SizeScanHandle>(
         Walk::start(folders, std::move(options.system), std::move(callbacks), options.stallBound,
                     options.allocated, std::move(options.memory)));
+}
+
+std::vector<FolderTotal> SizeScanTotals(std::vector<std::string> folders, SizeScanOptions options)
+{
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::vector<FolderTotal> totals(folders.size());
+    // The handle stops the scan as it goes, so no callback outlives what they capture.
+    const auto scan = SizeScan::start(
+        std::move(folders),
+        [&](std::size_t index, const FolderTotal &total) {
+            const std::lock_guard guard(lock);
+            totals[index] = total;
+        },
+        [&] {
+            const std::lock_guard guard(lock);
+            finished = true;
+            done.notify_all();
+        },
+        std::move(options));
+    std::unique_lock wait(lock);
+    done.wait(wait, [&] { return finished; });
+    return totals;
 }

@@ -70,3 +70,8 @@ public:
     // called from inside one of its own callbacks, which is then the last.
     virtual void stop() = 0;
 };
+
+// The totals of folders from one scan, in the order given; blocks until the scan has finished.
+// For tests, benchmarks and callers that may wait.
+std::vector<FolderTotal> SizeScanTotals(std::vector<std::string> folders,
+                                        SizeScanOptions options = {});

@@ -272,3 +272,8 @@ std::optional<bool> MountedDrives::askAgain(const QString &path) const
         return std::nullopt;
     return *answer == MountAnswer::Folder;
 }
+
+std::unique_ptr<MountTableWatch> MountedDrives::watchMountTable() const
+{
+    return std::make_unique<ProcMountInfoWatch>();
+}

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/mountprobe.h"
+#include "platform/mounttablewatch.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -44,6 +46,9 @@ public:
     // question is still under way. A volume that did not answer in time is asked this way
     // later, so that one that was only slow becomes usable.
     virtual std::optional<bool> askAgain(const QString &path) const { return answers(path); }
+    // A watch that tells the calling thread's event loop when the drives may have changed;
+    // nullptr when this provider cannot tell. The caller owns it.
+    virtual std::unique_ptr<MountTableWatch> watchMountTable() const { return nullptr; }
 };
 
 // One line of /proc/self/mountinfo, with the octal escapes (\040 ...) decoded. Paths keep
@@ -87,6 +92,8 @@ public:
     bool answers(const QString &path) const override;
     QSet<QString> mountPoints() const override;
     std::optional<bool> askAgain(const QString &path) const override;
+    // Watches the machine's own table, whatever table this object reads.
+    std::unique_ptr<MountTableWatch> watchMountTable() const override;
 
     static QByteArray procMountInfo();
     // The kernel's own signal: /proc/self/mountinfo polls as changed once per change of the

@@ -24,6 +24,8 @@ public:
     std::optional<bool> askAgain(const QString &path) const { return m_drives->askAgain(path); }
     // Mount points below which another volume begins (drives.h).
     QSet<QString> mountPoints() const { return m_drives->mountPoints(); }
+    // Tells the calling thread when the drives may have changed; nullptr when it cannot.
+    std::unique_ptr<MountTableWatch> watchMountTable() const { return m_drives->watchMountTable(); }
     // The special folder's path, empty text when the platform has none.
     QString specialFolder(int folderId) const;
     // The path's last component without its extension.

@@ -64,6 +64,10 @@ void TreeFolder::serviceBackgroundLoads()
 void TreeFolder::addLoadedChildren(const std::shared_ptr<BackgroundLoad> &load,
                                    const std::function<bool()> &mayGoOn)
 {
+    if (m_nodes.findId(load->id).isNull()) {
+        cancelBackgroundLoad(load->id); // its node went meanwhile: an unmounted drive's folder
+        return;
+    }
     const std::optional<int> count = load->listing->count();
     if (!count)
         return; // still listing

@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 #include "platform/specialfolders.h"
+#include "treefolder/drivewatcher.h"
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/readabletreestyle.h"
@@ -80,6 +81,7 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
     connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
     connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
+    followMountTable();
     Initialize();
 }
 
@@ -108,6 +110,7 @@ void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, sh
 
 TreeFolder::~TreeFolder()
 {
+    m_driveWatcher.reset(); // waits for a listing under way, which reads m_FSO
     cancelBackgroundLoad({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
@@ -178,6 +181,7 @@ void TreeFolder::setHideControlPanel(bool hide)
 void TreeFolder::Clear()
 {
     cancelBackgroundLoad({});
+    m_driveWatcher->forgetListing();
     m_nodes.clear();
     m_WorkSpaceNode = m_MyComputerNode = m_LastNode = m_FolderNode = TreeNode();
 }

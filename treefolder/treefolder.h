@@ -18,6 +18,7 @@
 #include <memory>
 
 class DriveProvider;
+class DriveWatcher;
 class FolderTreeView;
 class MessageBox;
 class PropertyBag;
@@ -43,6 +44,12 @@ class TreeEventBridge;
 // A volume that does not answer in time (a slow or gone network share) is not opened on the
 // GUI thread: its opening raises DriveNotReady, the node says "Not responding", and the volume
 // is asked again in the background; once it answers the node works as any other.
+//
+// Drives follow the mount table while the tree runs: a volume mounted later is added under My
+// Computer at its place among the drives, as the build would show it (one that does not answer
+// says "Not responding"), and the node of one unmounted is removed. A drive that holds the
+// selected node stays, marked "Not responding", until the selection leaves it and no mouse
+// button is held. Neither raises an event.
 //
 // Opening a folder with many entries lists it off the GUI thread and adds its children a
 // batch per turn of the event loop: its Progress events, FolderExpand and Change come as
@@ -383,6 +390,14 @@ private:
     // background until it answers.
     void refuseSilentVolume(const QString &id);
     void reaskSilentVolumes();
+    static void showNotResponding(QTreeWidgetItem *item, bool silent);
+
+    // Drive nodes that follow the mount table (treedrivewatch.cpp).
+    void followMountTable();
+    void followDrives(const QList<Drive> &drives);
+    // Removes the drives that went while they held the selection, once they no longer do.
+    void dropGoneDrives();
+    bool holdsSelection(const TreeNode &node) const;
     void listingFailed(const QString &path);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
     QPixmap drawInBuffer(const QPixmap &picture, int size);
@@ -413,6 +428,8 @@ private:
     bool m_quietCollapse = false;
     QSet<QString> m_silentIds;
     QTimer m_reaskTimer;
+    std::unique_ptr<DriveWatcher> m_driveWatcher; // after m_FSO, which its listing uses
+    QHash<QString, quint64> m_goneDrives;         // by identity, each with its node's serial
 
     // Settings.
     QString m_Path;

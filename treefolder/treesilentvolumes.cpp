@@ -9,15 +9,15 @@ namespace {
 // How often a volume that did not answer is asked again.
 constexpr int ReaskMilliseconds = 1000;
 
-void showNotResponding(QTreeWidgetItem *item, bool silent)
+} // namespace
+
+void TreeFolder::showNotResponding(QTreeWidgetItem *item, bool silent)
 {
     item->setToolTip(0, silent ? QStringLiteral("Not responding") : QString());
     QFont font = item->font(0);
     font.setItalic(silent);
     item->setFont(0, font);
 }
-
-} // namespace
 
 void TreeFolder::refuseSilentVolume(const QString &id)
 {

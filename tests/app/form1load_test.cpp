@@ -1,4 +1,5 @@
 #include "app/makerinfo.h"
+#include "app/screenfit.h"
 #include "chart/piechart.h"
 #include "cursorfile.h"
 #include "formfixture.h"
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <unistd.h>
 
@@ -200,6 +202,13 @@ namespace {
 TEST_F(FormTest, AtItsMinimumSizeEveryButtonShowsAndTheDividerMovesTheTreesEdge)
 {
     Form1 form(environment());
+    // A 640 x 480 screen holds the window at its minimum with room for a title bar.
+    EXPECT_LE(form.minimumWidth(), 600);
+    EXPECT_LE(form.minimumHeight(), 420);
+    // The stored 1184 x 505 does not fit the 800 x 600 test screen.
+    fitToScreen(form);
+    EXPECT_LE(form.width(), form.screen()->availableGeometry().width());
+    EXPECT_GE(form.x(), 0);
     form.resize(100, 100); // clamped to the minimum
     form.show();
     QApplication::processEvents();

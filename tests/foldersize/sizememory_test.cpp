@@ -514,26 +514,11 @@ TEST(SizeMemoryInTheScanner, ScansBesideChangesUnderWayEndExact)
 std::vector<std::int64_t> scanTogether(const std::vector<std::string> &folders,
                                        const std::shared_ptr<SizeMemory> &memory)
 {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    std::vector<std::int64_t> totals(folders.size(), -1);
     SizeScanOptions options;
     options.memory = memory;
-    const auto scan = SizeScan::start(
-        folders,
-        [&](std::size_t index, const FolderTotal &total) {
-            const std::lock_guard guard(lock);
-            totals[index] = total.bytes.bytes();
-        },
-        [&] {
-            const std::lock_guard guard(lock);
-            finished = true;
-            done.notify_all();
-        },
-        options);
-    std::unique_lock wait(lock);
-    done.wait(wait, [&] { return finished; });
+    std::vector<std::int64_t> totals;
+    for (const FolderTotal &total : SizeScanTotals(folders, options))
+        totals.push_back(total.bytes.bytes());
     return totals;
 }
 

@@ -1,7 +1,10 @@
 #include "platform/drives.h"
 #include "support/goneserver.h"
+#include "support/smalltmpfs.h"
 #include "support/temptree.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -198,6 +201,31 @@ TEST(Drives, AMountMadeAfterStartUpIsProbedBeforeAnythingBelowItIsTrusted)
     EXPECT_TRUE(drives.mountPoints().contains(QString::fromUtf8(later)));
     EXPECT_FALSE(server.timedOut());
     EXPECT_TRUE(MountedDrives::watchProcMountInfo()) << "a watch on the machine's own table";
+}
+
+TEST(Drives, TheMachinesTableTellsTheEventLoopOfAMountMadeAfterItsWatchOncePerChange)
+{
+    const std::unique_ptr<MountTableWatch> watch = MountedDrives().watchMountTable();
+    int changes = 0;
+    QObject::connect(watch.get(), &MountTableWatch::changed, [&] { ++changes; });
+    const auto runEventLoop = [](int milliseconds) {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < milliseconds)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    };
+    runEventLoop(50);
+    const int before = changes; // other programs may mount meanwhile
+    {
+        const SmallTmpfs mounted(64);
+        if (!mounted.mounted())
+            GTEST_SKIP() << mounted.why();
+        runEventLoop(200);
+    }
+    runEventLoop(200);
+    // The mount and the unmount; a notifier that fired for nothing would count thousands.
+    EXPECT_GE(changes - before, 2);
+    EXPECT_LE(changes - before, 10);
 }
 
 } // namespace
