@@ -1,7 +1,9 @@
 #include "treefolder/foldertreeview.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <utility>
 
@@ -9,6 +11,24 @@ FolderTreeView::FolderTreeView(QWidget *parent) : QTreeWidget(parent)
 {
     // MouseMove reaches the host with no button held too, as on the native tree.
     viewport()->setMouseTracking(true);
+
+    // The column is sized by fitColumn, from the rows in view only: however many children a
+    // folder has, measuring costs one screenful.
+    header()->setStretchLastSection(false);
+    header()->setResizeContentsPrecision(0);
+    setHorizontalScrollMode(ScrollPerPixel);
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(0);
+    connect(&m_fitTimer, &QTimer::timeout, this, &FolderTreeView::fitColumn);
+    connect(this, &QTreeView::expanded, this, &FolderTreeView::scheduleColumnFit);
+    connect(this, &QTreeView::collapsed, this, &FolderTreeView::scheduleColumnFit);
+    connect(this, &QAbstractItemView::iconSizeChanged, this, &FolderTreeView::scheduleColumnFit);
+    connect(model(), &QAbstractItemModel::rowsInserted, this, &FolderTreeView::scheduleColumnFit);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &FolderTreeView::scheduleColumnFit);
+    connect(model(), &QAbstractItemModel::modelReset, this, &FolderTreeView::scheduleColumnFit);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, &FolderTreeView::scheduleColumnFit);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &FolderTreeView::scheduleColumnFit);
 }
 
 bool FolderTreeView::inBranchArea(const QModelIndex &index, QPoint pos) const
@@ -114,6 +134,8 @@ bool FolderTreeView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Leave)
         setHot(QModelIndex());
+    else if (event->type() == QEvent::Resize)
+        scheduleColumnFit();
     return QTreeWidget::viewportEvent(event);
 }
 
@@ -146,6 +168,7 @@ void FolderTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &
                                  const QList<int> &roles)
 {
     QTreeWidget::dataChanged(topLeft, bottomRight, roles);
+    scheduleColumnFit(); // a new name or picture may be wider
     if (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole))
         return;
     // Collected first: a handler may change the tree before the next one is looked at.

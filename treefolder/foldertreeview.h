@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPersistentModelIndex>
+#include <QTimer>
 #include <QTreeWidget>
 
 // The control's inner tree widget. It draws the native tree's own look (dotted lines, plus and
@@ -14,10 +15,18 @@
 // - a key (arrows, Home, End, Page Up/Down, type-to-find) that moves the current node.
 // Selecting or expanding nodes from code is never a click. A right or middle press and a
 // press on a check box do not move the selection, as on the native tree.
+//
+// The one column is as wide as the widest name shown (with its indentation), and never
+// narrower than the viewport, so a deep folder's name scrolls sideways (scroll bar, Shift with
+// the wheel) while a row's selection and hot tracking still cover the whole row. The arrow
+// keys keep the native tree's walk whatever the scroll bar says: Right opens a closed node
+// and goes to the first child of an open one, Left closes an open node and goes to the parent
+// of a closed one (mirrored right to left); the node moved to is scrolled into view.
 class FolderTreeView : public QTreeWidget {
     Q_OBJECT
 public:
     explicit FolderTreeView(QWidget *parent = nullptr);
+    ~FolderTreeView() override;
 
     // The drawing style's three parts.
     bool linesShown() const { return m_lines; }
@@ -48,6 +57,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool viewportEvent(QEvent *event) override;
@@ -66,6 +79,9 @@ private:
     bool inBranchArea(const QModelIndex &index, QPoint pos) const;
     bool selectionVisible() const;
     void setHot(const QModelIndex &index);
+    // The column's width follows the names shown; many changes in one turn measure once.
+    void scheduleColumnFit();
+    void fitColumn();
 
     bool m_lines = true;
     bool m_plusMinus = true;
@@ -75,4 +91,5 @@ private:
     bool m_hotTracking = false;
     QPersistentModelIndex m_pressed;
     QPersistentModelIndex m_hot;
+    QTimer m_fitTimer;
 };

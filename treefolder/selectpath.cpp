@@ -57,9 +57,15 @@ void TreeFolder::SelectPath(const QString &path)
         if (best.isNull())
             break;
         const QString id = best.id();
+        // The target's own children may come in batches, as for a user's opening (a start
+        // folder of many thousand subfolders must not hold the window); the walk goes on
+        // into every folder before it, so those load at once.
+        const bool isTarget = AddBackslash(best.key()) == target;
         try {
-            best.setExpanded(true);   // loads the children through the expansion handler
-            finishBackgroundLoad(id); // a user's opening may still be loading
+            const QScopedValueRollback nowOrLater(m_syncLoads, isTarget ? 0 : m_syncLoads);
+            best.setExpanded(true); // loads the children through the expansion handler
+            if (!isTarget)
+                finishBackgroundLoad(id); // a user's opening may still be loading
         } catch (const RuntimeError &) {
         }
         // The opening may have failed and pruned the node's branch.
@@ -68,6 +74,8 @@ void TreeFolder::SelectPath(const QString &path)
             break;
         TreeView1->setCurrentItem(best.item());
         stop = best;
+        if (isTarget && scrollWhenLoaded(id))
+            break; // no child can lie deeper on the path
         node = best.child();
     }
     if (!stop.isNull() && !m_nodes.findId(stop.id()).isNull())

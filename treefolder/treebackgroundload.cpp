@@ -25,6 +25,7 @@ struct TreeFolder::BackgroundLoad {
     bool checked = false;
     bool underNetwork = false;
     int added = 0;
+    bool scrollWhenDone = false; // the path walk's target: its last child is scrolled to
     std::shared_ptr<ChildListing> listing;
 };
 
@@ -96,6 +97,29 @@ void TreeFolder::addLoadedChildren(const std::shared_ptr<BackgroundLoad> &load,
     m_backgroundLoads.removeOne(load);
     emit Progress(0);
     finishExpansion(load->id);
+    if (load->scrollWhenDone)
+        scrollToLastChild(load->id);
+}
+
+bool TreeFolder::scrollWhenLoaded(const QString &id)
+{
+    for (const std::shared_ptr<BackgroundLoad> &load : std::as_const(m_backgroundLoads)) {
+        if (load->id == id) {
+            load->scrollWhenDone = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TreeFolder::scrollToLastChild(const QString &id)
+{
+    const TreeNode node = m_nodes.findId(id);
+    // A user who moved on while the children came in stays where he is.
+    if (node.isNull() || TreeView1->currentItem() != node.item())
+        return;
+    const TreeNode first = node.child();
+    TreeView1->scrollToItem(first.isNull() ? node.item() : first.lastSibling().item());
 }
 
 void TreeFolder::finishBackgroundLoad(const QString &id)

@@ -53,7 +53,8 @@ class TreeEventBridge;
 //
 // Opening a folder with many entries lists it off the GUI thread and adds its children a
 // batch per turn of the event loop: its Progress events, FolderExpand and Change come as
-// for any folder, only later. Openings by SelectPath (and so by setPath) load at once.
+// for any folder, only later. SelectPath (and so setPath) loads the folders on its way at
+// once; the target's own children may come later, like those of a user's opening.
 //
 // Only what the user does to the tree raises click and check events; expanding and selecting
 // nodes from code (SelectPath, setPath) raises the expansion events and Change, never a click.
@@ -218,8 +219,10 @@ public:
     // the selected node wins, else the most specific, so a path under a nested mount goes
     // through that mount's own drive. A folder shown twice is thus found again in the branch
     // the user is in, and assigning back what `path` read selects the node it was read from.
-    // Every opening on the way loads its children before the walk goes on. Failures along
-    // the way are skipped.
+    // Every opening on the way loads its children before the walk goes on; the target's own
+    // children of a large folder come in batches after SelectPath returns, and its last child
+    // is scrolled to once they are in, unless the user chose another node meanwhile. Failures
+    // along the way are skipped.
     void SelectPath(const QString &path);
     // Selects node, brings it into view and raises what a user's click on its row raises:
     // Click, then for a drive or folder DriveClick (drives only), FolderClick and Change, for a
@@ -377,6 +380,10 @@ private:
     void finishBackgroundLoad(const QString &id);
     // A null id cancels every load.
     void cancelBackgroundLoad(const QString &id);
+    // The path walk's target is loading in the background: once its children are in, the
+    // last one is scrolled to, as when they load at once. False when id is not loading.
+    bool scrollWhenLoaded(const QString &id);
+    void scrollToLastChild(const QString &id);
 
     // A volume that did not answer in time: its node is closed again but keeps its expand
     // button, says "Not responding" (tooltip, italic name) and is asked again in the

@@ -1,9 +1,13 @@
 #include "fakeservices.h"
 #include "support/temptree.h"
+#include "treefolder/percentof.h"
 #include "treeprobe.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,6 +47,66 @@ TEST_F(SelectPath, OpensAndSelectsEachComponentDownToTheTarget)
     EXPECT_FALSE(nodes.find(key("d/Windows")).expanded());
     EXPECT_EQ(nodes.find(key("d/Windows")).tag(), std::optional<int>(0));
     EXPECT_TRUE(nodes.find(disk.pathQ("other") + '/').tag() == std::optional<int>(0));
+}
+
+// A start folder of many subfolders does not hold the window: the folders on the way load at
+// once, the target's own children come afterwards, as for a user's opening.
+TEST_F(SelectPath, TheTargetsManyChildrenComeAfterwardsInOrderThenTheLastIsScrolledTo)
+{
+    constexpr int Count = 2500;
+    for (int i = 0; i < Count; ++i)
+        mkdir(disk.path("d/Windows2/Z/f" + std::to_string(10000 + i)).c_str(), 0755);
+    const QString big = key("d/Windows2/Z");
+    TreeFolder tree(&drives, &special);
+    tree.resize(300, 200);
+    tree.show();
+    QTreeWidget *view = tree.treeView();
+    const auto shown = [&](const TreeNode &node) {
+        return view->viewport()->rect().intersects(view->visualItemRect(node.item()));
+    };
+    EventLog log(tree);
+    const auto waitForOpening = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (!log.events.contains("FolderExpand " + big) && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
+    const QString drive = disk.pathQ("d") + '/';
+    QStringList expected = {"Progress 50",
+                            "Progress 100",
+                            "Progress 0",
+                            "FolderExpand " + drive,
+                            "Change",
+                            "Progress 50",
+                            "Progress 100",
+                            "Progress 0",
+                            "FolderExpand " + key("d/Windows2"),
+                            "Change"};
+
+    tree.SelectPath(big);
+    EXPECT_EQ(current(tree), big);
+    EXPECT_EQ(log.events, expected);
+    TreeNode target = tree.FolderNodes().find(big);
+    EXPECT_LT(target.children(), Count);
+    waitForOpening();
+    for (int i = 1; i <= Count; ++i)
+        expected << QStringLiteral("Progress %1").arg(PercentOf(i, Count));
+    expected << "Progress 0"
+             << "FolderExpand " + big << "Change";
+    EXPECT_EQ(log.events, expected);
+    ASSERT_EQ(target.children(), Count);
+    EXPECT_EQ(target.tag(), std::optional<int>(1));
+    EXPECT_TRUE(shown(target.child().lastSibling()));
+
+    // A user who chose another node while they came in is not taken back there.
+    target.setExpanded(false);
+    tree.SelectPath(big);
+    log.events.clear();
+    view->setCurrentItem(tree.FolderNodes().find(drive).item());
+    waitForOpening();
+    ASSERT_EQ(target.children(), Count);
+    EXPECT_FALSE(shown(target.child().lastSibling()));
+    EXPECT_TRUE(shown(tree.FolderNodes().find(drive)));
 }
 
 TEST_F(SelectPath, TrailingSeparatorAndTheDriveItselfAreFound)

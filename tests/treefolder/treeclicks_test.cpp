@@ -4,6 +4,8 @@
 #include "treefolder/propertybag.h"
 
 #include <QApplication>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,7 +162,7 @@ TEST_F(TreeClicks, KeyThatMovesTheCurrentNodeIsAClick)
     EXPECT_FALSE(host.own().contains("FolderClick " + driveKey()));
 }
 
-TEST(TreeKeys, RightWalksDownATreeDeeperThanTheWindowIsWideAndNeverJumps)
+TEST(TreeKeys, ArrowsWalkATreeDeeperThanTheWindowIsWideAndScrollSidewaysEitherWay)
 {
     TempTree disk;
     std::string path = "d";
@@ -173,18 +175,73 @@ TEST(TreeKeys, RightWalksDownATreeDeeperThanTheWindowIsWideAndNeverJumps)
     FakeDrives drives;
     FakeSpecialFolders special;
     drives.list = {fixedDrive(disk.pathQ("d"))};
-    TreeFolder tree{&drives, &special};
-    tree.resize(200, 300); // level 8 already starts past the right edge
-    tree.show();
-    tree.treeView()->setFocus();
-    User::click(tree, tree.FolderNodes().find(disk.pathQ("d") + '/'));
-    RecordingHost host(tree);
-    // Each level takes two presses: the first opens it, the second moves to its child.
-    for (int press = 0; press < 2 * int(levels.size()); ++press)
-        User::key(tree, Qt::Key_Right);
-    EXPECT_EQ(tree.selectedFolder(), levels.last());
-    const QStringList clicks = host.own().filter(QStringLiteral("FolderClick "));
-    EXPECT_EQ(clicks, ("FolderClick " + levels.join("\nFolderClick ")).split('\n'));
+    const QString drive = disk.pathQ("d") + '/';
+    const auto eventsOf = [](const QString &event, QStringList keys) {
+        return (event + ' ' + keys.join("\n" + event + ' ')).split('\n');
+    };
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "right to left" : "left to right");
+        // Right goes into the tree, Left out of it; the other way round when it is mirrored.
+        const int in = mirrored ? Qt::Key_Left : Qt::Key_Right;
+        const int out = mirrored ? Qt::Key_Right : Qt::Key_Left;
+        TreeFolder tree{&drives, &special};
+        tree.setLayoutDirection(mirrored ? Qt::RightToLeft : Qt::LeftToRight);
+        tree.resize(200, 300); // level 8 already starts past the edge
+        tree.show();
+        QTreeWidget *view = tree.treeView();
+        view->setFocus();
+        User::click(tree, tree.FolderNodes().find(drive));
+        RecordingHost host(tree);
+        // Each level takes two presses: the first opens it, the second moves to its child.
+        for (int press = 0; press < 2 * int(levels.size()); ++press)
+            User::key(tree, in);
+        EXPECT_EQ(tree.selectedFolder(), levels.last());
+        EXPECT_EQ(host.own().filter(QStringLiteral("FolderClick ")),
+                  eventsOf("FolderClick", levels));
+        // The deepest name starts inside the tree, which scrolled sideways to show it.
+        const QRect deepest = view->visualItemRect(view->currentItem());
+        const int nameStart = mirrored ? deepest.right() : deepest.left();
+        EXPECT_TRUE(view->viewport()->rect().contains(QPoint(nameStart, deepest.center().y())));
+        EXPECT_GT(view->columnWidth(0), view->viewport()->width());
+        QScrollBar *sideways = view->horizontalScrollBar();
+        const int scrolled = sideways->value();
+        EXPECT_GT(scrolled, 0);
+        // Shift with the wheel scrolls sideways, not down.
+        const int down = view->verticalScrollBar()->value();
+        QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, 120),
+                          Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view->viewport(), &wheel);
+        EXPECT_LT(sideways->value(), scrolled);
+        EXPECT_EQ(view->verticalScrollBar()->value(), down);
+
+        // Back out: the parent of a closed node, then close it; the drive last.
+        host.clear();
+        for (int press = 0; press < 2 * int(levels.size()); ++press)
+            User::key(tree, out);
+        EXPECT_EQ(tree.selectedFolder(), drive);
+        EXPECT_FALSE(tree.FolderNodes().find(drive).expanded());
+        QStringList upwards(levels.rbegin() + 1, levels.rend());
+        EXPECT_EQ(host.own().filter(QStringLiteral("FolderClick ")),
+                  eventsOf("FolderClick", upwards + QStringList{drive}));
+        EXPECT_EQ(host.own().filter(QStringLiteral("FolderCollapse ")),
+                  eventsOf("FolderCollapse", upwards + QStringList{drive}));
+        // In a tree wider than the names shown, the column fills it and nothing scrolls.
+        tree.resize(600, 300);
+        for (int turn = 0; turn < 3; ++turn)
+            QApplication::processEvents();
+        EXPECT_EQ(view->columnWidth(0), view->viewport()->width());
+        EXPECT_EQ(sideways->maximum(), 0);
+    }
+    // A path selected before the tree is shown is in view once it is.
+    TreeFolder hidden{&drives, &special};
+    hidden.SelectPath(levels.last());
+    hidden.resize(200, 300);
+    hidden.show();
+    for (int turn = 0; turn < 3; ++turn)
+        QApplication::processEvents();
+    QTreeWidget *view = hidden.treeView();
+    const QRect deepest = view->visualItemRect(view->currentItem());
+    EXPECT_TRUE(view->viewport()->rect().contains(deepest.topLeft()));
 }
 
 TEST_F(TreeClicks, ToggleOfACheckBoxRaisesDriveThenFolderCheckAndNoClick)
