@@ -89,6 +89,9 @@ public slots:
     // node the chart was made from, opening it, and raises the events of a user's click on
     // it, which charts it.
     void MSChart1_ColumnActivated(int column);
+    // The charted folder's children have come: a double-clicked subfolder that was not among
+    // them yet is opened now.
+    void TreeFolder1_FolderExpand(const QString &path);
 
     // The exports: the chart's picture as a JPEG file; SideTextLines as a text file, one
     // CR LF-ended line each; the chart's picture in a new workbook opened in the spreadsheet
@@ -118,6 +121,9 @@ private:
     void beginSubfolder(int index);
     void finishGeneration();
     void refuseFolder();
+    // Clicks the subfolder path among the children of the selected node; false while it is
+    // not among them.
+    bool clickChartedSubfolder(const QString &path);
     void Form_QueryUnload();
     void ApplySkin();
     void LoadHandCursor();
@@ -148,6 +154,7 @@ private:
     quint64 m_request = 0; // the folder listing whose result is awaited
     bool m_listing = false;
     bool m_running = false;
+    QString m_subfolderToOpen; // double-clicked while the charted folder's children were loading
     int m_mousePointer = Default;
     bool m_ending = false;
     bool m_exportRunning = false;

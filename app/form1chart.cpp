@@ -36,6 +36,7 @@ void setValueLater(QProgressBar &bar, int value)
 
 void Form1::TreeFolder1_FolderClick(const QString &path)
 {
+    m_subfolderToOpen.clear(); // the user went elsewhere
     if (m_ending)
         return;
     // Listing a folder on a volume that stopped answering (a share whose server is gone)

@@ -18,4 +18,5 @@ void Form1::createTreeFolder1()
         m_TreeFolder1->ReadProperties(Form1TreeFolder1Properties(), m_environment.desktopFolder);
     });
     connect(m_TreeFolder1, &TreeFolder::FolderClick, this, &Form1::TreeFolder1_FolderClick);
+    connect(m_TreeFolder1, &TreeFolder::FolderExpand, this, &Form1::TreeFolder1_FolderExpand);
 }

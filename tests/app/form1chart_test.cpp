@@ -5,6 +5,7 @@
 #include "platform/specialfolders.h"
 #include "treefolder/treefolder.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTreeWidget>
@@ -220,6 +221,9 @@ TEST_F(FormTest, DoubleClickOnASliceOpensItsSubfolderAsAClickInTheTree)
     tree.makeDir("Data/Music/Live");
     for (int i = 0; i < 40; ++i)
         tree.makeDir("Data/zz" + std::to_string(10 + i) + "/in");
+    for (int i = 0; i < 2001; ++i)
+        tree.makeFile("Big/f" + std::to_string(i), 0);
+    tree.makeDir("Big/Sub/in");
     Form1 form(environment());
     form.show();
     chart(form, tree.pathQ("Data"));
@@ -242,6 +246,19 @@ TEST_F(FormTest, DoubleClickOnASliceOpensItsSubfolderAsAClickInTheTree)
     emit form.MSChart1()->columnActivated(44);
     ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.TreeFolder1()->selectedFolder(), tree.pathQ("Data/zz49"));
+    EXPECT_EQ(form.SideTextLines(), QStringList({"in - 0 Bytes"}));
+
+    // A folder of many entries has its children listed in the background: the subfolder is
+    // opened once they have come.
+    chart(form, tree.pathQ("Big"));
+    emit form.MSChart1()->columnActivated(1);
+    const QString sub = tree.pathQ("Big/Sub");
+    QElapsedTimer clock;
+    clock.start();
+    while (form.TreeFolder1()->selectedFolder() != sub && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(settle(form));
+    EXPECT_EQ(form.TreeFolder1()->selectedFolder(), sub);
     EXPECT_EQ(form.SideTextLines(), QStringList({"in - 0 Bytes"}));
 }
 
