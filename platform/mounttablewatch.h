@@ -20,10 +20,9 @@ signals:
 // notifier, and nothing is read until something is mounted.
 class ProcMountInfoWatch final : public MountTableWatch {
 public:
+    // When the table cannot be opened, nothing is ever signalled.
     explicit ProcMountInfoWatch(QObject *parent = nullptr);
     ~ProcMountInfoWatch() override;
-    // False when the table could not be opened; nothing is then signalled.
-    bool watching() const { return m_notifier != nullptr; }
 
 private:
     int m_fd = -1;
