@@ -46,6 +46,7 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(m_PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
+    connect(m_MSChart1, &PieChart::parentRequested, this, &Form1::MSChart1_ParentRequested);
     connect(&m_chartScan, &ChartScan::sized, this, &Form1::subfolderSized);
     m_applyTimer.setSingleShot(true);
     m_applyTimer.setInterval(0);

@@ -92,6 +92,9 @@ public slots:
     // The charted folder's children have come: a double-clicked subfolder that was not among
     // them yet is opened now.
     void TreeFolder1_FolderExpand(const QString &path);
+    // Backspace on the chart: the tree selects the node of the folder above the one charted
+    // and raises the events of a user's click on it, which charts it. A root folder has none.
+    void MSChart1_ParentRequested();
 
     // The exports: the chart's picture as a JPEG file; SideTextLines as a text file, one
     // CR LF-ended line each; the chart's picture in a new workbook opened in the spreadsheet

@@ -1,10 +1,12 @@
 #include "chart/chartlegend.h"
 
+#include "chart/chartkeyboard.h"
 #include "chart/chartlook.h"
 #include "chart/chartmodel.h"
 #include "chart/slicetext.h"
 #include "chart/slicetooltip.h"
 
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +22,7 @@ ChartLegend::ChartLegend(const ChartModel &model, QWidget *parent)
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(1);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 int ChartLegend::rows() const
@@ -108,16 +111,28 @@ void ChartLegend::paintEvent(QPaintEvent *)
     painter.setPen(colours.color(QPalette::Text));
     for (int row = first; row < last; ++row) {
         const QRect rect = rowRect(row);
-        if (row == m_highlighted)
+        // The highlighted row is outlined as well as filled, and every swatch is framed, so
+        // that neither depends on telling colours apart.
+        if (row == m_highlighted) {
             painter.fillRect(rect, colours.color(QPalette::Highlight));
+            painter.setPen(colours.color(QPalette::Text));
+            painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        }
         const QRect box(rect.left() + 4, rect.top() + (height - swatch) / 2, swatch, swatch);
         painter.fillRect(box, SliceColor(row, rows()));
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.setPen(row == m_highlighted ? colours.color(QPalette::HighlightedText)
                                             : colours.color(QPalette::Text));
         const QRect text = rect.adjusted(box.right() + 6, 0, -2, 0);
         painter.drawText(
             text, Qt::AlignVCenter | Qt::AlignLeft,
             fontMetrics().elidedText(SliceLabel(m_model.at(row)), Qt::ElideRight, text.width()));
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(colours.color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
     }
 }
 
@@ -161,4 +176,48 @@ bool ChartLegend::viewportEvent(QEvent *event)
         emit hovered(-1);
     }
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+void ChartLegend::keyPressEvent(QKeyEvent *event)
+{
+    const ChartKey key = chartKey(*event, m_highlighted, rows(), true, visibleRows());
+    switch (key.kind) {
+    case ChartKey::Kind::None:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    case ChartKey::Kind::Highlight:
+        emit currentRequested(key.row);
+        break;
+    case ChartKey::Kind::Activate:
+        emit activated(key.row);
+        break;
+    case ChartKey::Kind::Parent:
+        emit parentRequested();
+        break;
+    case ChartKey::Kind::ContextMenu:
+        emit contextMenuRequested(key.row);
+        break;
+    }
+    event->accept();
+}
+
+void ChartLegend::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A click's position comes in the viewport's coordinates.
+    const int row =
+        event->reason() == QContextMenuEvent::Mouse ? rowAt(event->pos()) : m_highlighted;
+    if (row >= 0 && row < rows())
+        emit contextMenuRequested(row);
+}
+
+void ChartLegend::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ChartLegend::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }

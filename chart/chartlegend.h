@@ -7,7 +7,9 @@ class ChartModel;
 // The legend beside the pie: one row per slice, in slice order, with the slice's colour
 // swatch and its label. It scrolls by whole rows and paints only the rows in view, so a new
 // slice or label costs the same however many rows there are. Hovering a row highlights its
-// slice and shows the slice's details; double-clicking it activates the slice.
+// slice and shows the slice's details; double-clicking it activates the slice. With the
+// keyboard focus the legend is framed, and its keys (chartkeyboard.h) ask for a row to be
+// highlighted, activated or given its menu; the chart decides.
 class ChartLegend : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -24,6 +26,8 @@ public:
     // Row at a point of the viewport; -1 for none.
     int rowAt(QPoint point) const;
     int rowHeight() const;
+    // Where row lies in the viewport, also when out of view.
+    QRect rowRect(int row) const;
 
     int highlighted() const { return m_highlighted; }
     void setHighlighted(int row);
@@ -31,6 +35,9 @@ public:
 signals:
     void hovered(int row); // -1 when the pointer leaves the rows
     void activated(int row);
+    void currentRequested(int row); // a key moved the highlight
+    void parentRequested();
+    void contextMenuRequested(int row);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -38,11 +45,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     int visibleRows() const;
     void updateScrollRange();
-    QRect rowRect(int row) const;
 
     const ChartModel &m_model;
     int rows() const;

@@ -25,11 +25,16 @@ PieChart::PieChart(const ChartModel &model, QWidget *parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
     m_pieTimer.setSingleShot(true);
     connect(&m_pieTimer, &QTimer::timeout, this, [this] { update(m_pieArea); });
-    connect(m_legend, &ChartLegend::hovered, this, &PieChart::setHighlighted);
+    connect(m_legend, &ChartLegend::hovered, this, &PieChart::hovered);
     connect(m_legend, &ChartLegend::activated, this,
             [this](int row) { emit columnActivated(row + 1); });
+    connect(m_legend, &ChartLegend::currentRequested, this,
+            [this](int row) { setCurrentColumn(row + 1); });
+    connect(m_legend, &ChartLegend::parentRequested, this, &PieChart::parentRequested);
+    connect(m_legend, &ChartLegend::contextMenuRequested, this, &PieChart::requestContextMenu);
     connect(&model, &ChartModel::modelReset, this, &PieChart::modelReset);
     connect(&model, &ChartModel::subfolderChanged, this, &PieChart::subfolderChanged);
     modelReset();
@@ -50,6 +55,7 @@ void PieChart::modelReset()
 {
     m_shown = m_model.shownCount();
     m_column = 1;
+    m_current = -1;
     setHighlighted(-1);
     m_legend->countChanged();
     m_legend->ensureVisible(0);
@@ -171,6 +177,12 @@ void PieChart::paintEvent(QPaintEvent *)
     painter.drawText(m_titleArea, Qt::AlignCenter, m_title);
     painter.drawImage(m_pieArea.topLeft(), m_pie);
     drawHighlight(painter, pieSquare(), m_layout, m_highlighted, palette());
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(m_pieArea).adjusted(1, 1, -1, -1));
+    }
 }
 
 void PieChart::resizeEvent(QResizeEvent *event)
@@ -203,15 +215,21 @@ void PieChart::setHighlighted(int index)
     update(m_pieArea);
 }
 
+// The pointer's slice is highlighted while it is over one; elsewhere the keys' slice is.
+void PieChart::hovered(int index)
+{
+    setHighlighted(index >= 0 ? index : m_current);
+}
+
 void PieChart::mouseMoveEvent(QMouseEvent *event)
 {
-    setHighlighted(sliceAt(event->position()));
+    hovered(sliceAt(event->position()));
     QWidget::mouseMoveEvent(event);
 }
 
 void PieChart::leaveEvent(QEvent *event)
 {
-    setHighlighted(-1);
+    hovered(-1);
     QWidget::leaveEvent(event);
 }
 

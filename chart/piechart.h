@@ -21,6 +21,12 @@ class ChartModel;
 // again at most as often as keeps its drawing to a small share of the time (see refreshPie).
 // Hovering a slice or legend row highlights the slice and shows its details; double-clicking
 // one raises columnActivated.
+//
+// The pie and the legend each take the keyboard focus and show it with a frame. Their keys
+// (chartkeyboard.h) move a current slice in legend order, which stays highlighted while the
+// pointer is elsewhere, shows its details beside its legend row and is scrolled into view;
+// Enter raises columnActivated, Backspace parentRequested and the Menu key
+// contextMenuRequested, as a right-click on a slice or row does.
 class PieChart : public QWidget {
     Q_OBJECT
 
@@ -42,6 +48,9 @@ public:
     ChartLegend *legend() const { return m_legend; }
     // The column whose slice is highlighted; 0 for none.
     int highlightedColumn() const { return m_highlighted + 1; }
+    // The slice the keys last moved to; 0 for none. A new generation starts with none.
+    int currentColumn() const { return m_current + 1; }
+    void setCurrentColumn(int column);
 
     // The picture of the exports: ChartPicture of the model at the chart's size at least,
     // larger when the legend needs room to name every slice. Needs no shown window.
@@ -51,6 +60,10 @@ public:
 
 signals:
     void columnActivated(int column);
+    // The folder above the one charted is asked for.
+    void parentRequested();
+    // The menu of a slice is asked for, to be shown at globalPos.
+    void contextMenuRequested(int column, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -60,6 +73,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void modelReset();
@@ -70,6 +87,11 @@ private:
     QRectF pieSquare() const;
     int sliceAt(QPointF point) const;
     void setHighlighted(int index);
+    void hovered(int index);
+    // Where a slice's details and menu go when the keys chose it: beside its legend row, or on
+    // the slice while the legend has no room.
+    QPoint sliceSpot(int index) const;
+    void requestContextMenu(int index);
 
     const ChartModel &m_model;
     ChartLegend *m_legend = nullptr;
@@ -77,6 +99,7 @@ private:
     int m_column = 1;
     int m_shown = 0; // columns the legend was last told of
     int m_highlighted = -1;
+    int m_current = -1;
 
     // The pie as last drawn, the layout it was drawn from, and when to draw it again.
     QImage m_pie;
