@@ -65,7 +65,7 @@ void TreeFolder::SelectPath(const QString &path)
             const QScopedValueRollback nowOrLater(m_syncLoads, isTarget ? 0 : m_syncLoads);
             best.setExpanded(true); // loads the children through the expansion handler
             if (!isTarget)
-                finishBackgroundLoad(id); // a user's opening may still be loading
+                m_loads->finish(id); // a user's opening may still be loading
         } catch (const RuntimeError &) {
         }
         // The opening may have failed and pruned the node's branch.
@@ -74,7 +74,7 @@ void TreeFolder::SelectPath(const QString &path)
             break;
         TreeView1->setCurrentItem(best.item());
         stop = best;
-        if (isTarget && scrollWhenLoaded(id))
+        if (isTarget && m_loads->scrollWhenLoaded(id))
             break; // no child can lie deeper on the path
         node = best.child();
     }

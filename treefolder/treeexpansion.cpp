@@ -8,6 +8,7 @@
 #include "treefolder/pathtext.h"
 #include "treefolder/percentof.h"
 #include "treefolder/repaintlock.h"
+#include "treefolder/silentvolumes.h"
 #include "treefolder/treefolder.h"
 
 #include <QTreeWidget>
@@ -35,8 +36,10 @@ void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
         m_nodes.remove(first);
     // A volume that does not answer is not ready: opening it could block for ever.
     const bool answers = m_FSO.answers(node.key());
-    if (answers && m_syncLoads == 0 && loadInBackground(node))
+    if (answers && m_syncLoads == 0 && BackgroundLoads::isLarge(node.key())) {
+        m_loads->start(node, isNetworkFolder(node.key()), m_FSO.mountPoints());
         return; // the events follow once the last child is in
+    }
     LoadChildren(node, node.checked(), answers);
     finishExpansion(id);
 }
@@ -59,7 +62,7 @@ void TreeFolder::finishExpansion(const QString &id)
         return;
     if (m_ListFailed && m_refusedSilent) {
         m_ListFailed = m_refusedSilent = false;
-        refuseSilentVolume(id); // slow is not dead: no closing of the parent
+        m_silent->refuse(id); // slow is not dead: no closing of the parent
     } else if (m_ListFailed) {
         node.setTag(0);
         m_ListFailed = false;
@@ -69,9 +72,20 @@ void TreeFolder::finishExpansion(const QString &id)
     }
 }
 
+void TreeFolder::loadFinished(const QString &id, bool scrollToLastChild)
+{
+    finishExpansion(id);
+    const TreeNode node = m_nodes.findId(id);
+    // A user who moved on while the children came in stays where he is.
+    if (!scrollToLastChild || node.isNull() || TreeView1->currentItem() != node.item())
+        return;
+    const TreeNode first = node.child();
+    TreeView1->scrollToItem(first.isNull() ? node.item() : first.lastSibling().item());
+}
+
 void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
 {
-    if (m_quietCollapse)
+    if (m_silent->closing())
         return; // a refused opening closes its node again, which is no user's closing
     TreeNode node(&m_nodes, item);
     if (node.image() == 1 || node.image() == 2)
@@ -82,7 +96,7 @@ void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
         raiseRootEvents(key, &TreeFolder::RootCollapse);
     else
         emit FolderCollapse(key);
-    cancelBackgroundLoad(id);
+    m_loads->cancel(id);
     node = m_nodes.findId(id);
     if (node.isNull())
         return;
@@ -124,7 +138,7 @@ void TreeFolder::LoadChildren(const TreeNode &parent, bool checked, bool answers
         const int count = int(folders.size());
         for (int i = 1; i <= count; ++i) {
             emit Progress(PercentOf(i, count));
-            addChildFolder(parentId, path, ChildListing::Child{folders.at(i - 1), {}, false},
+            addLoadedChild(parentId, path, ChildListing::Child{folders.at(i - 1), {}, false},
                            checked, underNetwork);
         }
     }
@@ -137,7 +151,7 @@ bool TreeFolder::isNetworkFolder(const QString &path) const
     return !network.isEmpty() && path == network;
 }
 
-void TreeFolder::addChildFolder(const QString &parentId, const QString &parentKey,
+void TreeFolder::addLoadedChild(const QString &parentId, const QString &parentKey,
                                 const ChildListing::Child &child, bool checked, bool underNetwork)
 {
     // A folder shown elsewhere too (Documents at the top and inside the home folder) is shown

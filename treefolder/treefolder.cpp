@@ -2,10 +2,11 @@
 
 #include "platform/drives.h"
 #include "platform/specialfolders.h"
-#include "treefolder/drivewatcher.h"
+#include "treefolder/drivefollower.h"
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/readabletreestyle.h"
+#include "treefolder/silentvolumes.h"
 #include "treefolder/treeeventargs.h"
 #include "treefolder/treeeventbridge.h"
 
@@ -53,9 +54,6 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
-    connect(&m_reaskTimer, &QTimer::timeout, this, &TreeFolder::reaskSilentVolumes);
-    m_loadTimer.setInterval(1);
-    connect(&m_loadTimer, &QTimer::timeout, this, &TreeFolder::serviceBackgroundLoads);
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);
     connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
@@ -81,7 +79,11 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
     connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
     connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
-    followMountTable();
+    m_silent = std::make_unique<SilentVolumes>(m_nodes, m_FSO);
+    m_loads =
+        std::make_unique<BackgroundLoads>(static_cast<BackgroundLoads::Host &>(*this), m_nodes);
+    m_drives = std::make_unique<DriveFollower>(static_cast<DriveFollower::Host &>(*this), m_nodes,
+                                               m_FSO, *m_silent);
     Initialize();
 }
 
@@ -110,8 +112,8 @@ void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, sh
 
 TreeFolder::~TreeFolder()
 {
-    m_driveWatcher.reset(); // waits for a listing under way, which reads m_FSO
-    cancelBackgroundLoad({});
+    m_drives.reset(); // waits for a listing under way, which reads m_FSO
+    m_loads->cancel({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
     TreeView1->selectionModel()->disconnect(this);
@@ -180,8 +182,8 @@ void TreeFolder::setHideControlPanel(bool hide)
 
 void TreeFolder::Clear()
 {
-    cancelBackgroundLoad({});
-    m_driveWatcher->forgetListing();
+    m_loads->cancel({});
+    m_drives->forgetListing();
     m_nodes.clear();
     m_WorkSpaceNode = m_MyComputerNode = m_LastNode = m_FolderNode = TreeNode();
 }

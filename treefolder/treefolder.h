@@ -2,7 +2,9 @@
 
 #include "platform/directorylist.h"
 #include "platform/shellhelpers.h"
+#include "treefolder/backgroundloads.h"
 #include "treefolder/childlisting.h"
+#include "treefolder/drivefollower.h"
 #include "treefolder/filesystemobject.h"
 #include "treefolder/imagelist.h"
 #include "treefolder/storedproperties.h"
@@ -10,15 +12,12 @@
 
 #include <QFont>
 #include <QPixmap>
-#include <QSet>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 class DriveProvider;
-class DriveWatcher;
 class FolderTreeView;
 class MessageBox;
 class PropertyBag;
@@ -26,6 +25,7 @@ class QItemSelection;
 class QMimeData;
 class QTreeWidget;
 class QTreeWidgetItem;
+class SilentVolumes;
 class SpecialFolders;
 class TreeEventBridge;
 
@@ -41,20 +41,11 @@ class TreeEventBridge;
 // through two drives); both carry its real path and the control tells them apart by an
 // identity of its own (treenodes.h).
 //
-// A volume that does not answer in time (a slow or gone network share) is not opened on the
-// GUI thread: its opening raises DriveNotReady, the node says "Not responding", and the volume
-// is asked again in the background; once it answers the node works as any other.
-//
-// Drives follow the mount table while the tree runs: a volume mounted later is added under My
-// Computer at its place among the drives, as the build would show it (one that does not answer
-// says "Not responding"), and the node of one unmounted is removed. A drive that holds the
-// selected node stays, marked "Not responding", until the selection leaves it and no mouse
-// button is held. Neither raises an event.
-//
-// Opening a folder with many entries lists it off the GUI thread and adds its children a
-// batch per turn of the event loop: its Progress events, FolderExpand and Change come as
-// for any folder, only later. SelectPath (and so setPath) loads the folders on its way at
-// once; the target's own children may come later, like those of a user's opening.
+// A volume that does not answer in time is not opened on the GUI thread (silentvolumes.h),
+// the drives follow the mount table (drivefollower.h), and a folder with many entries is
+// listed off the GUI thread and its children added in batches (backgroundloads.h); the
+// control's events keep their order through all of them. SelectPath (and so setPath) loads
+// the folders on its way at once; the target's own children may come later.
 //
 // Only what the user does to the tree raises click and check events; expanding and selecting
 // nodes from code (SelectPath, setPath) raises the expansion events and Change, never a click.
@@ -67,7 +58,10 @@ class TreeEventBridge;
 // BackColor, Clear and FolderChecked report nothing. Loading a stored set gives most values to
 // the tree directly; only the hide flags, "Path", "Style" and "LineStyle" go through their
 // properties and are reported.
-class TreeFolder : public QWidget, private StoredPropertyTarget {
+class TreeFolder : public QWidget,
+                   private StoredPropertyTarget,
+                   private BackgroundLoads::Host,
+                   private DriveFollower::Host {
     Q_OBJECT
 
 public:
@@ -365,39 +359,15 @@ private:
     void onItemCollapsed(QTreeWidgetItem *item);
     // answers: whether the parent's volume answered; one that did not is not touched.
     void LoadChildren(const TreeNode &parent, bool checked, bool answers);
-    void addChildFolder(const QString &parentId, const QString &parentKey,
-                        const ChildListing::Child &child, bool checked, bool underNetwork);
     bool isNetworkFolder(const QString &path) const;
 
-    // Large folders are listed off the GUI thread and their children added a batch per turn
-    // of the event loop; the events come in the same order as for a folder loaded at once.
-    struct BackgroundLoad;
-    bool loadInBackground(const TreeNode &node);
-    void serviceBackgroundLoads();
-    void addLoadedChildren(const std::shared_ptr<BackgroundLoad> &load,
-                           const std::function<bool()> &mayGoOn);
-    // Waits for the listing and adds every child that is left (the path walk needs them).
-    void finishBackgroundLoad(const QString &id);
-    // A null id cancels every load.
-    void cancelBackgroundLoad(const QString &id);
-    // The path walk's target is loading in the background: once its children are in, the
-    // last one is scrolled to, as when they load at once. False when id is not loading.
-    bool scrollWhenLoaded(const QString &id);
-    void scrollToLastChild(const QString &id);
-
-    // A volume that did not answer in time: its node is closed again but keeps its expand
-    // button, says "Not responding" (tooltip, italic name) and is asked again in the
-    // background until it answers.
-    void refuseSilentVolume(const QString &id);
-    void reaskSilentVolumes();
-    static void showNotResponding(QTreeWidgetItem *item, bool silent);
-
-    // Drive nodes that follow the mount table (treedrivewatch.cpp).
-    void followMountTable();
-    void followDrives(const QList<Drive> &drives);
-    // Removes the drives that went while they held the selection, once they no longer do.
-    void dropGoneDrives();
-    bool holdsSelection(const TreeNode &node) const;
+    // The engine's parts call these back (backgroundloads.h, drivefollower.h).
+    void reportProgress(short percent) override { emit Progress(percent); }
+    void addLoadedChild(const QString &parentId, const QString &parentPath,
+                        const ChildListing::Child &child, bool checked, bool underNetwork) override;
+    void loadFailed(const QString &path) override { listingFailed(path); }
+    void loadFinished(const QString &id, bool scrollToLastChild) override;
+    TreeNode addDriveNode(const Drive &drive) override { return addDrive(drive); }
     void listingFailed(const QString &path);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
     QPixmap drawInBuffer(const QPixmap &picture, int size);
@@ -421,15 +391,12 @@ private:
     TreeNode m_LastNode;
     TreeNode m_FolderNode;
     bool m_ListFailed = false;
-    QList<std::shared_ptr<BackgroundLoad>> m_backgroundLoads;
-    QTimer m_loadTimer;
     int m_syncLoads = 0;          // while above 0 every opening loads its children at once
     bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
-    bool m_quietCollapse = false;
-    QSet<QString> m_silentIds;
-    QTimer m_reaskTimer;
-    std::unique_ptr<DriveWatcher> m_driveWatcher; // after m_FSO, which its listing uses
-    QHash<QString, quint64> m_goneDrives;         // by identity, each with its node's serial
+    // After m_FSO and m_nodes, which they use.
+    std::unique_ptr<SilentVolumes> m_silent;
+    std::unique_ptr<BackgroundLoads> m_loads;
+    std::unique_ptr<DriveFollower> m_drives;
 
     // Settings.
     QString m_Path;

@@ -2,7 +2,7 @@
 #include "platform/runtimeerror.h"
 #include "platform/shellhelpers.h"
 #include "platform/shelllibrary.h"
-#include "treefolder/drivewatcher.h"
+#include "treefolder/drivefollower.h"
 #include "treefolder/nodekeys.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
@@ -46,7 +46,7 @@ void TreeFolder::LoadTreeView(const QString &startPath)
 void TreeFolder::buildRootLevel()
 {
     using namespace ShellLibrary;
-    m_driveWatcher->forgetListing(); // a listing under way is older than what is read here
+    m_drives->forgetListing(); // a listing under way is older than what is read here
     m_WorkSpaceNode = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
     m_WorkSpaceNode.setImage(GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
 

@@ -44,6 +44,10 @@ public:
     friend bool operator==(const TreeNode &a, const TreeNode &b) { return a.m_item == b.m_item; }
 
 private:
+    // The control and its parts, which keep nodes apart by their identity.
+    friend class BackgroundLoads;
+    friend class DriveFollower;
+    friend class SilentVolumes;
     friend class TreeFolder;
     friend class TreeNodes;
     // The node's identity inside the control; never handed out.

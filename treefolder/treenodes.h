@@ -58,6 +58,9 @@ public:
     QTreeWidget *tree() const { return m_tree; }
 
 private:
+    friend class BackgroundLoads;
+    friend class DriveFollower;
+    friend class SilentVolumes;
     friend class TreeFolder;
     // The control's own side: nodes by their identity, and nodes that may show a key that is
     // shown already. parentId names the parent by its identity.

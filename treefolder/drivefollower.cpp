@@ -1,11 +1,15 @@
+#include "treefolder/drivefollower.h"
+
 #include "treefolder/drivewatcher.h"
-#include "treefolder/foldertreeview.h"
+#include "treefolder/filesystemobject.h"
 #include "treefolder/nodekeys.h"
 #include "treefolder/pathtext.h"
-#include "treefolder/treefolder.h"
+#include "treefolder/silentvolumes.h"
+#include "treefolder/treenodes.h"
 
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -21,30 +25,40 @@ quint64 serialOf(const TreeNode &node)
 
 } // namespace
 
-void TreeFolder::followMountTable()
+DriveFollower::DriveFollower(Host &host, TreeNodes &nodes, const FileSystemObject &fso,
+                             SilentVolumes &silent)
+    : m_host(host), m_nodes(nodes), m_silent(silent),
+      m_watcher(
+          std::make_unique<DriveWatcher>(fso.watchMountTable(), [&fso] { return fso.drives(); }))
 {
-    // The listing runs on a thread of its own and uses m_FSO, which outlives the watcher.
-    m_driveWatcher =
-        std::make_unique<DriveWatcher>(m_FSO.watchMountTable(), [this] { return m_FSO.drives(); });
-    connect(m_driveWatcher.get(), &DriveWatcher::listed, this, &TreeFolder::followDrives);
+    connect(m_watcher.get(), &DriveWatcher::listed, this, &DriveFollower::follow);
     // A drive kept only for the selection goes once the selection leaves it; not from within
     // the selection model's own signal, which removing a row would re-enter.
-    connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    connect(m_nodes.tree()->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_goneDrives.isEmpty())
-            QTimer::singleShot(0, this, &TreeFolder::dropGoneDrives);
+            QTimer::singleShot(0, this, &DriveFollower::dropGoneDrives);
     });
 }
 
-bool TreeFolder::holdsSelection(const TreeNode &node) const
+DriveFollower::~DriveFollower() = default;
+
+void DriveFollower::forgetListing()
 {
-    for (TreeNode selected = selectedNode(); !selected.isNull(); selected = selected.parent()) {
-        if (selected == node)
+    m_watcher->forgetListing();
+}
+
+bool DriveFollower::holdsSelection(const TreeNode &node) const
+{
+    const QList<QTreeWidgetItem *> selected = m_nodes.tree()->selectedItems();
+    for (TreeNode up(&m_nodes, selected.isEmpty() ? nullptr : selected.first()); !up.isNull();
+         up = up.parent()) {
+        if (up == node)
             return true;
     }
     return false;
 }
 
-void TreeFolder::followDrives(const QList<Drive> &drives)
+void DriveFollower::follow(const QList<Drive> &drives)
 {
     // Nodes are found anew: the tree may have been emptied or its My Computer removed.
     const TreeNode computer = m_nodes.findId(MyComputerKey);
@@ -57,15 +71,15 @@ void TreeFolder::followDrives(const QList<Drive> &drives)
         listed.insert(key);
         TreeNode node = m_nodes.find(key);
         if (node.isNull()) {
-            node = addDrive(drive);
+            node = m_host.addDriveNode(drive);
             // Added last, after Favorites and Documents: moved to its place among the drives.
             QTreeWidgetItem *item =
                 computer.item()->takeChild(computer.item()->indexOfChild(node.item()));
             computer.item()->insertChild(place, item);
             if (!drive.ready)
-                refuseSilentVolume(node.id());
+                m_silent.refuse(node.id());
         } else if (m_goneDrives.remove(node.id())) {
-            showNotResponding(node.item(), false); // mounted again
+            SilentVolumes::mark(node.item(), false); // mounted again
         }
         place = computer.item()->indexOfChild(node.item()) + 1;
     }
@@ -75,19 +89,19 @@ void TreeFolder::followDrives(const QList<Drive> &drives)
             // The selection stays where the user put it: its drive is kept, marked, until
             // the selection moves elsewhere.
             m_goneDrives.insert(child.id(), serialOf(child));
-            m_silentIds.remove(child.id()); // asking again would find the folder below it
-            showNotResponding(child.item(), true);
+            m_silent.forget(child.id()); // asking again would find the folder below it
+            SilentVolumes::mark(child.item(), true);
         }
         child = next;
     }
     dropGoneDrives();
 }
 
-void TreeFolder::dropGoneDrives()
+void DriveFollower::dropGoneDrives()
 {
     // Not while a button is held: the rows would move under a click that is under way.
     if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-        QTimer::singleShot(ButtonHeldRetryMilliseconds, this, &TreeFolder::dropGoneDrives);
+        QTimer::singleShot(ButtonHeldRetryMilliseconds, this, &DriveFollower::dropGoneDrives);
         return;
     }
     const QHash<QString, quint64> gone = m_goneDrives;

@@ -1,5 +1,8 @@
+#include "treefolder/silentvolumes.h"
+
+#include "treefolder/filesystemobject.h"
 #include "treefolder/nodekeys.h"
-#include "treefolder/treefolder.h"
+#include "treefolder/treenodes.h"
 
 #include <QScopedValueRollback>
 #include <QTreeWidget>
@@ -11,7 +14,14 @@ constexpr int ReaskMilliseconds = 1000;
 
 } // namespace
 
-void TreeFolder::showNotResponding(QTreeWidgetItem *item, bool silent)
+SilentVolumes::SilentVolumes(TreeNodes &nodes, const FileSystemObject &fso)
+    : m_nodes(nodes), m_fso(fso)
+{
+    m_timer.setInterval(ReaskMilliseconds);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { askAgain(); });
+}
+
+void SilentVolumes::mark(QTreeWidgetItem *item, bool silent)
 {
     item->setToolTip(0, silent ? QStringLiteral("Not responding") : QString());
     QFont font = item->font(0);
@@ -19,7 +29,7 @@ void TreeFolder::showNotResponding(QTreeWidgetItem *item, bool silent)
     item->setFont(0, font);
 }
 
-void TreeFolder::refuseSilentVolume(const QString &id)
+void SilentVolumes::refuse(const QString &id)
 {
     TreeNode node = m_nodes.findId(id);
     if (node.isNull())
@@ -32,32 +42,30 @@ void TreeFolder::refuseSilentVolume(const QString &id)
                                                 : folderPlaceholderKey(node.key()),
                          {}, 0);
     {
-        const QScopedValueRollback quiet(m_quietCollapse, true);
+        const QScopedValueRollback closing(m_closing, true);
         node.setExpanded(false);
     }
-    showNotResponding(node.item(), true);
-    m_silentIds.insert(id);
-    if (!m_reaskTimer.isActive()) {
-        m_reaskTimer.setInterval(ReaskMilliseconds);
-        m_reaskTimer.start();
-    }
+    mark(node.item(), true);
+    m_ids.insert(id);
+    if (!m_timer.isActive())
+        m_timer.start();
 }
 
-void TreeFolder::reaskSilentVolumes()
+void SilentVolumes::askAgain()
 {
-    const QSet<QString> silent = m_silentIds;
+    const QSet<QString> silent = m_ids;
     for (const QString &id : silent) {
         const TreeNode node = m_nodes.findId(id);
         if (node.isNull()) {
-            m_silentIds.remove(id);
+            m_ids.remove(id);
             continue;
         }
-        const std::optional<bool> answers = m_FSO.askAgain(node.key());
+        const std::optional<bool> answers = m_fso.askAgain(node.key());
         if (answers.value_or(false)) {
-            showNotResponding(node.item(), false);
-            m_silentIds.remove(id);
+            mark(node.item(), false);
+            m_ids.remove(id);
         }
     }
-    if (m_silentIds.isEmpty())
-        m_reaskTimer.stop();
+    if (m_ids.isEmpty())
+        m_timer.stop();
 }
