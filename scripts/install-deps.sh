@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev qt6-image-formats-plugins
-    libxlsxwriter-dev zlib1g-dev libacl1-dev
+    libxlsxwriter-dev zlib1g-dev libacl1-dev rapidjson-dev
+    ncdu gdu  # peers: the scan-file tests read their files, scanfile_bench times them
     acl attr
     libgtest-dev
     xvfb xauth unzip
