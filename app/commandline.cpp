@@ -123,6 +123,13 @@ struct Options {
                        "error, counts 0, the rest is finished and the exit status is 1. FOLDER "
                        "itself not answering is refused. Default: 30."),
         QStringLiteral("SECONDS")};
+    QCommandLineOption saveScan{
+        QStringLiteral("save-scan"),
+        QStringLiteral("Write every folder and file below FOLDER (name, length, space on disk, "
+                       "device, inode and link count of a file with several names) to FILE in "
+                       "ncdu's JSON export format, which ncdu -f and gdu -f open. No other "
+                       "output goes with it."),
+        QStringLiteral("FILE")};
 };
 
 CommandLine badUsage(const QString &problem)
@@ -158,8 +165,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     Options options;
-    for (const QCommandLineOption &option : {options.text, options.jpg, options.xlsx, options.json,
-                                             options.size, options.diskUsage, options.timeout})
+    for (const QCommandLineOption &option :
+         {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage,
+          options.timeout, options.saveScan})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -252,6 +260,20 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (!anyOutput)
             return badUsage(QStringLiteral("--timeout applies to the outputs only"));
         line.timeout = std::chrono::seconds(seconds);
+    }
+    if (parser.isSet(options.saveScan)) {
+        const QStringList values = parser.values(options.saveScan);
+        if (values.size() > 1)
+            return badUsage(QStringLiteral("--save-scan is given more than once"));
+        if (values.first().isEmpty())
+            return badUsage(QStringLiteral("--save-scan needs a file name"));
+        if (anyOutput)
+            return badUsage(QStringLiteral("--save-scan writes no other output"));
+        if (line.folder.isEmpty())
+            return badUsage(QStringLiteral("--save-scan needs a FOLDER to scan"));
+        line.saveScanFile = values.first();
+        line.action = CommandLine::Action::SaveScan;
+        return line;
     }
     if (anyOutput) {
         if (line.folder.isEmpty())

@@ -10,6 +10,7 @@ struct CommandLine {
     enum class Action {
         OpenWindow, // the window, at `folder` when one is given
         Export,     // write the requested outputs for `folder`, no window
+        SaveScan,   // write a scan file of `folder` to `saveScanFile`, no window
         ShowHelp,   // print `text` on standard output
         ShowVersion,
         BadUsage, // print `text` on standard error
@@ -25,6 +26,7 @@ struct CommandLine {
     QString jpgFile;
     QString xlsxFile;
     QString jsonFile;
+    QString saveScanFile;
     QSize pictureSize;      // invalid: the window's chart size
     bool diskUsage = false; // sizes as space allocated on disk, as du counts it
     // How long a folder's open or read may take before it is given up (a dead mount).

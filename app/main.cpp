@@ -4,6 +4,7 @@
 #include "app/headlessexport.h"
 #include "app/outputfile.h"
 #include "app/outputtarget.h"
+#include "app/savescan.h"
 #include "app/screenfit.h"
 #include "foldersize/sizememory.h"
 #include "platform/nativepath.h"
@@ -65,6 +66,7 @@ int main(int argc, char **argv)
         return BadUsage;
     case CommandLine::Action::OpenWindow:
     case CommandLine::Action::Export:
+    case CommandLine::Action::SaveScan:
         break;
     }
     QString folder;
@@ -82,6 +84,8 @@ int main(int argc, char **argv)
             return BadUsage;
         }
     }
+    if (line.action == CommandLine::Action::SaveScan)
+        return runSaveScan(line, folder);
     QList<OutputTarget> targets;
     // The application object takes only the program's name when making outputs: Qt's own
     // options (-platform xcb) would bring back the display they do not need.

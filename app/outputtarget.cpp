@@ -139,7 +139,8 @@ QString checkOutputTargets(const CommandLine &line, QList<OutputTarget> &targets
     } outputs[] = {{Format::Text, line.textFile},
                    {Format::Jpg, line.jpgFile},
                    {Format::Xlsx, line.xlsxFile},
-                   {Format::Json, line.jsonFile}};
+                   {Format::Json, line.jsonFile},
+                   {Format::Json, line.saveScanFile}};
     QHash<QByteArray, QString> written;
     targets.clear();
     for (const auto &output : outputs) {

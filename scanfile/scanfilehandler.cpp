@@ -1,12 +1,38 @@
 #include "scanfile/scanfilehandler.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
 namespace {
 
 constexpr std::uint64_t MaxSize = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+
+// A name byte that is not UTF-8 may come escaped as a lone surrogate, U+DC00 plus the byte, as
+// the program's own JSON writes it; the reader hands such an escape on as its UTF-8 form
+// (ED B2..B3 xx), which is turned back into the byte. Raw bytes, as ncdu writes them, stay.
+void assignName(std::string &name, const char *text, std::size_t length)
+{
+    if (!std::memchr(text, 0xED, length)) {
+        name.assign(text, length);
+        return;
+    }
+    name.clear();
+    for (std::size_t at = 0; at < length; ++at) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead == 0xED && at + 2 < length) {
+            const auto second = static_cast<unsigned char>(text[at + 1]);
+            const auto third = static_cast<unsigned char>(text[at + 2]);
+            if ((second == 0xB2 || second == 0xB3) && (third & 0xC0) == 0x80) {
+                name += char(((second & 0x01) << 6 | (third & 0x3F)) + 0x80);
+                at += 2;
+                continue;
+            }
+        }
+        name += text[at];
+    }
+}
 
 } // namespace
 
@@ -161,7 +187,7 @@ bool ScanFileHandler::String(const char *text, std::size_t length, bool)
         return scalar();
     switch (m_field) {
     case Field::Name:
-        m_entry.name.assign(text, length);
+        assignName(m_entry.name, text, length);
         m_entry.named = true;
         return true;
     case Field::Excluded: // "pattern", "otherfs", "kernfs", "frmlnk": not counted here

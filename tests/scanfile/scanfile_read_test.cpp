@@ -83,6 +83,15 @@ TEST(ScanFileRead, GduFileGivesTheSameFileTotals)
     EXPECT_EQ(tree.apparent(at(tree, "a")), 10006);
 }
 
+TEST(ScanFileRead, NameBytesEscapedAsLoneSurrogatesAreBytesAgain)
+{
+    const ScanTree tree =
+        readScanText("[1,2,{},[{\"name\":\"/r\"},{\"name\":\"caf\\udce9\\udc80\"},"
+                     "{\"name\":\"\\u00e9\\udc41\"}]]");
+    EXPECT_GE(tree.find("caf\xe9\x80"), 0);
+    EXPECT_GE(tree.find("\xc3\xa9\xed\xb1\x81"), 0); // no byte: left as it came
+}
+
 TEST(ScanFileRead, HardLinksCountOncePerFolderEvenWhenSizesDisagree)
 {
     const ScanTree tree = readScanText(
