@@ -250,7 +250,7 @@ bool ScanFileHandler::StartObject()
     case State::FolderInfo:
     case State::Children:
         m_entryIsFolder = m_state == State::FolderInfo;
-        m_entry = ScanEntry();
+        m_entry.reset();
         m_field = Field::Other;
         m_state = State::InEntry;
         return true;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,10 +21,11 @@ namespace {
 
 // The reader keeps its own stack of open values on the heap, so no nesting reaches the C++
 // stack; a tree too deep is refused by the builder.
-ScanTree readStream(ScanFileStream &stream)
+ScanTree readStream(ScanFileStream &stream, std::size_t bytes)
 {
     ScanTree tree;
     ScanTreeBuilder builder(tree);
+    builder.reserveFor(bytes);
     ScanFileHandler handler(builder, stream);
     rapidjson::Reader reader;
     const rapidjson::ParseResult result =
@@ -51,14 +53,17 @@ ScanTree readStream(ScanFileStream &stream)
 
 ScanTree readScanFile(int fd)
 {
+    // A regular file's length bounds what it holds; a pipe's is not known.
+    struct stat st;
+    const bool sized = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ScanFileStream stream(fd);
-    return readStream(stream);
+    return readStream(stream, sized ? std::size_t(st.st_size) : 0);
 }
 
 ScanTree readScanText(std::string_view text)
 {
     ScanFileStream stream(text);
-    return readStream(stream);
+    return readStream(stream, text.size());
 }
 
 ScanTree readScanPath(const std::string &path)

@@ -11,6 +11,8 @@ bool ScanFileStream::refill()
     for (;;) {
         const ssize_t got = ::read(m_fd, m_buffer.data(), m_buffer.size());
         if (got > 0) {
+            m_before = Tell();
+            m_chunk = m_buffer.data();
             m_at = m_buffer.data();
             m_end = m_at + got;
             return true;

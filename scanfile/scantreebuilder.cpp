@@ -29,6 +29,14 @@ std::string checkName(const ScanEntry &entry, bool root)
 
 } // namespace
 
+void ScanTreeBuilder::reserveFor(std::size_t bytes)
+{
+    // The shortest entry, {"name":"x"} and its comma, is 13 bytes; a name is at most the text.
+    const std::size_t limit = std::size_t(MaxIndex) / 2;
+    m_tree.m_nodes.reserve(std::min(bytes / 13 + 1, limit / sizeof(ScanTree::Node)));
+    m_tree.m_names.reserve(std::min(bytes, limit));
+}
+
 std::string ScanTreeBuilder::addNode(const ScanEntry &entry, bool folder)
 {
     const bool root = m_tree.m_nodes.empty();
@@ -135,7 +143,5 @@ std::string ScanTreeBuilder::finish()
     }
     m_linked.clear();
     m_linked.shrink_to_fit();
-    m_tree.m_nodes.shrink_to_fit();
-    m_tree.m_names.shrink_to_fit();
     return {};
 }

@@ -22,6 +22,15 @@ struct ScanEntry {
     bool hardLinked = false; // "hlnkc"
     bool notRegular = false; // "notreg", or "excluded"
     bool readError = false;
+
+    // Empty again, keeping the name's buffer for the next entry.
+    void reset()
+    {
+        std::string kept = std::move(name);
+        kept.clear();
+        *this = ScanEntry();
+        name = std::move(kept);
+    }
 };
 
 // Grows a ScanTree entry by entry in the file's order and sums every folder's totals as it is
@@ -37,6 +46,9 @@ public:
 
     ScanTree::Origin &origin() { return m_tree.m_origin; }
     std::size_t depth() const { return m_open.size(); }
+    // Room for the entries a text of `bytes` can hold at most, taken from the system only as
+    // it is used, so that the tree is never copied as it grows.
+    void reserveFor(std::size_t bytes);
 
     // Each returns an empty string when done, else why not.
     std::string openFolder(const ScanEntry &entry);
