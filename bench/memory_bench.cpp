@@ -5,7 +5,9 @@
 //
 // For each tree, RUNS rounds (5 unless set, at least 3), each with a memory of its own that
 // starts empty, warm cache, timing FolderSize:
-//   first   the tree with the memory, which remembers it (against off: the same with none)
+//   first   the tree with the memory (against off: the same with none, right before); the
+//           memory then builds itself in the background, and the bench waits for that (timed
+//           as "built", from the end of the first walk)
 //   again   the tree again
 //   drill   its largest subfolder right after (against the same with the memory off)
 //   change  the tree again after one byte was added 8 levels down (appended to a file of the
@@ -15,7 +17,8 @@
 //   again-ratio <tree>   again / first
 //   drill-ratio <tree>   drill / drill with the memory off
 //   change-ratio <tree>  change / first
-//   first-ratio <tree>   first / off: what watching costs a walk the memory has not seen
+//   first-ratio <tree>   first / off: what the memory costs a walk it has not seen
+//   built-ratio <tree>   the time the memory took to build itself after the first walk / off
 //   bytes-per-folder <tree>  heap the memory holds per folder it holds (table, hash maps); the
 //                            kernel's own watch records are not process memory
 //   watches <tree>       inotify watches it holds for the tree
@@ -180,7 +183,7 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
                         static_cast<long long>(found), static_cast<long long>(fresh));
         }
     };
-    std::vector<double> again, drill, change, first, bytesPerFolder;
+    std::vector<double> again, drill, change, first, built, bytesPerFolder;
     std::size_t watches = 0;
     long budget = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -188,6 +191,15 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
         const std::size_t heapBefore = heapInUse();
         auto memory = std::make_shared<SizeMemory>(SizeMemorySettings::fromEnvironment());
         const Timed firstWalk = timedSize(tree, memory);
+        const auto buildStart = Clock::now();
+        if (!memory->waitBuilt(std::chrono::minutes(10))) {
+            std::printf("built %s: the memory did not finish building within 10 minutes\n",
+                        tree.c_str());
+            allEqual = false;
+        }
+        const double builtSeconds =
+            std::chrono::duration<double>(Clock::now() - buildStart).count();
+        built.push_back(builtSeconds / fresh.seconds);
         const std::size_t heapAfter = heapInUse();
         const SizeMemory::Usage usage = memory->usage();
         const Timed againWalk = timedSize(tree, memory);
@@ -216,16 +228,19 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
             change.push_back(changeWalk.seconds / firstWalk.seconds);
         }
         changed.undo();
-        std::printf("round %d %s: off %.3f s, first %.3f s, again %.5f s, drill %.5f s (off "
-                    "%.3f s), change %.5f s\n",
-                    round + 1, tree.c_str(), fresh.seconds, firstWalk.seconds, againWalk.seconds,
-                    drillOn.seconds, drillOff.seconds, change.empty() ? 0.0 : change.back());
+        memory->waitBuilt(std::chrono::minutes(10)); // nothing left running into the next round
+        std::printf("round %d %s: off %.3f s, first %.3f s, built %.3f s, again %.5f s, drill "
+                    "%.5f s (off %.3f s), change %.5f s\n",
+                    round + 1, tree.c_str(), fresh.seconds, firstWalk.seconds, builtSeconds,
+                    againWalk.seconds, drillOn.seconds, drillOff.seconds,
+                    change.empty() ? 0.0 : change.back());
     }
     printRatio("again-ratio", tree, again);
     printRatio("drill-ratio", tree, drill);
     if (!change.empty())
         printRatio("change-ratio", tree, change);
     printRatio("first-ratio", tree, first);
+    printRatio("built-ratio", tree, built);
     if (!bytesPerFolder.empty())
         std::printf("bytes-per-folder %s %.0f (min %.0f, max %.0f)\n", tree.c_str(),
                     median(bytesPerFolder),

@@ -42,13 +42,13 @@ struct ScanNode {
     std::vector<SizeAmount> subfolderTotals;
     std::uint64_t unreadable = 0; // folders at or below it that could not be opened or read
     std::size_t unfinished = 1;   // subfolders still being summed, plus one for the own read
-    // The size memory's hold on the folder while it is summed (invalid when not watched). A
-    // total is remembered only when nothing below it was uncertain: a file with two names, a
-    // folder lost, an addition skipped; and it is reported only once the walk knows no
-    // remembered total it took may be stale (tookRemembered).
-    FolderTicket ticket;
+    // With the size memory: whether anything below was uncertain (a file with two names, a
+    // folder lost, an addition skipped), whether the total relied on remembered ones (then it
+    // is reported only once the walk knows none it took may be stale), and, for a named
+    // folder, whether the memory is to build it once the walk is over.
     bool uncertain = false;
     bool tookRemembered = false;
+    bool buildLater = false;
     // Summed and handed on; the node stays only while a worker still pins or claims it (one
     // stuck in a call that was given up, for instance).
     bool completed = false;
@@ -78,12 +78,10 @@ struct Claim {
     SizeAmount ownFiles;
     std::string subfolderNames; // NUL-terminated, in listing order
 
-    // The size memory, when the walk uses it: the parent's ticket, the folder's own, and what
-    // the read learnt for it.
+    // The size memory, when the walk uses it, and what the look-up and the read learnt.
     SizeMemory *memory = nullptr;
-    FolderTicket parentTicket;
-    FolderTicket ticket;
     bool remembered = false; // the total was taken from the memory: ownFiles holds it
+    bool buildLater = false; // a named folder the memory may build
     bool linkedFile = false; // a file with more than one name
     bool runAgain = false;   // such a file changed since the memory last trusted
 

@@ -68,11 +68,13 @@ SizeMemory::SizeMemory(const SizeMemorySettings &settings)
         m_watchBudget = 0;
         return;
     }
+    m_builder = std::make_unique<SizeMemoryBuilder>(*this);
     m_thread = std::thread(&SizeMemory::run, this);
 }
 
 SizeMemory::~SizeMemory()
 {
+    m_builder.reset(); // it uses the watches and descriptors below
     if (m_thread.joinable()) {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = write(m_wake, &one, sizeof one);
@@ -158,7 +160,7 @@ FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &par
 {
     if (m_watchBudget <= 0)
         return {};
-    if (!deviceTrusted(dirFd, key.device)) {
+    if (!showsEveryChange(dirFd, key.device)) {
         finish(parent, 0, false);
         return {};
     }
@@ -295,7 +297,24 @@ void SizeMemory::run()
     }
 }
 
-bool SizeMemory::deviceTrusted(int dirFd, dev_t device)
+void SizeMemory::buildLater(std::vector<SizeMemoryBuilder::Folder> folders)
+{
+    if (m_builder && !folders.empty())
+        m_builder->add(std::move(folders));
+}
+
+bool SizeMemory::waitBuilt(std::chrono::milliseconds bound)
+{
+    return !m_builder || m_builder->waitIdle(bound);
+}
+
+void SizeMemory::beforeBuildReadsForTesting(std::function<void()> hook)
+{
+    if (m_builder)
+        m_builder->beforeReadForTesting(std::move(hook));
+}
+
+bool SizeMemory::showsEveryChange(int dirFd, dev_t device)
 {
     {
         const std::lock_guard guard(m_lock);

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "foldersize/sizememorybuilder.h"
 #include "foldersize/sizememorysettings.h"
 #include "foldersize/sizememorytable.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <time.h>
 #include <unordered_map>
+#include <vector>
 
 // Subtree totals of folders that a scan walked completely, kept between scans while the kernel
 // watches each of those folders for every change that could alter them, so that a later scan
@@ -29,7 +35,11 @@
 // since the memory last started trusting) forgets everything, but until one does, the first
 // folder's total is stale.
 //
-// How a walk uses it (a folder F below a parent P that the walk is summing, P's ticket p; the
+// The scanner's walk only looks folders up (step 2 without the watch, with no parent ticket)
+// and hands the folders it was asked for to buildLater() when it is over: the memory's builder
+// then walks them again on a thread of its own, as follows, while no walk runs.
+//
+// How a walk fills it (a folder F below a parent P that the walk is summing, P's ticket p; the
 // root of a scan has the invalid ticket {} as its parent):
 //   1. when the scan starts:          memory.catchUp();
 //   2. before F is read, with F open:  if (auto total = memory.lookup(key, p)) use *total and
@@ -84,6 +94,19 @@ public:
     // Every total forgotten (watches kept).
     void forgetAll();
 
+    // Whether the file system of the open folder dirFd (on device) shows every change to
+    // inotify. Asked once per device; may ask the file system, so a walk runs it as a call it
+    // can give up.
+    bool showsEveryChange(int dirFd, dev_t device);
+    // Folders a walk was asked for and did not find remembered, on file systems that show every
+    // change: the builder walks them in the background, newest first.
+    void buildLater(std::vector<SizeMemoryBuilder::Folder> folders);
+    // Waits until the builder has nothing left to do; false when bound passed first. For tests
+    // and benchmarks, which time a walk once the memory is complete.
+    bool waitBuilt(std::chrono::milliseconds bound);
+    // Called on the builder's thread after each folder is watched, before it is read.
+    void beforeBuildReadsForTesting(std::function<void()> hook);
+
     struct Usage {
         std::size_t folders = 0;    // entries, each holding one watch
         std::size_t remembered = 0; // of which with a valid total
@@ -101,7 +124,6 @@ private:
     void drainLocked();
     void mountTableChangedLocked(int mountFd);
     void run();
-    bool deviceTrusted(int dirFd, dev_t device);
 
     const bool m_enabled;
     long m_watchBudget = 0;
@@ -114,4 +136,5 @@ private:
     std::unordered_map<dev_t, bool> m_trustedDevices;
     timespec m_trustedSince{};
     std::thread m_thread;
+    std::unique_ptr<SizeMemoryBuilder> m_builder; // null when nothing can be remembered
 };

@@ -62,6 +62,7 @@ Walk::Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> 
     m_stack.reserve(folders.size());
     if (m_remember) {
         m_held.reserve(folders.size());
+        m_toBuild.reserve(folders.size());
         for (const std::string &folder : folders)
             m_named.push_back(AddBackslash(folder));
     }
@@ -92,6 +93,7 @@ Walk::~Walk()
 void Walk::stop()
 {
     m_stopped.store(true);
+    m_foreground.end();
     if (!deliveringHere()) {
         const std::lock_guard callbacks(m_callbackLock);
         m_callbacksOff = true;
@@ -147,8 +149,7 @@ void Walk::claimLocked(Claim &claim) noexcept
     claim.unreadable = false;
     claim.ownFiles = SizeAmount();
     claim.subfolderNames.clear();
-    claim.ticket = {};
-    claim.remembered = claim.linkedFile = claim.runAgain = false;
+    claim.remembered = claim.buildLater = claim.linkedFile = claim.runAgain = false;
     if (m_stopped.load() || m_stack.empty())
         return;
     ScanNode *node = m_stack.back();
@@ -156,10 +157,8 @@ void Walk::claimLocked(Claim &claim) noexcept
     m_queued.store(m_stack.size());
     claim.node = node;
     ++node->claims;
-    if (m_remember) {
+    if (m_remember)
         claim.memory = m_memory.get();
-        claim.parentTicket = node->parent ? node->parent->ticket : FolderTicket();
-    }
     for (ScanNode *up = node->parent; up; up = up->parent) {
         if (up->lost) {
             claim.lost = true;
@@ -226,23 +225,25 @@ void Walk::process(Claim &claim, char *buffer, std::size_t size)
     }
 }
 
-// Takes the open folder's total from the memory, or has the memory watch it before it is
-// read. Its identity comes from what the kernel knows already, and the watch (which may ask
-// the file system what it is) runs as a call the watcher may give up.
+// Takes the open folder's total from the memory if it is remembered. The walk watches
+// nothing itself (a watch costs about what reading the folder does): a named folder not
+// remembered is built by the memory once the walk is over, if its file system shows every
+// change. The folder's identity comes from what the kernel knows already; whether its file
+// system can be trusted may ask the file system, as a call the watcher may give up.
 Opened Walk::recall(Claim &claim)
 {
     FolderKey key;
-    if (!folderIdentity(claim.fd, key.device, key.inode)) {
-        m_memory->finish(claim.parentTicket, 0, false); // cannot be watched: not remembered
+    if (!folderIdentity(claim.fd, key.device, key.inode))
         return Opened::Ready;
-    }
-    if (const std::optional<std::int64_t> total = m_memory->lookup(key, claim.parentTicket)) {
+    if (const std::optional<std::int64_t> total = m_memory->lookup(key, FolderTicket())) {
         claim.ownFiles = SizeAmount::fromBytes(*total);
         claim.remembered = true;
         return Opened::Ready;
     }
+    if (claim.node->parent)
+        return Opened::Ready;
     const std::uint64_t call = claim.calls->begin();
-    claim.ticket = m_memory->watch(claim.fd, key, claim.parentTicket);
+    claim.buildLater = m_memory->showsEveryChange(claim.fd, key.device);
     return claim.calls->end(call) ? Opened::Ready : Opened::GivenUp;
 }
 
@@ -316,7 +317,7 @@ void Walk::finishRead(Claim &claim, bool discard)
         claim.fd = -1;
         node.ownFiles = claim.ownFiles;
         node.unreadable += claim.unreadable ? 1 : 0;
-        node.ticket = claim.ticket;
+        node.buildLater = claim.buildLater;
         node.uncertain = node.uncertain || claim.linkedFile || discard;
         node.tookRemembered = claim.remembered;
         m_runAgain = m_runAgain || claim.runAgain;

@@ -6,6 +6,7 @@
 #include "foldersize/scannode.h"
 #include "foldersize/scanpool.h"
 #include "foldersize/scansystem.h"
+#include "foldersize/sizememorybuilder.h"
 #include "foldersize/sizescan.h"
 
 #include <atomic>
@@ -28,10 +29,12 @@
 //
 // A folder is claimed in claimLocked(), opened and read in process(), and its total is known
 // in completeLocked(). With the size memory on, a folder opened is first looked up there
-// (recall(), before it is read) and either taken whole or watched, and its total is handed
-// to the memory in completeLocked(). A named folder whose total relied on remembered ones is
-// reported only once the walk is over: a file with two names met later may show that a
-// remembered total was stale, and then those folders are walked once more.
+// (recall(), before it is read) and taken whole if it is remembered; the named folders it did
+// not find there are handed to the memory to build once the walk is over. A named folder whose
+// total relied on remembered ones is reported only once the walk is over: a file with two
+// names met later may show that a remembered total was stale, and then those folders are
+// walked once more. From its start until it finishes or is stopped the walk keeps the
+// memory's builders waiting (ForegroundWalk).
 class Walk final : public PoolWork {
 public:
     struct Callbacks {
@@ -70,7 +73,8 @@ private:
     void claimLocked(Claim &claim) noexcept;
     void process(Claim &claim, char *buffer, std::size_t size);
     Opened recall(Claim &claim);
-    void namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered);
+    void namedFolderDoneLocked(const ScanNode &node, const FolderTotal &total);
+    void handOverToBuild(const std::vector<std::pair<std::size_t, FolderKey>> &folders);
     void requeue(Claim &claim);
     void letGo(Claim &claim, bool claimNext);
     void finishRead(Claim &claim, bool discard);
@@ -96,6 +100,7 @@ private:
     const std::shared_ptr<SizeMemory> m_memory;
     const bool m_remember;
     std::once_flag m_caughtUp;
+    ForegroundWalk m_foreground;
     std::vector<std::string> m_named; // the folders named, each ending in "/"
 
     // Guarded by the scan's lock (ScanLock over m_budget).
@@ -106,6 +111,8 @@ private:
     std::vector<std::pair<std::size_t, FolderTotal>> m_reports; // not yet delivered
     // Named folders that took remembered totals, reported when the walk is over.
     std::vector<std::pair<std::size_t, FolderTotal>> m_held;
+    // Named folders (slot, identity) for the memory to build once the walk is over.
+    std::vector<std::pair<std::size_t, FolderKey>> m_toBuild;
     bool m_runAgain = false; // a file with two names changed since the memory trusted
     bool m_ranAgain = false;
     std::size_t m_walkedAgain = 0; // folders queued again, for the pool to hear of

@@ -43,11 +43,11 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
             skipped = !total.tryAdd(subfolder) || skipped;
         const std::uint64_t unreadable = node->unreadable;
         const bool certain = !node->uncertain && !skipped && unreadable == 0;
-        if (node->ticket.valid())
-            m_memory->finish(node->ticket, total.bytes(), certain);
         ScanNode *const parent = node->parent;
-        const std::size_t slot = node->slot;
+        if (!parent)
+            namedFolderDoneLocked(*node, FolderTotal{total, unreadable});
         const bool tookRemembered = node->tookRemembered;
+        const std::size_t slot = node->slot;
         node->completed = true;
         if (adoption && !adoption->parent && parent && parent->unfinished > 1 && parent->fd < 0 &&
             !parent->lost && node->fd >= 0 && node->pins == 0 && !m_stopped.load()) {
@@ -56,10 +56,8 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
             ++parent->pins;
         }
         settleLocked(*node); // may free it
-        if (!parent) {
-            namedFolderDoneLocked(slot, FolderTotal{total, unreadable}, tookRemembered);
+        if (!parent)
             return;
-        }
         parent->subfolderTotals[slot] = total;
         parent->unreadable += unreadable;
         parent->uncertain = parent->uncertain || !certain;
@@ -76,13 +74,16 @@ void Walk::completeLocked(ScanNode *node, Adoption *adoption)
 // for the end of the walk, and are walked once more if the walk met a file with two names
 // that changed since the memory last trusted its totals (the memory has then forgotten them);
 // what the second walk finds is reported, whatever it meets.
-void Walk::namedFolderDoneLocked(std::size_t slot, const FolderTotal &total, bool tookRemembered)
+void Walk::namedFolderDoneLocked(const ScanNode &node, const FolderTotal &total)
 {
+    const std::size_t slot = node.slot;
     // Room for every named folder was reserved: these never allocate.
-    if (tookRemembered && !m_ranAgain)
+    if (node.tookRemembered && !m_ranAgain)
         m_held.push_back({slot, total});
     else
         m_reports.push_back({slot, total});
+    if (node.buildLater && node.identified && m_toBuild.size() < m_toBuild.capacity())
+        m_toBuild.push_back({slot, FolderKey{node.device, node.inode}});
     if (--m_foldersLeft != 0)
         return;
     if (m_runAgain && !m_ranAgain && !m_stopped.load()) {

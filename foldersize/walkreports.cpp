@@ -2,6 +2,8 @@
 
 #include "foldersize/walk.h"
 
+#include "foldersize/sizememory.h"
+
 #include <utility>
 
 namespace {
@@ -88,14 +90,17 @@ void Walk::deliver()
     std::vector<std::string> stalls;
     std::vector<std::pair<std::size_t, FolderTotal>> reports;
     reports.reserve(m_reports.capacity()); // the walk's own keeps its room for every folder
+    std::vector<std::pair<std::size_t, FolderKey>> toBuild;
     bool finished = false;
     {
         const ScanLock lock(m_budget);
         stalls.swap(m_stalls);
         reports.assign(m_reports.begin(), m_reports.end());
         m_reports.clear();
-        if (m_foldersLeft == 0 && !m_finishTaken)
+        if (m_foldersLeft == 0 && !m_finishTaken) {
             finished = m_finishTaken = true;
+            toBuild.swap(m_toBuild);
+        }
     }
     const Walk *const outer = t_delivering;
     t_delivering = this;
@@ -116,7 +121,27 @@ void Walk::deliver()
     if (finished && !m_callbacksOff) {
         m_pool.remove(this);
         m_budget.retire();
+        m_foreground.end();
+        handOverToBuild(toBuild); // before the caller hears the walk is over
         call(m_callbacks.finished);
     }
     t_delivering = outer;
+}
+
+// The named folders the memory did not hold, by the paths the walk opened them by; a folder
+// named by a relative path is left out, as the builder's working folder is not the caller's.
+void Walk::handOverToBuild(const std::vector<std::pair<std::size_t, FolderKey>> &folders)
+{
+    if (folders.empty())
+        return;
+    try {
+        std::vector<SizeMemoryBuilder::Folder> build;
+        build.reserve(folders.size());
+        for (const auto &[slot, key] : folders)
+            if (m_named[slot].starts_with('/'))
+                build.push_back({m_named[slot], key});
+        m_memory->buildLater(std::move(build));
+    } catch (...) {
+        // no memory to hand them over: they are simply walked again next time
+    }
 }

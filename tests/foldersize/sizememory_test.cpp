@@ -332,7 +332,10 @@ TEST(SizeMemory, ConcurrentScansAndChangesEndExact)
     EXPECT_EQ(walk(tree.root()), 20 * 10 + 200);
 }
 
+constexpr auto BuildBound = std::chrono::seconds(60);
+
 // The scanner itself through a memory of its own: the total, and how many folders it read.
+// The memory builds itself once the scan is over; the next scan starts once it has.
 struct ScannerWalk {
     std::shared_ptr<SizeMemory> memory;
     int reads = 0;
@@ -341,6 +344,7 @@ struct ScannerWalk {
         const auto reader = std::make_shared<TestDirectoryReader>();
         const std::int64_t total = FolderSizeUsing(path, {}, reader, memory).bytes();
         reads = reader->reads.load();
+        EXPECT_TRUE(memory->waitBuilt(BuildBound));
         return total;
     }
 };
@@ -519,6 +523,7 @@ std::vector<std::int64_t> scanTogether(const std::vector<std::string> &folders,
     std::vector<std::int64_t> totals;
     for (const FolderTotal &total : SizeScanTotals(folders, options))
         totals.push_back(total.bytes.bytes());
+    EXPECT_TRUE(memory->waitBuilt(BuildBound));
     return totals;
 }
 
