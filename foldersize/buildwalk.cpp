@@ -157,8 +157,7 @@ bool reopenParent(Frame &parent, int childFd)
         return true;
     parent.fd = openat(childFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
     FolderKey key;
-    return parent.fd >= 0 && folderIdentity(parent.fd, key.device, key.inode) &&
-           key == parent.key;
+    return parent.fd >= 0 && folderIdentity(parent.fd, key.device, key.inode) && key == parent.key;
 }
 
 void abandon(std::vector<Frame> &stack)

@@ -1,8 +1,7 @@
 // What the caller hears of a walk: totals, folders given up, and the end.
 
-#include "foldersize/walk.h"
-
 #include "foldersize/sizememory.h"
+#include "foldersize/walk.h"
 
 #include <utility>
 
