@@ -2,6 +2,7 @@
 
 #include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
+#include "foldersize/sizememory.h"
 #include "foldersize/sizescan.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
@@ -197,6 +198,9 @@ TEST(FolderSize, CountsAVeryDeepTreeWithFewDescriptors)
     EXPECT_EQ(total, expected);
     EXPECT_LE(most, 6 * ScanThreadCount() + 2);
 
+    // The shared memory builds what the scan walked in the background, with descriptors of
+    // its own: counting the room left waits until it is done.
+    EXPECT_TRUE(SizeMemory::shared().waitBuilt(std::chrono::seconds(60)));
     const rlimit saved = leaveRoomFor(4);
     std::vector<int> probes;
     for (int fd; (fd = open("/", O_RDONLY | O_DIRECTORY)) >= 0;)
