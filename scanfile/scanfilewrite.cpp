@@ -1,5 +1,6 @@
 #include "scanfile/scanfilewrite.h"
 
+#include "foldersize/scanpool.h"
 #include "foldersize/scansystem.h"
 #include "scanfile/scanentrytext.h"
 #include "scanfile/scanfilewalk.h"
@@ -129,8 +130,9 @@ void work(Pieces &pieces)
 void writeScanFile(const std::string &folder, const std::string &version,
                    const std::function<void(std::string_view)> &sink, unsigned threads)
 {
+    // As many as the scanner's pool: a walk waits on the disk when the cache is cold.
     if (threads == 0)
-        threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+        threads = unsigned(ScanThreadCount());
     const std::string path = absolute(folder);
     struct stat rootSt;
     const int rootFd = ScanSystem::real()->openRoot(path, rootSt);

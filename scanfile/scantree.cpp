@@ -11,6 +11,14 @@ std::vector<ScanTree::Index> ScanTree::subfolders(Index folder) const
     return found;
 }
 
+std::uint64_t ScanTree::readErrorsAtOrBelow(Index node) const
+{
+    std::uint64_t count = 0;
+    for (Index at = node; at < nextSibling(node); ++at)
+        count += (m_nodes[at].flags & ReadErrorFlag) != 0;
+    return count;
+}
+
 std::int64_t ScanTree::find(std::string_view path) const
 {
     if (m_nodes.empty())

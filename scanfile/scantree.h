@@ -38,6 +38,8 @@ public:
     std::int64_t apparent(Index node) const { return m_nodes[node].apparent; }
     std::int64_t disk(Index node) const { return m_nodes[node].disk; }
     Index parent(Index node) const { return m_nodes[node].parent; }
+    // Folders at or below `node` that could not be read (wholly or in part) when scanned.
+    std::uint64_t readErrorsAtOrBelow(Index node) const;
     // The folders directly below `folder`, in the file's order.
     std::vector<Index> subfolders(Index folder) const;
     // The node at `path` below the root ("a/b", no leading slash; "" is the root), or -1.

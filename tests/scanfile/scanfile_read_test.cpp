@@ -163,5 +163,6 @@ TEST(ScanFileRead, LaterAdditionsToTheFormatArePassedOver)
         "{\"more\":1},[2]]");
     EXPECT_EQ(tree.apparent(ScanTree::Root), 3);
     EXPECT_TRUE(tree.readError(ScanTree::Root));
+    EXPECT_EQ(tree.readErrorsAtOrBelow(ScanTree::Root), 1u);
     EXPECT_EQ(tree.origin().timestamp, -1);
 }
