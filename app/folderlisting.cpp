@@ -37,9 +37,13 @@ FolderListing listFolder(const QString &folder)
 // A detached thread rather than a pool's: one blocked for ever in the kernel must not hold
 // back the program's exit, which waits for a pool's threads.
 void listFolderLater(const QString &folder, QObject *context,
-                     std::function<void(FolderListing)> done)
+                     std::function<void(FolderListing)> done,
+                     std::function<void(const QString &folder)> beforeListing)
 {
-    std::thread([folder, guard = QPointer<QObject>(context), done = std::move(done)]() mutable {
+    std::thread([folder, guard = QPointer<QObject>(context), done = std::move(done),
+                 beforeListing = std::move(beforeListing)]() mutable {
+        if (beforeListing)
+            beforeListing(folder);
         FolderListing listing = listFolder(folder);
         QCoreApplication *application = QCoreApplication::instance();
         if (!application)

@@ -19,6 +19,8 @@ struct FolderListing {
 
 // Lists folder on a thread of its own, so that a folder on a volume that stopped answering
 // holds only that thread, and hands the result to done on the GUI thread, unless context is
-// gone by then.
+// gone by then. beforeListing, when given, runs on that thread first (tests hold a listing back
+// with it).
 void listFolderLater(const QString &folder, QObject *context,
-                     std::function<void(FolderListing)> done);
+                     std::function<void(FolderListing)> done,
+                     std::function<void(const QString &folder)> beforeListing = {});

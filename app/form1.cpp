@@ -38,7 +38,10 @@ QPushButton *commandButton(const QString &caption, int widthTwips, QWidget *pare
 } // namespace
 
 Form1::Form1(Form1Environment environment, QWidget *parent)
-    : QWidget(parent), m_environment(completeEnvironment(std::move(environment), this))
+    : QWidget(parent), m_environment(completeEnvironment(std::move(environment), this)),
+      m_source(std::make_shared<DiskChartSource>(m_environment.sizeMemory, m_environment.scanSystem,
+                                                 m_environment.beforeListing)),
+      m_generation(m_chart, m_source)
 {
     createControls();
     layOutControls();
@@ -47,17 +50,14 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
     connect(m_MSChart1, &PieChart::parentRequested, this, &Form1::MSChart1_ParentRequested);
-    connect(&m_chartScan, &ChartScan::sized, this, &Form1::subfolderSized);
-    m_applyTimer.setSingleShot(true);
-    m_applyTimer.setInterval(0);
-    connect(&m_applyTimer, &QTimer::timeout, this, &Form1::applyReadyTotals);
+    connectGeneration();
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }
 
 Form1::~Form1()
 {
-    m_chartScan.stop();
+    m_generation.stop();
     // The tree reads the drive and folder services of the environment until it is gone; the
     // chart reads the chart model.
     delete m_TreeFolder1;

@@ -1,17 +1,16 @@
 #pragma once
 
-#include "app/folderlisting.h"
+#include "app/diskchartsource.h"
 #include "app/form1environment.h"
+#include "chart/chartgeneration.h"
 #include "chart/chartmodel.h"
-#include "chart/chartscan.h"
 #include "platform/directorylist.h"
 
 #include <QCursor>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
+#include <memory>
 #include <optional>
-#include <vector>
 
 class Launcher;
 class MessageBox;
@@ -28,10 +27,10 @@ class TreeFolder;
 // subfolders on the right, the progress bar and three command buttons.
 //
 // The window's logic runs on the GUI thread, which never waits for a folder: a clicked folder
-// is listed on a thread of its own and its subfolders sized by one scan on the scan pool;
-// the totals come back as queued calls and are shown in list order, a few milliseconds'
-// worth per turn of the event loop. A folder chosen meanwhile replaces the generation at
-// once: its scan is stopped and nothing of it reaches the chart again.
+// is charted by a ChartGeneration from the disk (listed on a thread of its own, its
+// subfolders sized by one scan on the scan pool, the totals shown in list order); the window
+// only reacts to it. A folder chosen meanwhile replaces the generation at once: its scan is
+// stopped and nothing of it reaches the chart again.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -45,9 +44,6 @@ public:
     // Start-up: every statement runs even when an earlier one failed. Ends by starting the
     // chart of the desktop folder; the window is shown before its first scan.
     void Form_Load();
-    // Starts turning the folder Dir1 shows into the chart: shows its first subfolder as being
-    // sized and returns; the rest follows from the event loop.
-    void GenerateChart();
 
     // False while a generation runs, true once one has finished.
     bool ChartDone() const { return m_ChartDone; }
@@ -57,7 +53,7 @@ public:
     // The generation the chart shows.
     const ChartModel &chartModel() const { return m_chart; }
     // Nothing under way: no folder being listed for a chart, no generation running.
-    bool idle() const { return !m_listing && !m_running; }
+    bool idle() const { return !m_generation.listing() && !m_generation.running(); }
     // Shown in the chart's place when the folder has no subfolders.
     QLabel *NoSubfoldersNote() const { return m_NoSubfolders; }
 
@@ -74,7 +70,8 @@ public:
     QPushButton *PushButton3() const { return m_PushButton3; }
     // Holds the chart picture read back from the temporary bitmap; never shown.
     QLabel *Creator() const { return m_Creator; }
-    DirectoryList &Dir1() { return m_Dir1; }
+    // The folder listed last for a chart.
+    const DirectoryList &Dir1() const { return m_source->lastList(); }
     QGroupBox *Frame2() const { return m_Frame2; }
     // The save dialog of the exports; it keeps the file name chosen last.
     SaveDialog &CommonDialog1() const { return *m_environment.saveDialog; }
@@ -115,12 +112,13 @@ private:
     void createTreeFolder1();
     void layOutControls();
     void setProgressText(const QString &text);
+    void connectGeneration();
     // Lists path off the GUI thread, then charts it. A folder that cannot be listed is
     // refused; at start-up it leaves Dir1 as it is, and GenerateChart shows what it lists.
     void chartFolder(const QString &path, bool startUp = false);
-    void folderListed(quint64 request, FolderListing listing, bool startUp);
-    void subfolderSized(int index, qint64 bytes);
-    void applyReadyTotals();
+    // The window's share of a generation whose folder was listed with count subfolders.
+    void GenerateChart(const QString &folder, int count);
+    void folderRefused();
     void beginSubfolder(int index);
     void finishGeneration();
     void refuseFolder();
@@ -133,7 +131,6 @@ private:
     void MaybeOpenHomePage();
 
     Form1Environment m_environment;
-    DirectoryList m_Dir1;
     QLabel *m_Creator = nullptr;
     QGroupBox *m_Frame2 = nullptr;
     TreeFolder *m_TreeFolder1 = nullptr;
@@ -148,15 +145,9 @@ private:
 
     bool m_ChartDone = false;
     ChartModel m_chart;
-    ChartScan m_chartScan;
-    QList<ChartModel::Subfolder> m_listed;      // Dir1's subfolders, waiting for GenerateChart
-    std::vector<std::optional<qint64>> m_ready; // totals that came, by list position
-    int m_next = 0;                             // the subfolder being sized, in list order
-    QTimer m_applyTimer;
-    quint64 m_generation = 0;
-    quint64 m_request = 0; // the folder listing whose result is awaited
-    bool m_listing = false;
-    bool m_running = false;
+    std::shared_ptr<DiskChartSource> m_source;
+    ChartGeneration m_generation;
+    bool m_startUp = false;    // the listing awaited is start-up's
     QString m_subfolderToOpen; // double-clicked while the charted folder's children were loading
     int m_mousePointer = Default;
     bool m_ending = false;

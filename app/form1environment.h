@@ -11,6 +11,8 @@ class SaveDialog;
 class SpecialFolders;
 class SpreadsheetLocator;
 class QWidget;
+class ScanSystem;
+class SizeMemory;
 
 // What the main window takes from outside. Every member may stay empty, which selects the
 // real service noted beside it; tests hand in fakes so that no box, browser or exit happens.
@@ -31,6 +33,14 @@ struct Form1Environment {
     std::shared_ptr<SpreadsheetLocator> spreadsheetLocator;
     // Where that export writes new workbooks: defaultWorkbookFolder().
     QString workbookFolder;
+
+    // Where sizes of folders charted before are remembered; empty: nowhere, every chart walks
+    // all (the program hands in its own unless QUORVANE_SIZE_MEMORY=0).
+    std::shared_ptr<SizeMemory> sizeMemory;
+    // What the scans ask of the system: the real one. Tests hand in readers that stall.
+    std::shared_ptr<ScanSystem> scanSystem;
+    // Runs on a chart listing's thread before the folder is listed; for tests.
+    std::function<void(const QString &folder)> beforeListing;
 };
 
 // The same environment with every empty member filled with its real service.

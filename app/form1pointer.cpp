@@ -49,7 +49,6 @@ void Form1::Form_QueryUnload()
     if (m_ending)
         return;
     m_ending = true;
-    m_chartScan.stop();
-    m_applyTimer.stop();
+    m_generation.stop();
     m_environment.endProgram();
 }

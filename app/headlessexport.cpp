@@ -2,12 +2,13 @@
 
 #include "app/chartjson.h"
 #include "app/commandline.h"
-#include "app/folderlisting.h"
+#include "app/diskchartsource.h"
 #include "app/outputfile.h"
 #include "app/outputtarget.h"
 #include "app/quietstandarderror.h"
 #include "app/terminalprogress.h"
 #include "app/unreadablefolders.h"
+#include "chart/chartgeneration.h"
 #include "chart/chartmodel.h"
 #include "chart/chartpicture.h"
 #include "chart/slicetext.h"
@@ -15,13 +16,11 @@
 #include "export/savejpg.h"
 #include "export/sidetext.h"
 #include "export/textfile.h"
-#include "foldersize/sizescan.h"
 #include "platform/nativepath.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 
@@ -38,62 +37,32 @@ struct Gaps {
     QList<QByteArray> stalled;
 };
 
-// Lists folder and sizes every subfolder into model, as a window's generation of it would,
-// and notes what could not be read; false when the folder cannot be listed, or its listing
-// did not come back within the timeout (then stalled says so). Runs the event loop until the
-// chart is complete.
+// Charts folder into model with the window's generation and notes what could not be read;
+// false when the folder cannot be listed, or its listing did not come back within the
+// timeout (then stalled says so). Runs the event loop until the chart is complete.
 bool chart(const QString &folder, const CommandLine &line, ChartModel &model, Gaps &gaps,
            bool &stalled)
 {
     QEventLoop loop;
-    std::shared_ptr<SizeScan> scan;
+    ChartGeneration generation(model, std::make_shared<DiskChartSource>());
     bool listed = false;
-    bool answered = false;
-    QTimer::singleShot(line.timeout, &loop, [&] {
-        if (!answered) {
-            stalled = true;
-            loop.quit();
-        }
-    });
-    listFolderLater(folder, &loop, [&](FolderListing listing) {
-        answered = true;
-        listed = listing.listed;
-        if (!listed || listing.subfolders.isEmpty()) {
-            model.reset(1, listing.list.path(), {});
-            loop.quit();
-            return;
-        }
-        std::vector<std::string> paths;
-        for (const ChartModel::Subfolder &subfolder : std::as_const(listing.subfolders))
-            paths.push_back(subfolder.path.toStdString());
-        gaps.unreadable.fill(0, listing.subfolders.size());
-        SizeScanOptions options;
-        options.allocated = line.diskUsage;
-        options.stallBound = line.timeout;
-        options.stalled = [&loop, &gaps](const std::string &path) {
-            const QByteArray given = QByteArray::fromStdString(path);
-            QMetaObject::invokeMethod(
-                &loop, [&gaps, given] { gaps.stalled.append(given); }, Qt::QueuedConnection);
-        };
-        model.reset(1, listing.list.path(), std::move(listing.subfolders));
-        // Totals come on the scan's threads and are applied here; stop() below returns only
-        // once no callback runs, and calls still queued go with the loop.
-        scan = SizeScan::start(
-            std::move(paths),
-            [&](std::size_t index, const FolderTotal &total) {
-                const qint64 bytes = total.bytes.bytes();
-                const quint64 below = total.unreadable;
-                QMetaObject::invokeMethod(
-                    &loop,
-                    [&model, &gaps, index, bytes, below] {
-                        model.setDone(int(index), bytes);
-                        gaps.unreadable[qsizetype(index)] = below;
-                    },
-                    Qt::QueuedConnection);
-            },
-            [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); },
-            std::move(options));
-    });
+    QObject::connect(&generation, &ChartGeneration::refused, &loop,
+                     [&](const QString &, bool timedOut) {
+                         stalled = timedOut;
+                         loop.quit();
+                     });
+    QObject::connect(&generation, &ChartGeneration::listed, &loop,
+                     [&](const QString &path, int count) {
+                         listed = true;
+                         if (count == 0) {
+                             model.reset(1, path, {});
+                             loop.quit();
+                         }
+                     });
+    QObject::connect(&generation, &ChartGeneration::stalled, &loop,
+                     [&gaps](const QByteArray &path) { gaps.stalled.append(path); });
+    QObject::connect(&generation, &ChartGeneration::finished, &loop, &QEventLoop::quit);
+    generation.start(folder, {std::chrono::milliseconds(line.timeout), line.diskUsage});
     const TerminalProgress progress([&model] {
         int measuring = 0;
         while (measuring < model.count() && model.at(measuring).state == ChartModel::State::Done)
@@ -104,8 +73,9 @@ bool chart(const QString &folder, const CommandLine &line, ChartModel &model, Ga
                                            : QString()};
     });
     loop.exec();
-    if (scan)
-        scan->stop();
+    gaps.unreadable.clear();
+    for (int i = 0; i < model.count(); ++i)
+        gaps.unreadable.append(generation.unreadable(i));
     return listed;
 }
 

@@ -35,9 +35,10 @@ void quietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &mes
         std::fprintf(stderr, "quorvane: %s\n", message.toLocal8Bit().constData());
 }
 
-int openWindow(const QString &folder)
+int openWindow(const QString &folder, std::shared_ptr<SizeMemory> memory)
 {
     Form1Environment environment;
+    environment.sizeMemory = std::move(memory);
     if (!folder.isEmpty())
         environment.desktopFolder = [start = windowStartFolder(folder)] { return start; };
     Form1 form(std::move(environment));
@@ -119,11 +120,8 @@ int main(int argc, char **argv)
 
     // The command line walks each folder once and exits: watching what it walked would only
     // cost time and watches. The window remembers, unless QUORVANE_SIZE_MEMORY=0.
-    SizeMemorySettings memory = SizeMemorySettings::fromEnvironment();
-    if (line.action == CommandLine::Action::Export)
-        memory.enabled = false;
-    SizeMemory::useSharedSettings(memory);
     if (line.action == CommandLine::Action::Export)
         return runHeadlessExport(line, folder, targets);
-    return openWindow(folder);
+    const SizeMemorySettings memory = SizeMemorySettings::fromEnvironment();
+    return openWindow(folder, memory.enabled ? std::make_shared<SizeMemory>(memory) : nullptr);
 }

@@ -17,9 +17,9 @@
 //
 // Without TREE it uses a tree of 20 subfolders holding 500,000 sparse files in all, built
 // once under ${XDG_CACHE_HOME:-~/.cache}/quorvane-bench/chart-500k and reused. After a warm-up
-// it alternates RUNS (7 unless set) bare scans (FolderSize of every subfolder, no yield) and
-// generations (the folder click of the main window, under the offscreen platform, until the
-// window is idle), and prints the median times, then
+// it alternates RUNS (7 unless set) bare scans (FolderSize of every subfolder, no memory) and
+// generations (the folder click of the main window with its size memory, under the
+// offscreen platform, until the window is idle), and prints the median times, then
 //   ratio chart/scan <x.xx>     the median over the runs of generation time over the time of
 //                               the bare scan next to it (wall clock); pairing neighbours
 //                               cancels most of the drift of a machine shared with others
@@ -396,8 +396,13 @@ int main(int argc, char **argv)
     const int runs =
         qEnvironmentVariableIsSet("RUNS") ? std::max(1, qEnvironmentVariableIntValue("RUNS")) : 7;
 
+    // The window's size memory, as the program makes it (QUORVANE_SIZE_MEMORY=0: none).
+    const SizeMemorySettings memorySettings = SizeMemorySettings::fromEnvironment();
+    const auto memory =
+        memorySettings.enabled ? std::make_shared<SizeMemory>(memorySettings) : nullptr;
     Form1Environment environment;
     environment.endProgram = [] {};
+    environment.sizeMemory = memory;
     Form1 form(environment);
     if (!measureSliceCost(form, runs))
         return 1;
@@ -408,13 +413,12 @@ int main(int argc, char **argv)
     std::vector<Times> again;
     for (int run = 0; run < runs; ++run) {
         // Alternating which goes first evens out a machine that slows down or speeds up.
-        // Both walk everything: the size memory forgets what the other remembered.
-        const auto bareRun = [&] {
-            SizeMemory::shared().forgetAll();
-            bare.push_back(measure([&] { scanEverySubfolder(list); }));
-        };
+        // Both walk everything: the bare scan remembers nothing, and the window's memory
+        // forgets what its last chart remembered.
+        const auto bareRun = [&] { bare.push_back(measure([&] { scanEverySubfolder(list); })); };
         const auto chartRun = [&] {
-            SizeMemory::shared().forgetAll();
+            if (memory)
+                memory->forgetAll();
             chart.push_back(measure([&] { generate(form, tree, lateMs); }));
             again.push_back(measure([&] { generate(form, tree, lateMs); }));
         };

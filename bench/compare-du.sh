@@ -6,9 +6,8 @@
 # With no TREE it measures a synthetic tree (about 500,000 sparse files in 50,000 folders,
 # depth up to 12, built once under ${XDG_CACHE_HOME:-~/.cache}/quorvane-bench and reused)
 # and /usr. For each tree it checks that FolderSize equals the sum of the lengths that
-# `find TREE -type f` reports, then, with a warm cache, times FolderSize with no yield,
-# FolderSize with a yield that reads a steady clock per entry, and du -sb, alternating them,
-# RUNS times each (7 unless set, at least 5), and prints the medians of wall-clock and of
+# `find TREE -type f` reports, then, with a warm cache, times FolderSize and du -sb,
+# alternating them, RUNS times each (7 unless set, at least 5), and prints the medians of wall-clock and of
 # processor time. The ratios compare wall-clock medians. It ends with one line
 # `ratio <tree> FolderSize/du <x.xx>` per tree and `worst-ratio <x.xx>`.
 #
@@ -179,19 +178,15 @@ for tree in "$@"; do
     ratios+=("$(awk -v p="$m_usage" -v d="$m_du_usage" -v t="$tree" 'BEGIN { printf "ratio-du %s disk-usage/du %.2f\n", t, p / d }')")
     # du -sb and du -s walk alike, so the program's own cost of the count shows best here.
     ratios+=("$(awk -v p="$m_usage" -v d="$m_apparent" -v t="$tree" 'BEGIN { printf "ratio-du %s disk-usage/apparent %.2f\n", t, p / d }')")
-    plain=() clocked=() du=()
+    plain=() du=()
     for ((i = 0; i < runs; i++)); do
         plain+=("$(measure "$bench" "$tree")")
-        clocked+=("$(measure "$bench" --yield clock "$tree")")
         du+=("$(measure du -sb "$tree")")
     done
     m_plain=$(column 1 "${plain[@]}") c_plain=$(column 2 "${plain[@]}")
-    m_clocked=$(column 1 "${clocked[@]}") c_clocked=$(column 2 "${clocked[@]}")
     m_du=$(column 1 "${du[@]}") c_du=$(column 2 "${du[@]}")
-    echo "median $tree wall seconds ($runs runs): FolderSize $m_plain FolderSize+clock-yield $m_clocked du $m_du"
-    echo "median $tree processor seconds: FolderSize $c_plain FolderSize+clock-yield $c_clocked du $c_du"
-    awk -v c="$m_clocked" -v p="$m_plain" -v t="$tree" \
-        'BEGIN { printf "yield %s clock/no-op %.2f\n", t, c / p }'
+    echo "median $tree wall seconds ($runs runs): FolderSize $m_plain du $m_du"
+    echo "median $tree processor seconds: FolderSize $c_plain du $c_du"
     ratio=$(awk -v p="$m_plain" -v d="$m_du" 'BEGIN { printf "%.2f\n", p / d }')
     ratios+=("ratio $tree FolderSize/du $ratio")
     worst=$(awk -v a="$worst" -v b="$ratio" 'BEGIN { printf "%.2f\n", (b > a) ? b : a }')

@@ -1,12 +1,12 @@
 // Times FolderSize on one tree, or builds the synthetic tree that bench/compare-du.sh uses.
 //
-//   foldersize_bench [--yield none|clock] TREE
+//   foldersize_bench TREE
 //       prints the total in bytes; the time is taken by the caller around the whole process,
 //       exactly as it times du, so both pay for their start-up alike.
 //   foldersize_bench --stop TREE
-//       scans TREE 20 times with a yield that answers Stop after 10, 20, ... 200 ms, and
-//       prints `stop-return-ms <median> <max>`, the time from that answer until FolderSize
-//       returned, and `open-descriptors <before> <after>` for the whole process.
+//       starts 20 scans of TREE and stops each after 10, 20, ... 200 ms, and prints
+//       `stop-return-ms <median> <max>`, the time stop() took to return, and
+//       `open-descriptors <before> <after>` for the whole process.
 //   foldersize_bench --subfolders TREE
 //       sizes every immediate subfolder of TREE in one SizeScan, as a chart of TREE does, and
 //       prints the sum of their totals.
@@ -21,6 +21,7 @@
 #include "foldersize/sizescan.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -30,6 +31,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <string>
@@ -42,7 +44,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: foldersize_bench [--yield none|clock] TREE\n"
+    std::fprintf(stderr, "usage: foldersize_bench TREE\n"
                          "       foldersize_bench --stop TREE\n"
                          "       foldersize_bench --subfolders TREE\n"
                          "       foldersize_bench --threads\n"
@@ -50,25 +52,9 @@ int usage()
     return 2;
 }
 
-// What the program's own yield does on every entry: read a steady clock and pump the event
-// loop when 10 ms have passed. Here nothing is pumped; the count keeps the work observable.
-int scan(const std::string &tree, bool clockYield)
+int scan(const std::string &tree)
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point lastPump = Clock::now();
-    long pumps = 0;
-    const FolderSizeYield yield = [&] {
-        const Clock::time_point now = Clock::now();
-        if (now - lastPump >= std::chrono::milliseconds(10)) {
-            lastPump = now;
-            ++pumps;
-        }
-        return ScanControl::Continue;
-    };
-    const SizeAmount total = clockYield ? FolderSize(tree, yield) : FolderSize(tree);
-    std::printf("%lld\n", static_cast<long long>(total.bytes()));
-    if (clockYield)
-        std::fprintf(stderr, "pumps %ld\n", pumps);
+    std::printf("%lld\n", static_cast<long long>(FolderSize(tree).bytes()));
     return 0;
 }
 
@@ -120,16 +106,12 @@ int stopTimes(const std::string &tree)
     const int before = openDescriptors();
     std::vector<double> returnMs;
     for (int trial = 1; trial <= 20; ++trial) {
-        const Clock::time_point start = Clock::now();
-        const auto stopAt = start + std::chrono::milliseconds(10 * trial);
-        Clock::time_point stopped{};
-        FolderSize(tree, [&] {
-            if (Clock::now() < stopAt)
-                return ScanControl::Continue;
-            stopped = Clock::now();
-            return ScanControl::Stop;
-        });
-        if (stopped != Clock::time_point{}) // a scan that ended first has no stop to time
+        const auto finished = std::make_shared<std::atomic<bool>>(false);
+        const auto walk = SizeScan::start({tree}, {}, [finished] { *finished = true; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 * trial));
+        const Clock::time_point stopped = Clock::now();
+        walk->stop();
+        if (!*finished) // a scan that ended first has no stop to time
             returnMs.push_back(
                 std::chrono::duration<double, std::milli>(Clock::now() - stopped).count());
     }
@@ -231,15 +213,7 @@ int main(int argc, char **argv)
         std::printf("%d\n", ScanThreadCount());
         return 0;
     }
-    bool clockYield = false;
-    int at = 1;
-    if (argc == 4 && std::strcmp(argv[1], "--yield") == 0) {
-        if (std::strcmp(argv[2], "clock") != 0 && std::strcmp(argv[2], "none") != 0)
-            return usage();
-        clockYield = std::strcmp(argv[2], "clock") == 0;
-        at = 3;
-    }
-    if (argc != at + 1)
+    if (argc != 2)
         return usage();
-    return scan(argv[at], clockYield);
+    return scan(argv[1]);
 }

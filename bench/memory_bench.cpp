@@ -83,7 +83,7 @@ struct Timed {
 Timed timedSize(const std::string &path, const std::shared_ptr<SizeMemory> &memory)
 {
     const auto start = Clock::now();
-    const std::int64_t bytes = FolderSizeUsing(path, {}, nullptr, memory).bytes();
+    const std::int64_t bytes = FolderSizeUsing(path, nullptr, memory).bytes();
     return {bytes, std::chrono::duration<double>(Clock::now() - start).count()};
 }
 

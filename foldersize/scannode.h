@@ -60,31 +60,38 @@ struct Base {
     int fd = -1;
 };
 
-// A folder a worker took from the scan, with what it needs to open it: the nearest ancestor
-// whose descriptor is open (pinned for it) and the ancestors to open again on the way,
-// deepest first. While the folder is read its descriptor is the worker's own; the scan holds
-// it only once subfolders are to be opened through it.
 class SizeMemory;
 
-struct Claim {
+// What a worker knows of the one folder it took from the scan, with what it needs to open it:
+// the nearest ancestor whose descriptor is open (pinned for it). While the folder is read its
+// descriptor is the worker's own; the scan holds it only once subfolders are to be opened
+// through it. Reset as a whole when the worker takes the next folder.
+struct ClaimedFolder {
     ScanNode *node = nullptr;
     Base base;
-    std::vector<ScanNode *> chain;
     bool lost = false; // an ancestor moved away: the folder counts 0
     int fd = -1;       // the worker's own descriptor of node
     bool unreadable = false;
 
     // What the read found, kept here so a read given up never touches the node.
     SizeAmount ownFiles;
-    std::string subfolderNames; // NUL-terminated, in listing order
 
-    // The size memory, when the walk uses it, and what the look-up and the read learnt.
-    SizeMemory *memory = nullptr;
+    // What the size memory's look-up and the read learnt, when the walk uses the memory.
     bool remembered = false; // the total was taken from the memory: ownFiles holds it
     bool buildLater = false; // a named folder the memory may build
     bool linkedFile = false; // a file with more than one name
     bool runAgain = false;   // such a file changed since the memory last trusted
+};
 
+// A worker's hold on the scan: the folder it claimed, and what it keeps from one folder to
+// the next.
+struct Claim : ClaimedFolder {
+    // Emptied for each folder, their room kept: the ancestors to open again on the way to
+    // it, deepest first, and its subfolders' names, NUL-terminated, in listing order.
+    std::vector<ScanNode *> chain;
+    std::string subfolderNames;
+
+    SizeMemory *memory = nullptr;        // null: the walk remembers nothing
     KernelCalls *calls = nullptr;        // the worker's calls, watched for stalls
     AllocatedCount *allocated = nullptr; // sizes as space on disk; null: file lengths
     // The scan's list of claims under way, and the watch thread's notes on this one.

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -84,58 +83,6 @@ SizeMemory::~SizeMemory()
         if (fd >= 0)
             close(fd);
     }
-}
-
-namespace {
-
-std::mutex g_sharedLock;
-SizeMemory *g_shared = nullptr;
-std::optional<SizeMemorySettings> g_sharedSettings;
-
-// A forked child shares the parent's inotify instance, whose events the parent's thread may
-// read first: the child leaves the parent's memory behind, unused, and makes its own when it
-// scans. The lock is held across the fork so the child never inherits it taken.
-void lockSharedForFork()
-{
-    g_sharedLock.lock();
-}
-
-void unlockSharedInParent()
-{
-    g_sharedLock.unlock();
-}
-
-void leaveSharedInChild()
-{
-    g_shared = nullptr;
-    g_sharedLock.unlock();
-}
-
-} // namespace
-
-SizeMemory &SizeMemory::shared()
-{
-    const std::lock_guard guard(g_sharedLock);
-    if (!g_shared) {
-        static const bool forkHandlers =
-            pthread_atfork(&lockSharedForFork, &unlockSharedInParent, &leaveSharedInChild) == 0;
-        (void)forkHandlers;
-        g_shared = new SizeMemory(g_sharedSettings.value_or(SizeMemorySettings::fromEnvironment()));
-        // Never destroyed: a scan still running on a worker when the program exits keeps using
-        // it; its thread is never waited for.
-        if (g_shared->m_thread.joinable())
-            g_shared->m_thread.detach();
-    }
-    return *g_shared;
-}
-
-bool SizeMemory::useSharedSettings(const SizeMemorySettings &settings)
-{
-    const std::lock_guard guard(g_sharedLock);
-    if (g_shared)
-        return false;
-    g_sharedSettings = settings;
-    return true;
 }
 
 void SizeMemory::catchUp()

@@ -64,13 +64,6 @@ public:
     SizeMemory(const SizeMemory &) = delete;
     SizeMemory &operator=(const SizeMemory &) = delete;
 
-    // The process-wide memory every scan shares, made on first use with the settings given to
-    // useSharedSettings() before, otherwise with those of the environment.
-    static SizeMemory &shared();
-    // The settings of the shared memory, where the program starts; after the first scan the
-    // memory is made and this changes nothing (false).
-    static bool useSharedSettings(const SizeMemorySettings &settings);
-
     bool enabled() const { return m_enabled; }
     // Whether anything can be remembered at all: on, and able to watch.
     bool remembers() const { return m_watchBudget > 0; }

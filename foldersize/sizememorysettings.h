@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-// How the process-wide size memory behaves. Read once where the program starts and handed to
+// How a size memory behaves. Read once where the program starts and handed to
 // the memory; worker code never looks at the environment.
 struct SizeMemorySettings {
     // False when QUORVANE_SIZE_MEMORY=0: nothing is watched or remembered, every scan walks all.

@@ -33,9 +33,7 @@ struct SizeScanOptions {
     bool allocated = false;
     // What the scan asks of the system; null for the real one. For tests.
     std::shared_ptr<ScanSystem> system;
-    // Where totals of folders walked before are remembered; null for the one the process
-    // shares (SizeMemory::shared()), or for none when system is given. For tests and
-    // comparisons.
+    // Where totals of folders walked before are remembered; null for nowhere.
     std::shared_ptr<SizeMemory> memory;
 };
 

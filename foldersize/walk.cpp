@@ -48,14 +48,9 @@ Walk::Walk(const std::vector<std::string> &folders, std::shared_ptr<ScanSystem> 
       m_opener(m_budget, *m_system, m_stopped), m_callbacks(std::move(callbacks)),
       m_stallBoundMs(stallBound.count()),
       m_allocated(allocated ? std::make_unique<AllocatedCount>(folders.size()) : nullptr),
-      // Totals remembered are file lengths of what the kernel shows: a walk counting space on
-      // disk or reading through another system neither takes nor gives any, unless handed a
-      // memory of its own. The shared memory lives as long as the process: no owner to keep.
-      m_memory(allocated ? nullptr
-               : memory  ? std::move(memory)
-               : m_system != ScanSystem::real()
-                   ? nullptr
-                   : std::shared_ptr<SizeMemory>(&SizeMemory::shared(), [](SizeMemory *) {})),
+      // Totals remembered are file lengths: a walk counting space on disk neither takes nor
+      // gives any.
+      m_memory(allocated ? nullptr : std::move(memory)),
       m_remember(m_memory && m_memory->remembers())
 {
     m_reports.reserve(folders.size());
@@ -119,6 +114,7 @@ void Walk::work(char *buffer, std::size_t size)
     Claim claim;
     claim.calls = &KernelCalls::current();
     claim.allocated = m_allocated.get();
+    claim.memory = m_remember ? m_memory.get() : nullptr;
     {
         const ScanLock lock(m_budget);
         claim.nextActive = m_active;
@@ -141,15 +137,9 @@ void Walk::work(char *buffer, std::size_t size)
 // open ancestor for it. Never throws: the folder it took would be lost from the walk.
 void Walk::claimLocked(Claim &claim) noexcept
 {
-    claim.node = nullptr;
-    claim.base = {};
+    static_cast<ClaimedFolder &>(claim) = {};
     claim.chain.clear();
-    claim.lost = false;
-    claim.fd = -1;
-    claim.unreadable = false;
-    claim.ownFiles = SizeAmount();
     claim.subfolderNames.clear();
-    claim.remembered = claim.buildLater = claim.linkedFile = claim.runAgain = false;
     if (m_stopped.load() || m_stack.empty())
         return;
     ScanNode *node = m_stack.back();
@@ -157,8 +147,6 @@ void Walk::claimLocked(Claim &claim) noexcept
     m_queued.store(m_stack.size());
     claim.node = node;
     ++node->claims;
-    if (m_remember)
-        claim.memory = m_memory.get();
     for (ScanNode *up = node->parent; up; up = up->parent) {
         if (up->lost) {
             claim.lost = true;

@@ -1,7 +1,6 @@
 // A folder's total on its way up, and the life of its node and descriptor.
 
 #include "foldersize/folderidentity.h"
-#include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
 #include "foldersize/walk.h"
 

@@ -83,8 +83,7 @@ TEST(FolderSizeShape, TotalsEqualAWalkOnOneThreadWithAndWithoutEntryTypes)
         // entered all the same, and links still not followed.
         const auto unknownTypes = std::make_shared<TestDirectoryReader>();
         unknownTypes->blankTypes = true;
-        EXPECT_EQ(FolderSizeUsing(tree->root(), {}, unknownTypes).bytes(), expected)
-            << tree->root();
+        EXPECT_EQ(FolderSizeUsing(tree->root(), unknownTypes).bytes(), expected) << tree->root();
         EXPECT_GT(unknownTypes->reads.load(), 0);
         // Where openat2 is refused (an old kernel, or a sandbox whose filter answers EPERM or
         // ENOSYS), every subfolder is opened the older way.

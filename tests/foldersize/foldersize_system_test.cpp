@@ -191,16 +191,12 @@ TEST(FolderSize, CountsAVeryDeepTreeWithFewDescriptors)
 
     const int descriptorsBefore = openDescriptorCount();
     int most = 0;
-    const std::int64_t total = FolderSize(tree.root(), [&] {
-                                   most = std::max(most, openDescriptorCount() - descriptorsBefore);
-                                   return ScanControl::Continue;
-                               }).bytes();
+    const std::int64_t total = totalWithin(tree.root(), std::chrono::minutes(5), [&] {
+        most = std::max(most, openDescriptorCount() - descriptorsBefore);
+    });
     EXPECT_EQ(total, expected);
     EXPECT_LE(most, 6 * ScanThreadCount() + 2);
 
-    // The shared memory builds what the scan walked in the background, with descriptors of
-    // its own: counting the room left waits until it is done.
-    EXPECT_TRUE(SizeMemory::shared().waitBuilt(std::chrono::seconds(60)));
     const rlimit saved = leaveRoomFor(4);
     std::vector<int> probes;
     for (int fd; (fd = open("/", O_RDONLY | O_DIRECTORY)) >= 0;)
@@ -263,7 +259,7 @@ TEST(FolderSize, AnAncestorOpenedAgainOnTheWayDownMustBeTheSameFolder)
                 done = rename(tree.path(replaced).c_str(), elsewhere.path("moved").c_str()) == 0;
                 tree.makeFile(below + second + "/impostor", 1000000);
             };
-            const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+            const std::int64_t total = FolderSizeUsing(tree.root(), reader).bytes();
             return done ? std::to_string(total) : std::string("not replaced");
         };
         // What was read before the move, and nothing of the folder that took its place.
@@ -368,12 +364,7 @@ TEST(FolderSize, AScanStuckInACallGivesUpItsIdleDescriptorsAndBusyOnesAreWaitedF
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         *go = true;
-        const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        const std::int64_t total = FolderSize(other.root(), [&] {
-                                       return std::chrono::steady_clock::now() < giveUpAt
-                                                  ? ScanControl::Continue
-                                                  : ScanControl::Stop;
-                                   }).bytes();
+        const std::int64_t total = totalWithin(other.root(), std::chrono::seconds(20));
         if (busy)
             for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
                  stuckTotal < 0 && std::chrono::steady_clock::now() < until;)
@@ -417,7 +408,7 @@ TEST(FolderSize, AFolderMovedDuringTheScanDoesNotLeadItsOldParentElsewhere)
                 moved =
                     rename(tree.path("p/" + first).c_str(), elsewhere.path("q/moved").c_str()) == 0;
         };
-        const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+        const std::int64_t total = FolderSizeUsing(tree.root(), reader).bytes();
         return moved ? std::to_string(total) : std::string("not moved");
     };
     EXPECT_EQ(runInChild(scanWithOneWorker), std::to_string(expected));
@@ -451,7 +442,7 @@ TEST(FolderSize, NeverEntersKernelPseudoFilesystems)
             continue; // not mounted that way here
         ++checked;
         const auto reader = std::make_shared<TestDirectoryReader>();
-        EXPECT_EQ(FolderSizeUsing(c.path, {}, reader).bytes(), 0) << c.path;
+        EXPECT_EQ(FolderSizeUsing(c.path, reader).bytes(), 0) << c.path;
         EXPECT_EQ(reader->reads, 0) << "entries of " << c.path << " were read";
     }
     if (checked == 0)
@@ -517,7 +508,7 @@ TEST(FolderSize, StopsAtPseudoFilesystemMountsButEntersTmpfsMounts)
             return std::string("skip: cannot mount proc or sysfs");
         const auto scan = [&] {
             const auto reader = std::make_shared<TestDirectoryReader>();
-            const std::int64_t total = FolderSizeUsing(tree.root(), {}, reader).bytes();
+            const std::int64_t total = FolderSizeUsing(tree.root(), reader).bytes();
             return std::to_string(total) + " " + std::to_string(reader->reads);
         };
         const std::string withOpenat2 = scan();

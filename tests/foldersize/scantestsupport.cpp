@@ -1,5 +1,7 @@
 #include "scantestsupport.h"
 
+#include "foldersize/sizescan.h"
+
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -9,6 +11,22 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+std::int64_t totalWithin(const std::string &path, std::chrono::milliseconds bound,
+                         const std::function<void()> &meanwhile)
+{
+    const auto total = std::make_shared<std::atomic<std::int64_t>>(-1);
+    const auto scan = SizeScan::start(
+        {path}, [total](std::size_t, const FolderTotal &found) { *total = found.bytes.bytes(); });
+    for (const auto until = std::chrono::steady_clock::now() + bound;
+         *total < 0 && std::chrono::steady_clock::now() < until;) {
+        if (meanwhile)
+            meanwhile();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    scan->stop();
+    return *total;
+}
 
 int openDescriptorCount()
 {

@@ -22,6 +22,11 @@ int descriptorsBelow(const std::string &path);
 // every depth, one per name, no link followed.
 std::int64_t referenceTotal(const std::string &path);
 
+// The total of path from one scan, or -1 when it has not finished within bound (it is then
+// stopped); meanwhile runs on the calling thread about every millisecond until then.
+std::int64_t totalWithin(const std::string &path, std::chrono::milliseconds bound,
+                         const std::function<void()> &meanwhile = {});
+
 // Reads directories as the scanner does, with what a test may change: entry types the file
 // system does not report, a small read, a pause before each read, a hook before each read and
 // one before each open (given a subfolder's name or a named folder's path), and names whose

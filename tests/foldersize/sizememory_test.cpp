@@ -261,9 +261,6 @@ TEST(SizeMemory, TheEnvironmentTurnsItOff)
     unsetenv("QUORVANE_SIZE_MEMORY");
     EXPECT_TRUE(SizeMemorySettings::fromEnvironment().enabled);
     EXPECT_GT(freeWatchShare(), 0);
-    // The shared memory's settings are taken once: where the program starts, or at its first use.
-    SizeMemory::shared();
-    EXPECT_FALSE(SizeMemory::useSharedSettings(SizeMemorySettings{.enabled = false}));
 }
 
 TEST(SizeMemory, ATotalSummedAcrossAChangeOrAnEvictionIsNotTrusted)
@@ -342,7 +339,7 @@ struct ScannerWalk {
     std::int64_t operator()(const std::string &path)
     {
         const auto reader = std::make_shared<TestDirectoryReader>();
-        const std::int64_t total = FolderSizeUsing(path, {}, reader, memory).bytes();
+        const std::int64_t total = FolderSizeUsing(path, reader, memory).bytes();
         reads = reader->reads.load();
         EXPECT_TRUE(memory->waitBuilt(BuildBound));
         return total;
@@ -351,7 +348,7 @@ struct ScannerWalk {
 
 std::int64_t scannerWithoutMemory(const std::string &path)
 {
-    return FolderSizeUsing(path, {}, nullptr,
+    return FolderSizeUsing(path, nullptr,
                            std::make_shared<SizeMemory>(SizeMemorySettings{.enabled = false}))
         .bytes();
 }

@@ -32,7 +32,7 @@ std::shared_ptr<SizeMemory> newMemory()
 
 std::int64_t fresh(const std::string &path)
 {
-    return FolderSizeUsing(path, {}, nullptr,
+    return FolderSizeUsing(path, nullptr,
                            std::make_shared<SizeMemory>(SizeMemorySettings{.enabled = false}))
         .bytes();
 }
@@ -44,7 +44,7 @@ struct Scan {
     std::int64_t operator()(const std::string &path, bool waitForBuild = true)
     {
         const auto reader = std::make_shared<TestDirectoryReader>();
-        const std::int64_t total = FolderSizeUsing(path, {}, reader, memory).bytes();
+        const std::int64_t total = FolderSizeUsing(path, reader, memory).bytes();
         reads = reader->reads.load();
         if (waitForBuild) {
             EXPECT_TRUE(memory->waitBuilt(BuildBound));

@@ -85,7 +85,7 @@ TEST(SizeScan, ReportsEveryFolderAsFolderSizeCountsItThenFinished)
     // A folder denied below counts as unreadable; one missing or not a folder counts 0 only.
     const std::vector<std::uint64_t> unreadable = {1, 0, 0, 0, 0, 0, 1, 0};
     for (std::size_t i = 0; i < folders.size(); ++i) {
-        EXPECT_EQ(collected.totals[i].bytes, FolderSizeUsing(folders[i], {}, reader)) << i;
+        EXPECT_EQ(collected.totals[i].bytes, FolderSizeUsing(folders[i], reader)) << i;
         EXPECT_EQ(collected.totals[i].unreadable, unreadable[i]) << i;
     }
     EXPECT_EQ(collected.totals[0].bytes.bytes(), 30);
@@ -222,11 +222,7 @@ TEST(SizeScan, AScanStuckInACallIsLeftAtOnceAndTheProcessStillExits)
             scan->stop();
             scan.reset();
             const bool atOnce = Clock::now() - before < 500ms;
-            const auto giveUpAt = Clock::now() + 20s;
-            const std::int64_t total =
-                FolderSize(other.root(), [&] {
-                    return Clock::now() < giveUpAt ? ScanControl::Continue : ScanControl::Stop;
-                }).bytes();
+            const std::int64_t total = totalWithin(other.root(), 20s);
             result += kind + (gate.waiting() == held ? " stuck" : " not stuck") +
                       (atOnce ? " stopped at once " : " stopped late ") + std::to_string(total) +
                       "\n";
