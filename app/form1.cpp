@@ -169,6 +169,7 @@ void Form1::layOutControls()
 
 void Form1::setProgressText(const QString &text)
 {
-    // The caption is drawn as the bar's whole text.
+    // The caption is drawn as the bar's whole text, and is what a screen reader names it by.
     m_ProgressBar1->setFormat(text);
+    m_ProgressBar1->setAccessibleName(text);
 }

@@ -1,8 +1,10 @@
 #include "chart/chartlegend.h"
 
+#include "chart/chartaccessible.h"
 #include "chart/chartkeyboard.h"
 #include "chart/chartlook.h"
 #include "chart/chartmodel.h"
+#include "chart/piechart.h"
 #include "chart/slicetext.h"
 #include "chart/slicetooltip.h"
 
@@ -23,6 +25,7 @@ ChartLegend::ChartLegend(const ChartModel &model, QWidget *parent)
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(1);
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Legend"));
 }
 
 int ChartLegend::rows() const
@@ -214,6 +217,8 @@ void ChartLegend::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    if (auto *chart = qobject_cast<PieChart *>(parent()))
+        AnnounceCurrentSlice(chart, chart->currentColumn() - 1);
 }
 
 void ChartLegend::focusOutEvent(QFocusEvent *event)

@@ -1,5 +1,6 @@
 #include "chart/piechart.h"
 
+#include "chart/chartaccessible.h"
 #include "chart/chartlegend.h"
 #include "chart/chartmodel.h"
 #include "chart/chartpicture.h"
@@ -20,9 +21,11 @@ constexpr qint64 PauseFactor = 20;
 
 } // namespace
 
-PieChart::PieChart(const ChartModel &model, QWidget *parent)
-    : QWidget(parent), m_model(model), m_legend(new ChartLegend(model, this))
+PieChart::PieChart(const ChartModel &model, QWidget *parent) : QWidget(parent), m_model(model)
 {
+    // Before the legend, whose accessible name already asks for its interface.
+    InstallChartAccessibility();
+    m_legend = new ChartLegend(model, this);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -60,6 +63,7 @@ void PieChart::modelReset()
     m_legend->countChanged();
     m_legend->ensureVisible(0);
     pieChanged();
+    AnnounceSlicesReset(this);
 }
 
 // A subfolder that starts being sized becomes the column the legend follows, unless the user
@@ -67,7 +71,8 @@ void PieChart::modelReset()
 void PieChart::subfolderChanged(int index)
 {
     const int shown = m_model.shownCount();
-    if (shown != m_shown) {
+    const bool added = shown != m_shown;
+    if (added) {
         const int before = m_shown;
         m_shown = shown;
         m_legend->countChanged();
@@ -82,6 +87,7 @@ void PieChart::subfolderChanged(int index)
             m_legend->ensureVisible(index);
     }
     pieChanged();
+    AnnounceSliceChanged(this, index, added);
 }
 
 QStringList PieChart::columnLabels() const

@@ -51,6 +51,9 @@ public:
     // The slice the keys last moved to; 0 for none. A new generation starts with none.
     int currentColumn() const { return m_current + 1; }
     void setCurrentColumn(int column);
+    // The box around slice index's wedge, in the chart's coordinates; empty when it is not
+    // drawn.
+    QRect sliceRect(int index) const;
 
     // The picture of the exports: ChartPicture of the model at the chart's size at least,
     // larger when the legend needs room to name every slice. Needs no shown window.

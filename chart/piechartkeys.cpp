@@ -1,5 +1,6 @@
 // The pie chart's keyboard: the current slice, its details and its menu.
 
+#include "chart/chartaccessible.h"
 #include "chart/chartkeyboard.h"
 #include "chart/chartlegend.h"
 #include "chart/chartmodel.h"
@@ -20,6 +21,7 @@ void PieChart::setCurrentColumn(int column)
     if (index < 0)
         return;
     m_legend->ensureVisible(index);
+    AnnounceCurrentSlice(this, index);
     // What hovering shows, placed by the slice rather than by the pointer.
     const QPoint spot = sliceSpot(index);
     QToolTip::showText(spot, SliceToolTip(m_model, index), this);
@@ -41,6 +43,34 @@ QPoint PieChart::sliceSpot(int index) const
     return mapToGlobal(QPointF(square.center().x() + std::sin(middle) * radius,
                                square.center().y() - std::cos(middle) * radius)
                            .toPoint());
+}
+
+QRect PieChart::sliceRect(int index) const
+{
+    // The slices as they are now, also before the pie is drawn again.
+    PieLayout fresh;
+    const PieLayout *layout = &m_layout;
+    if (m_pieStale) {
+        fresh.build(m_model);
+        layout = &fresh;
+    }
+    if (index < 0 || index >= layout->count() || layout->total() <= 0 || !isVisible())
+        return {};
+    // The centre and the rim at both ends and at every quarter turn between them.
+    const auto [start, end] = layout->span(index);
+    const QRectF square = pieSquare();
+    const double radius = square.width() / 2;
+    const auto rim = [&](double turn) {
+        const double angle = turn * 2 * std::numbers::pi;
+        return square.center() + QPointF(std::sin(angle) * radius, -std::cos(angle) * radius);
+    };
+    QRectF box(square.center(), QSizeF(0, 0));
+    const auto take = [&box](QPointF point) { box = box.united(QRectF(point, QSizeF(0, 0))); };
+    take(rim(start));
+    take(rim(end));
+    for (double quarter = std::ceil(start * 4) / 4; quarter < end; quarter += 0.25)
+        take(rim(quarter));
+    return box.toAlignedRect().adjusted(0, 0, 1, 1);
 }
 
 void PieChart::requestContextMenu(int index)
@@ -87,6 +117,7 @@ void PieChart::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
     update(m_pieArea);
+    AnnounceCurrentSlice(this, m_current);
 }
 
 void PieChart::focusOutEvent(QFocusEvent *event)

@@ -13,6 +13,7 @@ packages=(
     xvfb xauth unzip
     bindfs fuse3
     locales
+    at-spi2-core python3-pyatspi dbus-daemon
     dpkg-dev file lintian appstream desktop-file-utils
 )
 

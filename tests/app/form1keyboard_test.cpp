@@ -4,7 +4,10 @@
 #include "platform/directorylist.h"
 #include "treefolder/treefolder.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -44,4 +47,20 @@ TEST_F(FormTest, EnterChartsTheCurrentSliceAndBackspaceTheFolderAbove)
     ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.Dir1().path(), tree.rootQ());
     EXPECT_EQ(normalizedFolderPath(form.TreeFolder1()->selectedNode().key()), tree.rootQ());
+}
+
+// A screen reader names the progress bar by its caption, the tree, and the chart by its title.
+TEST_F(FormTest, ScreenReadersNameTheProgressBarTheTreeAndTheChart)
+{
+    tree.makeDir("Data/a");
+    Form1 form(environment());
+    form.show();
+    chart(form, tree.pathQ("Data"));
+    const auto name = [](QObject *object) {
+        return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(form.ProgressBar1()), "Progress Bar");
+    EXPECT_EQ(name(form.TreeFolder1()->treeView()), "Folders");
+    EXPECT_EQ(name(form.MSChart1()), "Folder Sizes");
+    EXPECT_EQ(name(form.PushButton1()), "Save Chart As JPG");
 }
