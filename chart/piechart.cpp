@@ -170,6 +170,9 @@ QRectF PieChart::pieSquare() const
     const int side = std::max(0, std::min(m_pieArea.width(), m_pieArea.height()) - 24);
     QRectF square(0, 0, side, side);
     square.moveCenter(QRectF(m_pieArea).center());
+    // On whole pixels, so that the pie's picture lands on the screen's pixels one to one
+    // instead of being resampled and blurred.
+    square.moveTopLeft(square.topLeft().toPoint());
     return square;
 }
 

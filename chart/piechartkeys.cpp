@@ -64,12 +64,17 @@ QRect PieChart::sliceRect(int index) const
         const double angle = turn * 2 * std::numbers::pi;
         return square.center() + QPointF(std::sin(angle) * radius, -std::cos(angle) * radius);
     };
-    QRectF box(square.center(), QSizeF(0, 0));
-    const auto take = [&box](QPointF point) { box = box.united(QRectF(point, QSizeF(0, 0))); };
+    QPointF low = square.center();
+    QPointF high = low;
+    const auto take = [&low, &high](QPointF point) {
+        low = QPointF(std::min(low.x(), point.x()), std::min(low.y(), point.y()));
+        high = QPointF(std::max(high.x(), point.x()), std::max(high.y(), point.y()));
+    };
     take(rim(start));
     take(rim(end));
     for (double quarter = std::ceil(start * 4) / 4; quarter < end; quarter += 0.25)
         take(rim(quarter));
+    const QRectF box(low, high);
     return box.toAlignedRect().adjusted(0, 0, 1, 1);
 }
 

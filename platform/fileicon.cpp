@@ -14,12 +14,14 @@ namespace {
 
 enum class Kind { Drive, Folder, Home, File };
 
-// The provider's icon when it has one, else the style's standard picture.
+// The provider's icon when it has one, else the style's standard picture; size points at the
+// screen's pixels a point, so that it stays sharp on a screen of 2.
 QPixmap pictureOf(const QIcon &provided, QStyle::StandardPixmap fallback, int size)
 {
-    QPixmap pixmap = provided.pixmap(size, size);
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pixmap = provided.pixmap(QSize(size, size), ratio);
     if (pixmap.isNull() && QApplication::style())
-        pixmap = QApplication::style()->standardIcon(fallback).pixmap(size, size);
+        pixmap = QApplication::style()->standardIcon(fallback).pixmap(QSize(size, size), ratio);
     return pixmap;
 }
 

@@ -49,7 +49,9 @@ QPixmap icon(int number, int size)
         return {};
     }
     QStyle *style = QApplication::style();
-    return style ? style->standardIcon(which).pixmap(size, size) : QPixmap();
+    // At the screen's pixels a point, so that it stays sharp on a screen of 2.
+    return style ? style->standardIcon(which).pixmap(QSize(size, size), qApp->devicePixelRatio())
+                 : QPixmap();
 }
 
 } // namespace ShellLibrary

@@ -3,7 +3,9 @@
 #include "treefolder/treefolder.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPainter>
+#include <algorithm>
 
 int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
                              bool useShellLibrary)
@@ -47,16 +49,23 @@ int TreeFolder::folderPictureIndex(const QString &key)
 QPixmap TreeFolder::drawInBuffer(const QPixmap &picture, int size)
 {
     // A picture of the right size is kept as it is, so many keys can share its data.
-    if (!picture.isNull() && picture.width() == size && picture.height() == size &&
-        picture.devicePixelRatio() == 1.0)
+    if (!picture.isNull() && picture.deviceIndependentSize() == QSizeF(size, size))
         return picture;
-    if (picBuffer.size() != QSize(size, size))
-        picBuffer = QPixmap(size, size);
+    // Drawn with as many pixels as the screen has for a point, so that it stays sharp on a
+    // screen of 2 device pixels a point.
+    const qreal ratio =
+        std::max({qreal(1), picture.isNull() ? qreal(1) : picture.devicePixelRatio(),
+                  qApp ? qApp->devicePixelRatio() : qreal(1)});
+    const QSize pixels = (QSizeF(size, size) * ratio).toSize();
+    if (picBuffer.size() != pixels || picBuffer.devicePixelRatio() != ratio) {
+        picBuffer = QPixmap(pixels);
+        picBuffer.setDevicePixelRatio(ratio);
+    }
     picBuffer.fill(Qt::transparent);
     if (!picture.isNull()) {
         QPainter painter(&picBuffer);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(QRect(0, 0, size, size), picture);
+        painter.drawPixmap(QRectF(0, 0, size, size), picture, QRectF(picture.rect()));
     }
     return picBuffer.copy();
 }

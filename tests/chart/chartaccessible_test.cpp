@@ -77,6 +77,7 @@ TEST_F(ChartAccessibility, EverySliceIsAChildNamedWithItsSizeInThePieAndTheLegen
         EXPECT_FALSE(first->state().busy);
         EXPECT_FALSE(first->state().offscreen);
         EXPECT_TRUE(part->rect().contains(first->rect())) << part->role();
+        EXPECT_GT(first->rect().width(), 20) << part->role();
         EXPECT_EQ(part->childAt(first->rect().center().x(), first->rect().center().y()), first);
         QAccessibleInterface *measured = part->child(2);
         EXPECT_EQ(measured->text(QAccessible::Name), "folder 2 - Getting folder size...");
