@@ -1,7 +1,7 @@
-#include "app/commandline.h"
+#include "app/cli/commandline.h"
 #include "app/exportfixture.h"
-#include "app/outputfile.h"
-#include "app/terminalprogress.h"
+#include "app/cli/outputfile.h"
+#include "app/cli/terminalprogress.h"
 #include "support/smalltmpfs.h"
 #include "support/zipreader.h"
 

@@ -1,6 +1,6 @@
-#include "app/unreadablefolders.h"
+#include "app/cli/unreadablefolders.h"
 
-#include "app/outputfile.h"
+#include "app/cli/outputfile.h"
 #include "foldersize/pseudofilesystem.h"
 #include "platform/nativepath.h"
 

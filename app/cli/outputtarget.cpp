@@ -1,6 +1,6 @@
-#include "app/outputtarget.h"
+#include "app/cli/outputtarget.h"
 
-#include "app/commandline.h"
+#include "app/cli/commandline.h"
 #include "platform/nativepath.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/outputfile.h"
+#include "app/cli/outputfile.h"
 
 #include "export/safesave.h"
 #include "platform/nativepath.h"

@@ -1,4 +1,4 @@
-#include "app/quietstandarderror.h"
+#include "app/cli/quietstandarderror.h"
 
 #include <cstdio>
 #include <fcntl.h>

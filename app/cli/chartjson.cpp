@@ -1,4 +1,4 @@
-#include "app/chartjson.h"
+#include "app/cli/chartjson.h"
 
 #include "chart/chartmodel.h"
 #include "chart/slicetext.h"

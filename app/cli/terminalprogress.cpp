@@ -1,4 +1,4 @@
-#include "app/terminalprogress.h"
+#include "app/cli/terminalprogress.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -1,25 +1,18 @@
-#include "app/commandline.h"
+#include "app/cli/commandline.h"
 
-#include "app/outputfile.h"
+#include "app/cli/outputfile.h"
 #include "chart/chartpicture.h"
 #include "platform/nativepath.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QRegularExpression>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
-// The chart picture grows to this at most, whatever --size asks.
 // A day: beyond it a folder is as good as gone.
 constexpr int MaxTimeoutSeconds = 86400;
+// The chart picture grows to this at most, whatever --size asks.
 constexpr int MaxPictureSide = ChartPictureMaximumSide;
 
 const QString Description =
@@ -155,16 +148,17 @@ QSize parseSize(const QString &value)
     return {width, height};
 }
 
-} // namespace
+struct StandardOptions {
+    QCommandLineOption help;
+    QCommandLineOption version;
+};
 
-CommandLine parseCommandLine(const QStringList &arguments)
+// The program's options, Qt's own (hidden, left for the application object) and FOLDER.
+StandardOptions addOptions(QCommandLineParser &parser, const Options &options)
 {
-    QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(Description);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    Options options;
+    StandardOptions standard{parser.addHelpOption(), parser.addVersionOption()};
     for (const QCommandLineOption &option :
          {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage,
           options.timeout, options.saveScan})
@@ -180,12 +174,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                  QStringLiteral("The folder to chart, relative to the current "
                                                 "folder."),
                                  QStringLiteral("[FOLDER]"));
+    return standard;
+}
 
-    if (!parser.parse(arguments))
-        return badUsage(parser.errorText());
-
+// --help, --help-all and --version answer alone, whatever else is given.
+std::optional<CommandLine> helpOrVersion(const QCommandLineParser &parser,
+                                         const StandardOptions &standard)
+{
     CommandLine line;
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(standard.help) || parser.isSet(QStringLiteral("help-all"))) {
         line.action = CommandLine::Action::ShowHelp;
         // Without an application object the parser does not know the program's name.
         line.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
@@ -194,21 +191,37 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.text += QtOptionsHelp;
         return line;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(standard.version)) {
         line.action = CommandLine::Action::ShowVersion;
         line.text = QStringLiteral("quorvane %1\n").arg(QStringLiteral(QUORVANE_VERSION));
         return line;
     }
+    return std::nullopt;
+}
 
+// Each read below takes one group of options into line, or says what is wrong with it.
+
+QString readFolder(const QCommandLineParser &parser, CommandLine &line)
+{
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1)
-        return badUsage(QStringLiteral("one FOLDER only, got %1").arg(folders.size()));
+        return QStringLiteral("one FOLDER only, got %1").arg(folders.size());
     if (!folders.isEmpty()) {
         if (folders.first().isEmpty())
-            return badUsage(QStringLiteral("the FOLDER is an empty name"));
+            return QStringLiteral("the FOLDER is an empty name");
         line.folder = folders.first();
     }
+    return {};
+}
 
+bool writesOutput(const CommandLine &line)
+{
+    return !line.textFile.isEmpty() || !line.jpgFile.isEmpty() || !line.xlsxFile.isEmpty() ||
+           !line.jsonFile.isEmpty();
+}
+
+QString readOutputs(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
     struct Output {
         const QCommandLineOption &option;
         QString &file;
@@ -218,69 +231,104 @@ CommandLine parseCommandLine(const QStringList &arguments)
                               {options.xlsx, line.xlsxFile},
                               {options.json, line.jsonFile}};
     int toStandardOutput = 0;
-    bool anyOutput = false;
     for (const Output &output : outputs) {
         const QStringList values = parser.values(output.option);
         const QString name = QStringLiteral("--") + output.option.names().first();
         if (values.isEmpty())
             continue;
         if (values.size() > 1)
-            return badUsage(QStringLiteral("%1 is given more than once").arg(name));
+            return QStringLiteral("%1 is given more than once").arg(name);
         const QString &file = values.first();
         if (file.isEmpty())
-            return badUsage(QStringLiteral("%1 needs a file name").arg(name));
+            return QStringLiteral("%1 needs a file name").arg(name);
         // Two outputs naming one file in other ways are found when the files are checked.
         if (file == CommandLine::StandardOutput && ++toStandardOutput > 1)
-            return badUsage(QStringLiteral("only one output can go to standard output"));
-        anyOutput = true;
+            return QStringLiteral("only one output can go to standard output");
         output.file = file;
     }
+    return {};
+}
 
-    if (parser.isSet(options.size)) {
-        if (!line.writesPicture())
-            return badUsage(QStringLiteral("--size applies to --jpg and --xlsx only"));
-        line.pictureSize = parseSize(parser.value(options.size));
-        if (!line.pictureSize.isValid())
-            return badUsage(QStringLiteral("--size wants WIDTHxHEIGHT in pixels, each from 1 "
-                                           "to %1, not '%2'")
-                                .arg(MaxPictureSide)
-                                .arg(parser.value(options.size)));
-    }
+QString readPictureSize(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    if (!parser.isSet(options.size))
+        return {};
+    if (!line.writesPicture())
+        return QStringLiteral("--size applies to --jpg and --xlsx only");
+    line.pictureSize = parseSize(parser.value(options.size));
+    if (!line.pictureSize.isValid())
+        return QStringLiteral("--size wants WIDTHxHEIGHT in pixels, each from 1 to %1, not '%2'")
+            .arg(MaxPictureSide)
+            .arg(parser.value(options.size));
+    return {};
+}
 
+// --disk-usage and --timeout: how the outputs' folders are walked.
+QString readScanLimits(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
     line.diskUsage = parser.isSet(options.diskUsage);
-    if (line.diskUsage && !anyOutput)
-        return badUsage(QStringLiteral("--disk-usage applies to the outputs only"));
-    if (parser.isSet(options.timeout)) {
-        bool number = false;
-        const int seconds = parser.value(options.timeout).toInt(&number);
-        if (!number || seconds < 1 || seconds > MaxTimeoutSeconds)
-            return badUsage(QStringLiteral("--timeout wants whole seconds from 1 to %1, not '%2'")
-                                .arg(MaxTimeoutSeconds)
-                                .arg(parser.value(options.timeout)));
-        if (!anyOutput)
-            return badUsage(QStringLiteral("--timeout applies to the outputs only"));
-        line.timeout = std::chrono::seconds(seconds);
-    }
-    if (parser.isSet(options.saveScan)) {
-        const QStringList values = parser.values(options.saveScan);
-        if (values.size() > 1)
-            return badUsage(QStringLiteral("--save-scan is given more than once"));
-        if (values.first().isEmpty())
-            return badUsage(QStringLiteral("--save-scan needs a file name"));
-        if (anyOutput)
-            return badUsage(QStringLiteral("--save-scan writes no other output"));
+    if (line.diskUsage && !writesOutput(line))
+        return QStringLiteral("--disk-usage applies to the outputs only");
+    if (!parser.isSet(options.timeout))
+        return {};
+    bool number = false;
+    const int seconds = parser.value(options.timeout).toInt(&number);
+    if (!number || seconds < 1 || seconds > MaxTimeoutSeconds)
+        return QStringLiteral("--timeout wants whole seconds from 1 to %1, not '%2'")
+            .arg(MaxTimeoutSeconds)
+            .arg(parser.value(options.timeout));
+    if (!writesOutput(line))
+        return QStringLiteral("--timeout applies to the outputs only");
+    line.timeout = std::chrono::seconds(seconds);
+    return {};
+}
+
+QString readSaveScan(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    if (!parser.isSet(options.saveScan))
+        return {};
+    const QStringList values = parser.values(options.saveScan);
+    if (values.size() > 1)
+        return QStringLiteral("--save-scan is given more than once");
+    if (values.first().isEmpty())
+        return QStringLiteral("--save-scan needs a file name");
+    if (writesOutput(line))
+        return QStringLiteral("--save-scan writes no other output");
+    if (line.folder.isEmpty())
+        return QStringLiteral("--save-scan needs a FOLDER to scan");
+    line.saveScanFile = values.first();
+    line.action = CommandLine::Action::SaveScan;
+    return {};
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const Options options;
+    const StandardOptions standard = addOptions(parser, options);
+    if (!parser.parse(arguments))
+        return badUsage(parser.errorText());
+    if (const std::optional<CommandLine> shown = helpOrVersion(parser, standard))
+        return *shown;
+
+    CommandLine line;
+    QString problem = readFolder(parser, line);
+    if (problem.isEmpty())
+        problem = readOutputs(parser, options, line);
+    if (problem.isEmpty())
+        problem = readPictureSize(parser, options, line);
+    if (problem.isEmpty())
+        problem = readScanLimits(parser, options, line);
+    if (problem.isEmpty())
+        problem = readSaveScan(parser, options, line);
+    if (problem.isEmpty() && line.action != CommandLine::Action::SaveScan && writesOutput(line)) {
         if (line.folder.isEmpty())
-            return badUsage(QStringLiteral("--save-scan needs a FOLDER to scan"));
-        line.saveScanFile = values.first();
-        line.action = CommandLine::Action::SaveScan;
-        return line;
-    }
-    if (anyOutput) {
-        if (line.folder.isEmpty())
-            return badUsage(QStringLiteral("the outputs need a FOLDER to chart"));
+            problem = QStringLiteral("the outputs need a FOLDER to chart");
         line.action = CommandLine::Action::Export;
     }
-    return line;
+    return problem.isEmpty() ? line : badUsage(problem);
 }
 
 QStringList commandLineArguments(int argc, char **argv)
@@ -289,52 +337,4 @@ QStringList commandLineArguments(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         arguments.append(pathFromNative(QByteArray(argv[i]))); // a FOLDER may not be UTF-8
     return arguments;
-}
-
-QString absoluteFolder(const QString &folder, QString *problem)
-{
-    const QByteArray native = nativePath(folder);
-    if (native.startsWith('/'))
-        return QDir::cleanPath(folder);
-    // The current folder's own bytes: its name need not be UTF-8, and a current folder that
-    // was removed has no name at all (ENOENT) rather than some other folder's.
-    char *current = ::getcwd(nullptr, 0);
-    if (!current) {
-        *problem = errno == ENOENT ? QStringLiteral("the current folder no longer exists")
-                                   : QString::fromLocal8Bit(std::strerror(errno));
-        return {};
-    }
-    const QByteArray base(current);
-    std::free(current);
-    return QDir::cleanPath(pathFromNative(base + '/' + native));
-}
-
-QString folderProblem(const QString &folder)
-{
-    const QByteArray path = nativePath(folder);
-    struct stat status {};
-    if (::stat(path.constData(), &status) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    if (!S_ISDIR(status.st_mode))
-        return QStringLiteral("not a folder");
-    // A folder is opened with O_DIRECTORY, which never blocks the way a FIFO would.
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    DIR *listing = ::fdopendir(fd);
-    if (!listing) {
-        const int error = errno;
-        ::close(fd);
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-    ::closedir(listing);
-    return {};
-}
-
-QString windowStartFolder(const QString &folder)
-{
-    char *resolved = ::realpath(nativePath(folder).constData(), nullptr);
-    const QString real = resolved ? pathFromNative(resolved) : QDir::cleanPath(folder);
-    std::free(resolved);
-    return real.endsWith(u'/') ? real : real + u'/';
 }

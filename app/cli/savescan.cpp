@@ -1,8 +1,8 @@
-#include "app/savescan.h"
+#include "app/cli/savescan.h"
 
-#include "app/commandline.h"
-#include "app/outputfile.h"
-#include "app/outputtarget.h"
+#include "app/cli/commandline.h"
+#include "app/cli/outputfile.h"
+#include "app/cli/outputtarget.h"
 #include "platform/nativepath.h"
 #include "scanfile/scanfilewrite.h"
 

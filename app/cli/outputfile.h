@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/outputtarget.h"
+#include "app/cli/outputtarget.h"
 
 #include <QByteArray>
 #include <QString>
