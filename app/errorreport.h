@@ -17,7 +17,13 @@ inline const QString PushButton3_Click =
     QStringLiteral("in Quorvane7/29/2014.Form1.PushButton3_Click ");
 } // namespace ErrorLocation
 
-inline const QString ErrorReportTitle = QStringLiteral("Application Error");
+// The box's title, in the window's language ("Application Error" in English).
+QString ErrorReportTitle();
+
+// A runtime error's description, raised in English, in the window's language: the whole of a
+// fixed description, or the kind of error before its details (paths, the system's words),
+// which stay as they are.
+QString TranslatedErrorDescription(const QString &description);
 
 // Description, CR LF, location, "at line ", step, CR CR, the request to send a screenshot.
 QString ErrorReportText(const QString &description, const QString &location, int step);

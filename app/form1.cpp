@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -30,7 +31,8 @@ QPushButton *commandButton(const QString &caption, int widthTwips, QWidget *pare
 {
     auto *button = new QPushButton(caption, parent);
     button->setFont(QFont(QStringLiteral("Arial"), 9));
-    button->setFixedSize(pixels(widthTwips), pixels(405));
+    // The stored width, or more where a translated caption needs it to show whole.
+    button->setFixedSize(std::max(pixels(widthTwips), button->sizeHint().width()), pixels(405));
     button->setMouseTracking(true);
     return button;
 }
@@ -71,7 +73,7 @@ void Form1::createControls()
     m_Creator->setGeometry(pixels(18270), pixels(255), pixels(255), pixels(255));
     m_Creator->hide();
 
-    m_Frame2 = new QGroupBox(QStringLiteral("Preview"), this);
+    m_Frame2 = new QGroupBox(tr("Preview"), this);
     m_Frame2->setFont(QFont(QStringLiteral("Arial"), 9));
     m_Frame2->setMouseTracking(true);
     m_Frame2->setAutoFillBackground(true);
@@ -87,20 +89,20 @@ void Form1::createControls()
     m_ProgressBar1->setTextVisible(true);
     m_ProgressBar1->setAlignment(Qt::AlignCenter);
     m_ProgressBar1->setFixedHeight(pixels(405));
-    setProgressText(QStringLiteral("Progress Bar"));
+    setProgressText(tr("Progress Bar"));
 
-    m_PushButton1 = commandButton(QStringLiteral("Save Chart As JPG"), 3000, this);
+    m_PushButton1 = commandButton(tr("Save Chart As JPG"), 3000, this);
     m_Shape1 = new QFrame(this);
     m_Shape1->setFrameShape(QFrame::Box);
     m_MSChart1 = new PieChart(m_chart, m_Shape1);
-    m_MSChart1->setTitle(FolderSizesTitle);
+    m_MSChart1->setTitle(FolderSizesTitle());
     m_NoSubfolders = new QLabel(m_Shape1);
     m_NoSubfolders->setAlignment(Qt::AlignCenter);
     m_NoSubfolders->setWordWrap(true);
     m_NoSubfolders->setForegroundRole(QPalette::PlaceholderText);
     m_NoSubfolders->hide();
-    m_PushButton3 = commandButton(QStringLiteral("Export Chart To Excel"), 3000, this);
-    m_PushButton2 = commandButton(QStringLiteral("Save Side Text To Text File"), 3360, this);
+    m_PushButton3 = commandButton(tr("Export Chart To Excel"), 3000, this);
+    m_PushButton2 = commandButton(tr("Save Side Text To Text File"), 3360, this);
 
     for (QWidget *watched :
          {static_cast<QWidget *>(this), static_cast<QWidget *>(m_Frame2),

@@ -72,10 +72,10 @@ void Form1::folderRefused()
 // at once, and a generation under way goes on with its own folder.
 void Form1::GenerateChart(const QString &folder, int count)
 {
-    setProgressText(QStringLiteral("Generating Chart...Please Wait"));
+    setProgressText(tr("Generating Chart...Please Wait"));
     if (count == 0) {
         m_MSChart1->setVisible(false);
-        m_NoSubfolders->setText(QStringLiteral("No subfolders in ") + folderName(folder));
+        m_NoSubfolders->setText(tr("No subfolders in %1").arg(folderName(folder)));
         m_NoSubfolders->show();
         return;
     }
@@ -98,7 +98,7 @@ void Form1::finishGeneration()
     m_ProgressBar1->setValue(0);
     setMousePointer(Default);
     m_ChartDone = true;
-    setProgressText(QStringLiteral("Progress Bar"));
+    setProgressText(tr("Progress Bar"));
 }
 
 std::optional<QStringList> Form1::SideTextLines() const
@@ -115,6 +115,6 @@ void Form1::refuseFolder()
     if (!m_generation.running()) {
         m_ProgressBar1->setValue(0);
         setMousePointer(Default);
-        setProgressText(QStringLiteral("Progress Bar"));
+        setProgressText(tr("Progress Bar"));
     }
 }

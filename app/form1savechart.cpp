@@ -27,9 +27,9 @@ void Form1::PushButton1_Click()
     StepRunner steps(messageBox(), ErrorLocation::PushButton1_Click);
     steps.run(106, [&] { dialog.setFileName(QString()); });
     steps.run(108, [&] {
-        dialog.setDialogTitle(QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"));
+        dialog.setDialogTitle(tr("Add File(s) - Hold Ctrl to select multiple files"));
     });
-    steps.run(110, [&] { dialog.setFilter(QStringLiteral("JPG Files (*.jpg)|*.jpg|")); });
+    steps.run(110, [&] { dialog.setFilter(tr("JPG Files (*.jpg)|*.jpg|")); });
     steps.run(112, [&] { dialog.showSave(); });
     steps.run(114, [&] {
         if (dialog.fileName().isEmpty())

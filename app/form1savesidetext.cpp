@@ -18,10 +18,8 @@ void Form1::PushButton2_Click()
     QString text;
     QStringList lines;
     StepRunner steps(messageBox(), ErrorLocation::PushButton2_Click);
-    steps.run(106, [&] { dialog.setDialogTitle(QStringLiteral("Save")); });
-    steps.run(108, [&] {
-        dialog.setFilter(QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"));
-    });
+    steps.run(106, [&] { dialog.setDialogTitle(tr("Save")); });
+    steps.run(108, [&] { dialog.setFilter(tr("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|")); });
     steps.run(110, [&] { dialog.showSave(); });
     steps.run(112, [&] {
         if (dialog.fileName().isEmpty())

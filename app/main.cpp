@@ -6,6 +6,7 @@
 #include "app/cli/outputtarget.h"
 #include "app/cli/savescan.h"
 #include "app/screenfit.h"
+#include "app/translations.h"
 #include "foldersize/sizememory.h"
 #include "platform/nativepath.h"
 
@@ -41,6 +42,9 @@ int openWindow(const QString &folder, std::shared_ptr<SizeMemory> memory)
     environment.sizeMemory = std::move(memory);
     if (!folder.isEmpty())
         environment.desktopFolder = [start = windowStartFolder(folder)] { return start; };
+    // The window speaks the user's language where a translation is installed; the command line
+    // never loads one, so what it writes stays the same everywhere.
+    InstallTranslations(QLocale::system(), TranslationFolders());
     Form1 form(std::move(environment));
     form.Form_Load();
     if (form.ending())

@@ -5,6 +5,7 @@
 #include "chart/pielayout.h"
 #include "chart/slicetext.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -88,7 +89,8 @@ void drawLegend(QPainter &painter, const ChartModel &model, const PictureLayout 
         if (i == shown) {
             if (shown == model.shownCount())
                 break;
-            label = QStringLiteral("... and %1 more").arg(model.shownCount() - shown);
+            label = QCoreApplication::translate("Chart", "... and %1 more")
+                        .arg(model.shownCount() - shown);
         } else {
             const QRect box(row.left(), row.top() + (plan.rowHeight - swatch) / 2, swatch, swatch);
             painter.fillRect(box, SliceColor(i, model.shownCount()));
@@ -139,4 +141,9 @@ QImage ChartPicture(const ChartModel &model, const QString &title, const QPalett
                         plan.titleHeight + Margin + std::max(0, (body - legendHeight) / 2));
     drawLegend(painter, model, plan, palette, origin);
     return image;
+}
+
+QString FolderSizesTitle()
+{
+    return QCoreApplication::translate("Chart", "Folder Sizes");
 }

@@ -7,8 +7,8 @@
 
 class ChartModel;
 
-// The chart's title.
-inline const QString FolderSizesTitle = QStringLiteral("Folder Sizes");
+// The chart's title, in the window's language ("Folder Sizes" in English).
+QString FolderSizesTitle();
 
 // The size of the main window's chart.
 constexpr QSize ChartPictureMinimumSize(634, 448);

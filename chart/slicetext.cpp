@@ -3,6 +3,7 @@
 #include "foldersize/sizeamount.h"
 #include "foldersize/sizetext.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -53,7 +54,7 @@ QString SliceLabel(const ChartModel::Subfolder &subfolder)
     case ChartModel::State::Waiting:
         return {};
     case ChartModel::State::Sizing:
-        return GettingFolderSize;
+        return GettingFolderSize();
     case ChartModel::State::Done:
         break;
     }
@@ -69,4 +70,9 @@ QStringList SideTextLines(const ChartModel &model)
             lines.append(SideTextLine(subfolder.name, SliceSizeText(subfolder.bytes)));
     }
     return lines;
+}
+
+QString GettingFolderSize()
+{
+    return QCoreApplication::translate("Chart", "Getting folder size...");
 }

@@ -7,8 +7,9 @@
 
 // The texts the chart derives for one subfolder.
 
-// What the legend shows while a subfolder is being sized.
-inline const QString GettingFolderSize = QStringLiteral("Getting folder size...");
+// What the legend shows while a subfolder is being sized, in the window's language
+// ("Getting folder size..." in English).
+QString GettingFolderSize();
 
 // The subfolder's name: the entry with every occurrence of folder followed by "/" removed
 // (exact, case-sensitive). A root folder "/" is searched as "//", which never occurs, so the

@@ -3,6 +3,7 @@
 #include "chart/chartmodel.h"
 #include "chart/slicetext.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 QString SliceToolTip(const ChartModel &model, int index)
@@ -11,18 +12,21 @@ QString SliceToolTip(const ChartModel &model, int index)
         return {};
     const ChartModel::Subfolder &slice = model.at(index);
     if (slice.state != ChartModel::State::Done)
-        return slice.name + u'\n' + GettingFolderSize;
+        return slice.name + u'\n' + GettingFolderSize();
     QLocale locale;
     locale.setNumberOptions(QLocale::DefaultNumberOptions); // digits grouped in every locale
     const double share =
         model.total() > 0 ? double(std::max<qint64>(slice.bytes, 0)) / double(model.total()) * 100.0
                           : 0.0;
-    QString text = slice.name + u'\n' + SliceSizeText(slice.bytes) + QStringLiteral(" (") +
-                   locale.toString(slice.bytes) + QStringLiteral(" bytes)\n");
+    QString text = slice.name + u'\n' +
+                   QCoreApplication::translate("Chart", "%1 (%2 bytes)")
+                       .arg(SliceSizeText(slice.bytes), locale.toString(slice.bytes)) +
+                   u'\n';
     if (share > 0 && share < 0.05)
-        text += QStringLiteral("less than ") + locale.toString(0.1, 'f', 1);
+        text += QCoreApplication::translate("Chart", "less than %1% of the total")
+                    .arg(locale.toString(0.1, 'f', 1));
     else
-        text += locale.toString(share, 'f', share == 0 ? 0 : 1);
-    text += QStringLiteral("% of the total");
+        text += QCoreApplication::translate("Chart", "%1% of the total")
+                    .arg(locale.toString(share, 'f', share == 0 ? 0 : 1));
     return text;
 }

@@ -9,15 +9,15 @@ QString string(int number)
 {
     switch (number) {
     case StringId::ControlPanel:
-        return QStringLiteral("Control Panel");
+        return QCoreApplication::translate("ShellLibrary", "Control Panel");
     case StringId::Desktop:
-        return QStringLiteral("Desktop");
+        return QCoreApplication::translate("ShellLibrary", "Desktop");
     case StringId::Computer:
-        return QStringLiteral("Computer");
+        return QCoreApplication::translate("ShellLibrary", "Computer");
     case StringId::RemovableDisk:
-        return QStringLiteral("Removable Disk");
+        return QCoreApplication::translate("ShellLibrary", "Removable Disk");
     case StringId::LocalDisk:
-        return QStringLiteral("Local Disk");
+        return QCoreApplication::translate("ShellLibrary", "Local Disk");
     default:
         return {};
     }

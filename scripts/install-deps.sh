@@ -14,6 +14,7 @@ packages=(
     bindfs fuse3
     locales
     at-spi2-core python3-pyatspi dbus-daemon
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
     dpkg-dev file lintian appstream desktop-file-utils
 )
 

@@ -4,6 +4,7 @@
 #include "treefolder/nodekeys.h"
 #include "treefolder/treenodes.h"
 
+#include <QCoreApplication>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
@@ -23,7 +24,8 @@ SilentVolumes::SilentVolumes(TreeNodes &nodes, const FileSystemObject &fso)
 
 void SilentVolumes::mark(QTreeWidgetItem *item, bool silent)
 {
-    item->setToolTip(0, silent ? QStringLiteral("Not responding") : QString());
+    item->setToolTip(0, silent ? QCoreApplication::translate("TreeFolder", "Not responding")
+                               : QString());
     QFont font = item->font(0);
     font.setItalic(silent);
     item->setFont(0, font);

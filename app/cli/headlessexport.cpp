@@ -114,7 +114,7 @@ quint64 tellWhatCouldNotBeRead(const ChartModel &model, const Gaps &gaps)
 // the size written is told.
 QImage picture(const ChartModel &model, QSize asked)
 {
-    const QImage image = ChartPicture(model, FolderSizesTitle, QGuiApplication::palette(),
+    const QImage image = ChartPicture(model, FolderSizesTitle(), QGuiApplication::palette(),
                                       asked.isValid() ? asked : ChartPictureMinimumSize);
     if (asked.isValid() && image.size() != asked)
         tellError(QStringLiteral("the legend does not fit in %1x%2; the picture is %3x%4")

@@ -190,13 +190,13 @@ TEST(ChartPicture, GrowsUntilItsLegendNamesEverySliceAndStaysBounded)
     // legend swatch.
     ChartModel model;
     fill(model, 200, [](int) { return 0; });
-    const QImage picture = ChartPicture(model, FolderSizesTitle);
+    const QImage picture = ChartPicture(model, FolderSizesTitle());
     EXPECT_GT(picture.height(), ChartPictureMinimumSize.height());
     for (const int shown : {0, 100, 198, 199})
         EXPECT_TRUE(showsColour(picture, SliceColor(shown, 200))) << shown;
 
     fill(model, 32767, [](int) { return 0; });
-    const QImage huge = ChartPicture(model, FolderSizesTitle);
+    const QImage huge = ChartPicture(model, FolderSizesTitle());
     EXPECT_LE(huge.width(), ChartPictureMaximumSide);
     EXPECT_LE(huge.height(), ChartPictureMaximumSide);
 }

@@ -1,0 +1,267 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>Chart</name>
+    <message>
+        <location filename="../../chart/chartpicture.cpp" line="92"/>
+        <source>... and %1 more</source>
+        <translation>... und %1 weitere</translation>
+    </message>
+    <message>
+        <location filename="../../chart/chartpicture.cpp" line="148"/>
+        <source>Folder Sizes</source>
+        <translation>Ordnergrößen</translation>
+    </message>
+    <message>
+        <location filename="../../chart/slicetext.cpp" line="77"/>
+        <source>Getting folder size...</source>
+        <translation>Ordnergröße wird ermittelt...</translation>
+    </message>
+    <message>
+        <location filename="../../chart/slicetooltip.cpp" line="22"/>
+        <source>%1 (%2 bytes)</source>
+        <translation>%1 (%2 Byte)</translation>
+    </message>
+    <message>
+        <location filename="../../chart/slicetooltip.cpp" line="26"/>
+        <source>less than %1% of the total</source>
+        <translation>weniger als %1 % der Gesamtgröße</translation>
+    </message>
+    <message>
+        <location filename="../../chart/slicetooltip.cpp" line="29"/>
+        <source>%1% of the total</source>
+        <translation>%1 % der Gesamtgröße</translation>
+    </message>
+</context>
+<context>
+    <name>ChartLegend</name>
+    <message>
+        <location filename="../../chart/chartlegend.cpp" line="28"/>
+        <source>Legend</source>
+        <translation>Legende</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorReport</name>
+    <message>
+        <location filename="../errorreport.cpp" line="50"/>
+        <source>Application Error</source>
+        <translation>Anwendungsfehler</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="56"/>
+        <source>at line </source>
+        <translation>in Zeile </translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="58"/>
+        <source>Please email screenshot of this message to </source>
+        <translation>Bitte senden Sie ein Bildschirmfoto dieser Meldung an </translation>
+    </message>
+</context>
+<context>
+    <name>Form1</name>
+    <message>
+        <location filename="../form1.cpp" line="74"/>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <location filename="../form1.cpp" line="90"/>
+        <location filename="../form1chart.cpp" line="101"/>
+        <location filename="../form1chart.cpp" line="118"/>
+        <source>Progress Bar</source>
+        <translation>Fortschrittsbalken</translation>
+    </message>
+    <message>
+        <location filename="../form1.cpp" line="92"/>
+        <source>Save Chart As JPG</source>
+        <translation>Diagramm als JPG speichern</translation>
+    </message>
+    <message>
+        <location filename="../form1.cpp" line="102"/>
+        <source>Export Chart To Excel</source>
+        <translation>Diagramm nach Excel exportieren</translation>
+    </message>
+    <message>
+        <location filename="../form1.cpp" line="103"/>
+        <source>Save Side Text To Text File</source>
+        <translation>Seitentext als Textdatei speichern</translation>
+    </message>
+    <message>
+        <location filename="../form1chart.cpp" line="75"/>
+        <source>Generating Chart...Please Wait</source>
+        <translation>Diagramm wird erstellt... Bitte warten</translation>
+    </message>
+    <message>
+        <location filename="../form1chart.cpp" line="78"/>
+        <source>No subfolders in %1</source>
+        <translation>Keine Unterordner in %1</translation>
+    </message>
+    <message>
+        <location filename="../form1savechart.cpp" line="30"/>
+        <source>Add File(s) - Hold Ctrl to select multiple files</source>
+        <translation>Datei(en) hinzufügen - Strg gedrückt halten, um mehrere Dateien zu wählen</translation>
+    </message>
+    <message>
+        <location filename="../form1savechart.cpp" line="32"/>
+        <source>JPG Files (*.jpg)|*.jpg|</source>
+        <translation>JPG-Dateien (*.jpg)|*.jpg|</translation>
+    </message>
+    <message>
+        <location filename="../form1savesidetext.cpp" line="21"/>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <location filename="../form1savesidetext.cpp" line="23"/>
+        <source>Text Files (*.txt)|*.txt|All Files (*.*)|*.*|</source>
+        <translation>Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*|</translation>
+    </message>
+    <message>
+        <location filename="../form1tree.cpp" line="19"/>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+</context>
+<context>
+    <name>RuntimeError</name>
+    <message>
+        <location filename="../errorreport.cpp" line="11"/>
+        <source>Path not found</source>
+        <translation>Pfad nicht gefunden</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="12"/>
+        <source>Permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="13"/>
+        <source>Device I/O error</source>
+        <translation>E/A-Fehler des Geräts</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="14"/>
+        <source>Path/File access error</source>
+        <translation>Fehler beim Pfad-/Dateizugriff</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="15"/>
+        <source>Disk full</source>
+        <translation>Datenträger voll</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="16"/>
+        <source>Bad file name</source>
+        <translation>Ungültiger Dateiname</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="17"/>
+        <source>Invalid picture</source>
+        <translation>Ungültiges Bild</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="18"/>
+        <source>Out of memory</source>
+        <translation>Nicht genügend Speicher</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="19"/>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="20"/>
+        <source>Cannot save the image. GDI+ Error:</source>
+        <translation>Das Bild kann nicht gespeichert werden. GDI+-Fehler:</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="21"/>
+        <source>Object variable not set</source>
+        <translation>Objektvariable nicht festgelegt</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="22"/>
+        <source>Invalid procedure call or argument</source>
+        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="23"/>
+        <source>Object variable or With block variable not set</source>
+        <translation>Objektvariable oder With-Blockvariable nicht festgelegt</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="24"/>
+        <source>Cannot create the spreadsheet application</source>
+        <translation>Die Tabellenkalkulation kann nicht gestartet werden</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="25"/>
+        <source>Cannot place the picture on the worksheet</source>
+        <translation>Das Bild kann nicht auf das Arbeitsblatt gesetzt werden</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="26"/>
+        <source>Type mismatch</source>
+        <translation>Typen unverträglich</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="27"/>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="28"/>
+        <source>Invalid property value</source>
+        <translation>Ungültiger Eigenschaftswert</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="29"/>
+        <source>Element not found</source>
+        <translation>Element nicht gefunden</translation>
+    </message>
+    <message>
+        <location filename="../errorreport.cpp" line="30"/>
+        <source>Key is not unique in collection</source>
+        <translation>Schlüssel ist in der Auflistung nicht eindeutig</translation>
+    </message>
+</context>
+<context>
+    <name>ShellLibrary</name>
+    <message>
+        <location filename="../../platform/shelllibrary.cpp" line="12"/>
+        <source>Control Panel</source>
+        <translation>Systemsteuerung</translation>
+    </message>
+    <message>
+        <location filename="../../platform/shelllibrary.cpp" line="14"/>
+        <source>Desktop</source>
+        <translation>Schreibtisch</translation>
+    </message>
+    <message>
+        <location filename="../../platform/shelllibrary.cpp" line="16"/>
+        <source>Computer</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <location filename="../../platform/shelllibrary.cpp" line="18"/>
+        <source>Removable Disk</source>
+        <translation>Wechseldatenträger</translation>
+    </message>
+    <message>
+        <location filename="../../platform/shelllibrary.cpp" line="20"/>
+        <source>Local Disk</source>
+        <translation>Lokaler Datenträger</translation>
+    </message>
+</context>
+<context>
+    <name>TreeFolder</name>
+    <message>
+        <location filename="../../treefolder/silentvolumes.cpp" line="27"/>
+        <source>Not responding</source>
+        <translation>Antwortet nicht</translation>
+    </message>
+</context>
+</TS>
