@@ -1,11 +1,13 @@
 #include "treefolder/storedproperties.h"
 
 #include "platform/runtimeerror.h"
+#include "treefolder/olecolor.h"
 #include "treefolder/propertybag.h"
 
 #include <QDir>
 #include <QIcon>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -163,26 +165,52 @@ QString toText(const QVariant &v, const QString &name)
     typeMismatch(name);
 }
 
-class Reader {
-public:
-    explicit Reader(const PropertyBag &bag) : m_bag(bag) {}
+// The value read for property, converted to the type its setter takes.
+QVariant converted(const StoredProperty &property, const QVariant &v)
+{
+    const QString &name = property.name;
+    switch (property.type) {
+    case StoredType::Boolean:
+        return toBool(v, name);
+    case StoredType::Short:
+        return int(toShort(v, name));
+    case StoredType::Integer:
+        return toInt(v, name);
+    case StoredType::Color:
+        return toOleColor(v, name);
+    case StoredType::Font:
+        return toFont(v, name);
+    case StoredType::Picture:
+        return toPicture(v, name);
+    case StoredType::Text:
+        return toText(v, name);
+    }
+    return v;
+}
 
-    QVariant read(const QString &name, const QVariant &defaultValue) const
-    {
-        return m_bag.ReadProperty(name, defaultValue);
-    }
-    bool boolean(const QString &name, bool defaultValue) const
-    {
-        return toBool(read(name, defaultValue), name);
-    }
-    int integer(const QString &name, int defaultValue) const
-    {
-        return toInt(read(name, defaultValue), name);
-    }
+// A value as it is saved: a Short is kept as a 16-bit number.
+QVariant saved(const StoredProperty &property, const QVariant &v)
+{
+    if (property.type == StoredType::Short)
+        return QVariant::fromValue<short>(static_cast<short>(v.toInt()));
+    return v;
+}
 
-private:
-    const PropertyBag &m_bag;
-};
+// The properties that a loaded set applies, in their order.
+const QList<const StoredProperty *> &inReadOrder()
+{
+    static const QList<const StoredProperty *> order = [] {
+        QList<const StoredProperty *> read;
+        for (const StoredProperty &property : storedPropertySet()) {
+            if (property.readPlace > 0)
+                read.append(&property);
+        }
+        std::sort(read.begin(), read.end(),
+                  [](const auto *a, const auto *b) { return a->readPlace < b->readPlace; });
+        return read;
+    }();
+    return order;
+}
 
 } // namespace
 
@@ -194,74 +222,35 @@ QString ProcessCurrentDirectory()
 void readStoredProperties(const PropertyBag &bag, StoredPropertyTarget &target,
                           const std::function<QString()> &desktopFolderPath)
 {
-    namespace D = StoredPropertyDefault;
-    const Reader r(bag);
-    const QString borderStyle = QStringLiteral("BorderStyle");
-    const QString backColor = QStringLiteral("BackColor");
-    const QString font = QStringLiteral("Font");
-    const QString mouseIcon = QStringLiteral("MouseIcon");
-    const QString path = QStringLiteral("Path");
-
-    target.setStoredEnabled(r.boolean(QStringLiteral("Enabled"), D::Enabled));
-    target.setStoredBorderStyle(toShort(r.read(borderStyle, D::BorderStyle), borderStyle));
-    target.setStoredBackColor(
-        toOleColor(r.read(backColor, static_cast<qint32>(D::BackColor)), backColor));
-    target.setStoredCheckBoxes(r.boolean(QStringLiteral("CheckBoxes"), D::CheckBoxes));
-    target.setStoredFont(toFont(r.read(font, target.ambientFont()), font));
-    target.setStoredFullRowSelect(r.boolean(QStringLiteral("FullRowSelect"), D::FullRowSelect));
-    target.setStoredHideSelection(r.boolean(QStringLiteral("HideSelection"), D::HideSelection));
-    target.setStoredHotTracking(r.boolean(QStringLiteral("HotTracking"), D::HotTracking));
-    target.setStoredLabelEdit(r.integer(QStringLiteral("LabelEdit"), D::LabelEdit));
-    target.setStoredMouseIcon(toPicture(r.read(mouseIcon, QVariant()), mouseIcon));
-    target.setStoredMousePointer(r.integer(QStringLiteral("MousePointer"), D::MousePointer));
-    target.setStoredOleDragMode(r.integer(QStringLiteral("OleDragMode"), D::OleDragMode));
-    target.setStoredOleDropMode(r.integer(QStringLiteral("OleDropMode"), D::OleDropMode));
-    target.setStoredSingleSel(r.boolean(QStringLiteral("SingleSel"), D::SingleSel));
-    target.setStoredHideControlPanel(
-        r.boolean(QStringLiteral("HideControlPanel"), D::HideControlPanel));
-    target.setStoredHideFavorites(r.boolean(QStringLiteral("HideFavorites"), D::HideFavorites));
-    target.setStoredHideMyDocuments(
-        r.boolean(QStringLiteral("HideMyDocuments"), D::HideMyDocuments));
-    target.setStoredHideNetwork(r.boolean(QStringLiteral("HideNetwork"), D::HideNetwork));
-    const QString desktop = desktopFolderPath();
-    target.setStoredPath(toText(r.read(path, desktop), path));
-    target.setStoredStyle(r.integer(QStringLiteral("Style"), target.storedStyle()));
-    target.setStoredLineStyle(r.integer(QStringLiteral("LineStyle"), target.storedLineStyle()));
+    for (const StoredProperty *property : inReadOrder()) {
+        QVariant absent;
+        switch (property->from) {
+        case StoredDefault::Fixed:
+            absent = property->value;
+            break;
+        case StoredDefault::AmbientFont:
+            absent = target.ambientFont();
+            break;
+        case StoredDefault::Current:
+            absent = target.stored(*property);
+            break;
+        case StoredDefault::Desktop:
+            absent = desktopFolderPath();
+            break;
+        }
+        target.setStored(*property, converted(*property, bag.ReadProperty(property->name, absent)));
+    }
 }
 
 void writeStoredProperties(PropertyBag &bag, const StoredPropertyTarget &target)
 {
-    namespace D = StoredPropertyDefault;
-    bag.WriteProperty(QStringLiteral("BackColor"), target.storedBackColor(),
-                      static_cast<qint32>(D::BackColor));
-    bag.WriteProperty(QStringLiteral("BorderStyle"),
-                      QVariant::fromValue<short>(target.storedBorderStyle()),
-                      QVariant::fromValue<short>(D::BorderStyle));
-    bag.WriteProperty(QStringLiteral("CheckBoxes"), target.storedCheckBoxes(), D::CheckBoxes);
-    bag.WriteProperty(QStringLiteral("Enabled"), target.storedEnabled(), D::Enabled);
-    bag.WriteProperty(QStringLiteral("Font"), target.storedFont(), target.ambientFont());
-    bag.WriteProperty(QStringLiteral("FullRowSelect"), target.storedFullRowSelect(),
-                      D::FullRowSelect);
-    bag.WriteProperty(QStringLiteral("HideSelection"), target.storedHideSelection(),
-                      D::HideSelection);
-    bag.WriteProperty(QStringLiteral("HideControlPanel"), target.storedHideControlPanel(),
-                      D::HideControlPanel);
-    bag.WriteProperty(QStringLiteral("HideFavorites"), target.storedHideFavorites(),
-                      D::HideFavorites);
-    bag.WriteProperty(QStringLiteral("HideMyDocuments"), target.storedHideMyDocuments(),
-                      D::HideMyDocuments);
-    bag.WriteProperty(QStringLiteral("HideNetwork"), target.storedHideNetwork(), D::HideNetwork);
-    bag.WriteProperty(QStringLiteral("HotTracking"), target.storedHotTracking(), D::HotTracking);
-    bag.WriteProperty(QStringLiteral("LabelEdit"), target.storedLabelEdit(), D::LabelEdit);
-    bag.WriteProperty(QStringLiteral("MouseIcon"), target.storedMouseIcon(), QVariant());
-    bag.WriteProperty(QStringLiteral("MousePointer"), target.storedMousePointer(), D::MousePointer);
-    bag.WriteProperty(QStringLiteral("OleDragMode"), target.storedOleDragMode(), D::OleDragMode);
-    bag.WriteProperty(QStringLiteral("OleDropMode"), target.storedOleDropMode(), D::OleDropMode);
-    bag.WriteProperty(QStringLiteral("SingleSel"), target.storedSingleSel(), D::SingleSel);
-    bag.WriteProperty(QStringLiteral("Style"), target.storedStyle(), D::StyleWhenWriting);
-    bag.WriteProperty(QStringLiteral("LineStyle"), target.storedLineStyle(),
-                      D::LineStyleWhenWriting);
-    bag.WriteProperty(QStringLiteral("ShowFolders"), target.storedShowFolders(),
-                      D::ShowFoldersWhenWriting);
-    bag.WriteProperty(QStringLiteral("Path"), target.storedPath(), ProcessCurrentDirectory());
+    for (const StoredProperty &property : storedPropertySet()) {
+        QVariant unkept = property.value;
+        if (property.from == StoredDefault::AmbientFont)
+            unkept = target.ambientFont();
+        else if (property.from == StoredDefault::Desktop)
+            unkept = ProcessCurrentDirectory();
+        bag.WriteProperty(property.name, saved(property, target.stored(property)),
+                          saved(property, unkept));
+    }
 }

@@ -81,24 +81,25 @@ public:
     Qt::DropAction startOleDrag();
 
 signals:
-    // In the control's event order.
-    void AfterRename(short &Cancel, QString &NewString);
-    void BeforeRename(short &Cancel);
+    // By where they come from: the mouse, the keyboard, a label edit, a drop onto the tree,
+    // a drag from it.
+    void MouseDown(short &Button, short &Shift, float &X, float &Y);
+    void MouseMove(short &Button, short &Shift, float &X, float &Y);
+    void MouseUp(short &Button, short &Shift, float &X, float &Y);
     void Click();
     void DblClick();
     void KeyDown(short &KeyCode, short &Shift);
     void KeyPress(short &KeyAscii);
     void KeyUp(short &KeyCode, short &Shift);
-    void MouseDown(short &Button, short &Shift, float &X, float &Y);
-    void MouseMove(short &Button, short &Shift, float &X, float &Y);
-    void MouseUp(short &Button, short &Shift, float &X, float &Y);
-    void OLECompleteDrag(int &Effect);
-    void OLEDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y);
+    void BeforeRename(short &Cancel);
+    void AfterRename(short &Cancel, QString &NewString);
     void OLEDragOver(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y,
                      short &State);
+    void OLEDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y);
+    void OLEStartDrag(QMimeData *Data, int &AllowedEffects);
     void OLEGiveFeedback(int &Effect, bool &DefaultCursors);
     void OLESetData(QMimeData *Data, short &DataFormat);
-    void OLEStartDrag(QMimeData *Data, int &AllowedEffects);
+    void OLECompleteDrag(int &Effect);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -142,7 +142,7 @@ void TreeFolder::setPath(const QString &p)
     m_Path = p;
     ReloadTree();
     SelectPath(p);
-    emit PropertyChanged(QStringLiteral("Path"));
+    reportChange(QStringLiteral("Path"));
     emit Change();
 }
 
@@ -155,28 +155,28 @@ void TreeFolder::rebuildWithFlags()
 void TreeFolder::setHideFavorites(bool hide)
 {
     m_HideFavorites = hide;
-    emit PropertyChanged(QStringLiteral("HideFavorites"));
+    reportChange(QStringLiteral("HideFavorites"));
     rebuildWithFlags();
 }
 
 void TreeFolder::setHideMyDocuments(bool hide)
 {
     m_HideMyDocuments = hide;
-    emit PropertyChanged(QStringLiteral("HideMyDocuments"));
+    reportChange(QStringLiteral("HideMyDocuments"));
     rebuildWithFlags();
 }
 
 void TreeFolder::setHideNetwork(bool hide)
 {
     m_HideNetwork = hide;
-    emit PropertyChanged(QStringLiteral("HideNetwork"));
+    reportChange(QStringLiteral("HideNetwork"));
     rebuildWithFlags();
 }
 
 void TreeFolder::setHideControlPanel(bool hide)
 {
     m_HideControlPanel = hide;
-    emit PropertyChanged(QStringLiteral("HideControlPanel"));
+    reportChange(QStringLiteral("HideControlPanel"));
     rebuildWithFlags();
 }
 

@@ -7,6 +7,7 @@
 #include "treefolder/drivefollower.h"
 #include "treefolder/filesystemobject.h"
 #include "treefolder/imagelist.h"
+#include "treefolder/olecolor.h"
 #include "treefolder/storedproperties.h"
 #include "treefolder/treenodes.h"
 
@@ -281,59 +282,15 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // The stored set's view of the control (storedproperties.h).
-    void setStoredEnabled(bool enabled) override;
-    void setStoredBorderStyle(short borderStyle) override;
-    void setStoredBackColor(quint32 oleColor) override;
-    void setStoredCheckBoxes(bool checkBoxes) override;
-    void setStoredFont(const QFont &font) override;
-    void setStoredFullRowSelect(bool fullRowSelect) override;
-    void setStoredHideSelection(bool hideSelection) override;
-    void setStoredHotTracking(bool hotTracking) override;
-    void setStoredLabelEdit(int labelEdit) override;
-    void setStoredMouseIcon(const QPixmap &mouseIcon) override;
-    void setStoredMousePointer(int mousePointer) override;
-    void setStoredOleDragMode(int oleDragMode) override;
-    void setStoredOleDropMode(int oleDropMode) override;
-    void setStoredSingleSel(bool singleSel) override;
-    void setStoredHideControlPanel(bool hide) override;
-    void setStoredHideFavorites(bool hide) override;
-    void setStoredHideMyDocuments(bool hide) override;
-    void setStoredHideNetwork(bool hide) override;
-    void setStoredPath(const QString &path) override;
-    void setStoredStyle(int style) override;
-    void setStoredLineStyle(int lineStyle) override;
-    qint32 storedBackColor() const override { return m_BackColor; }
-    short storedBorderStyle() const override { return short(m_BorderStyle); }
-    bool storedCheckBoxes() const override { return checkBoxes(); }
-    bool storedEnabled() const override { return controlEnabled(); }
-    QFont storedFont() const override { return treeFont(); }
-    bool storedFullRowSelect() const override { return fullRowSelect(); }
-    bool storedHideSelection() const override { return hideSelection(); }
-    bool storedHideControlPanel() const override { return m_HideControlPanel; }
-    bool storedHideFavorites() const override { return m_HideFavorites; }
-    bool storedHideMyDocuments() const override { return m_HideMyDocuments; }
-    bool storedHideNetwork() const override { return m_HideNetwork; }
-    bool storedHotTracking() const override { return hotTracking(); }
-    int storedLabelEdit() const override { return labelEdit(); }
-    QPixmap storedMouseIcon() const override { return m_MouseIcon; }
-    int storedMousePointer() const override { return m_MousePointer; }
-    int storedOleDragMode() const override { return oleDragMode(); }
-    int storedOleDropMode() const override { return oleDropMode(); }
-    bool storedSingleSel() const override { return m_SingleSel; }
-    int storedStyle() const override { return drawingStyle(); }
-    int storedLineStyle() const override { return lineStyle(); }
-    bool storedShowFolders() const override { return m_ShowFolders; }
-    QString storedPath() const override { return m_Path; }
+    // The stored set's view of the control: its rows name the control's getters and setters.
+    friend const QList<StoredProperty> &storedPropertySet();
+    void setStored(const StoredProperty &property, const QVariant &value) override;
+    QVariant stored(const StoredProperty &property) const override;
     QFont ambientFont() const override;
+    // Reports a change of the stored property name, except while a stored set gives the tree
+    // a value directly.
+    void reportChange(const QString &name);
 
-    // The tree's settings without a change report; each throws before changing anything
-    // when the tree rejects the value.
-    void applyBorderStyle(int style);
-    void applyLabelEdit(int mode);
-    void applyMousePointer(int pointer);
-    void applyOleDragMode(int mode);
-    void applyOleDropMode(int mode);
     void applyCursor();
     void rebuildWithFlags();
     void applyReadableColors();
@@ -412,5 +369,6 @@ private:
     QPixmap m_MouseIcon;
     bool m_SingleSel = false;
     bool m_singleExpanding = false;
+    bool m_quietReports = false;
     MessageBox *m_messageBox = nullptr;
 };

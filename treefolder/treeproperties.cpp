@@ -50,19 +50,14 @@ constexpr std::array<Qt::CursorShape, 16> pointerShapes = {{
 
 } // namespace
 
-void TreeFolder::applyBorderStyle(int style)
+void TreeFolder::setBorderStyle(int style)
 {
     if (style < std::numeric_limits<short>::min() || style > std::numeric_limits<short>::max())
         throw RuntimeError(RuntimeErrorNumber::Overflow, QStringLiteral("Overflow"));
     requireIn(style, 0, 1);
     m_BorderStyle = style;
     TreeView1->setFrameShape(style == 1 ? QFrame::StyledPanel : QFrame::NoFrame);
-}
-
-void TreeFolder::setBorderStyle(int style)
-{
-    applyBorderStyle(style);
-    emit PropertyChanged(QStringLiteral("BorderStyle"));
+    reportChange(QStringLiteral("BorderStyle"));
 }
 
 QFont TreeFolder::treeFont() const
@@ -73,7 +68,7 @@ QFont TreeFolder::treeFont() const
 void TreeFolder::setTreeFont(const QFont &font)
 {
     TreeView1->setFont(font);
-    emit PropertyChanged(QStringLiteral("Font"));
+    reportChange(QStringLiteral("Font"));
 }
 
 bool TreeFolder::fullRowSelect() const
@@ -84,13 +79,13 @@ bool TreeFolder::fullRowSelect() const
 void TreeFolder::setFullRowSelect(bool on)
 {
     TreeView1->setFullRowSelect(on);
-    emit PropertyChanged(QStringLiteral("FullRowSelect"));
+    reportChange(QStringLiteral("FullRowSelect"));
 }
 
 void TreeFolder::setCheckBoxes(bool shown)
 {
     m_nodes.setCheckBoxes(shown);
-    emit PropertyChanged(QStringLiteral("CheckBoxes"));
+    reportChange(QStringLiteral("CheckBoxes"));
     TreeView1->viewport()->update();
 }
 
@@ -103,7 +98,7 @@ void TreeFolder::setControlEnabled(bool enabled)
 {
     setEnabled(enabled);
     TreeView1->setEnabled(enabled);
-    emit PropertyChanged(QStringLiteral("Enabled"));
+    reportChange(QStringLiteral("Enabled"));
 }
 
 bool TreeFolder::hideSelection() const
@@ -114,7 +109,7 @@ bool TreeFolder::hideSelection() const
 void TreeFolder::setHideSelection(bool on)
 {
     TreeView1->setHideSelection(on);
-    emit PropertyChanged(QStringLiteral("HideSelection"));
+    reportChange(QStringLiteral("HideSelection"));
 }
 
 bool TreeFolder::hotTracking() const
@@ -125,7 +120,7 @@ bool TreeFolder::hotTracking() const
 void TreeFolder::setHotTracking(bool on)
 {
     TreeView1->setHotTracking(on);
-    emit PropertyChanged(QStringLiteral("HotTracking"));
+    reportChange(QStringLiteral("HotTracking"));
 }
 
 int TreeFolder::labelEdit() const
@@ -133,18 +128,13 @@ int TreeFolder::labelEdit() const
     return TreeView1->editTriggers() == QAbstractItemView::NoEditTriggers ? 1 : 0;
 }
 
-void TreeFolder::applyLabelEdit(int mode)
+void TreeFolder::setLabelEdit(int mode)
 {
     requireIn(mode, 0, 1);
     TreeView1->setEditTriggers(mode == 0 ? QAbstractItemView::SelectedClicked |
                                                QAbstractItemView::EditKeyPressed
                                          : QAbstractItemView::NoEditTriggers);
-}
-
-void TreeFolder::setLabelEdit(int mode)
-{
-    applyLabelEdit(mode);
-    emit PropertyChanged(QStringLiteral("LabelEdit"));
+    reportChange(QStringLiteral("LabelEdit"));
 }
 
 int TreeFolder::lineStyle() const
@@ -156,7 +146,7 @@ void TreeFolder::setLineStyle(int style)
 {
     requireIn(style, 0, 1);
     TreeView1->setRootIsDecorated(style == 1);
-    emit PropertyChanged(QStringLiteral("LineStyle"));
+    reportChange(QStringLiteral("LineStyle"));
 }
 
 int TreeFolder::drawingStyle() const
@@ -172,7 +162,7 @@ void TreeFolder::setDrawingStyle(int style)
     TreeView1->setPicturesShown(style & StylePictures);
     TreeView1->setPlusMinusShown(style & StylePlusMinus);
     TreeView1->setLinesShown(style & StyleLines);
-    emit PropertyChanged(QStringLiteral("Style"));
+    reportChange(QStringLiteral("Style"));
 }
 
 void TreeFolder::applyCursor()
@@ -185,25 +175,20 @@ void TreeFolder::applyCursor()
         TreeView1->setCursor(pointerShapes.at(std::size_t(m_MousePointer)));
 }
 
-void TreeFolder::applyMousePointer(int pointer)
+void TreeFolder::setMousePointer(int pointer)
 {
     if (pointer != CustomPointer)
         requireIn(pointer, 0, int(pointerShapes.size()) - 1);
     m_MousePointer = pointer;
     applyCursor();
-}
-
-void TreeFolder::setMousePointer(int pointer)
-{
-    applyMousePointer(pointer);
-    emit PropertyChanged(QStringLiteral("MousePointer"));
+    reportChange(QStringLiteral("MousePointer"));
 }
 
 void TreeFolder::setMouseIcon(const QPixmap &icon)
 {
     m_MouseIcon = icon;
     applyCursor();
-    emit PropertyChanged(QStringLiteral("MouseIcon"));
+    reportChange(QStringLiteral("MouseIcon"));
 }
 
 int TreeFolder::oleDragMode() const
@@ -211,16 +196,11 @@ int TreeFolder::oleDragMode() const
     return m_bridge->automaticDrag() ? 1 : 0;
 }
 
-void TreeFolder::applyOleDragMode(int mode)
+void TreeFolder::setOleDragMode(int mode)
 {
     requireIn(mode, 0, 1);
     m_bridge->setAutomaticDrag(mode == 1);
-}
-
-void TreeFolder::setOleDragMode(int mode)
-{
-    applyOleDragMode(mode);
-    emit PropertyChanged(QStringLiteral("OleDragMode"));
+    reportChange(QStringLiteral("OleDragMode"));
 }
 
 int TreeFolder::oleDropMode() const
@@ -228,22 +208,17 @@ int TreeFolder::oleDropMode() const
     return TreeView1->viewport()->acceptDrops() ? 1 : 0;
 }
 
-void TreeFolder::applyOleDropMode(int mode)
+void TreeFolder::setOleDropMode(int mode)
 {
     requireIn(mode, 0, 1);
     TreeView1->viewport()->setAcceptDrops(mode == 1);
-}
-
-void TreeFolder::setOleDropMode(int mode)
-{
-    applyOleDropMode(mode);
-    emit PropertyChanged(QStringLiteral("OleDropMode"));
+    reportChange(QStringLiteral("OleDropMode"));
 }
 
 void TreeFolder::setSingleSel(bool on)
 {
     m_SingleSel = on;
-    emit PropertyChanged(QStringLiteral("SingleSel"));
+    reportChange(QStringLiteral("SingleSel"));
 }
 
 qint32 TreeFolder::backColor() const

@@ -1,111 +1,92 @@
-#include "treefolder/foldertreeview.h"
+#include "treefolder/storedproperties.h"
 #include "treefolder/treefolder.h"
 
-// Loading a stored set gives most values to the tree directly, without change reports; the
-// colour, the hide flags, the path and the two styles go through their properties.
+#include <QScopedValueRollback>
+#include <functional>
+#include <type_traits>
 
-void TreeFolder::setStoredEnabled(bool enabled)
+namespace {
+
+template<class> struct SetterArgument;
+template<class Class, class Argument> struct SetterArgument<void (Class::*)(Argument)> {
+    using Type = std::remove_cvref_t<Argument>;
+};
+
+// A value the control keeps, through a getter or a field.
+template<auto Get> QVariant from(const TreeFolder &tree)
 {
-    setEnabled(enabled);
+    return QVariant::fromValue(std::invoke(Get, tree));
 }
 
-void TreeFolder::setStoredBorderStyle(short borderStyle)
+// A setter of the control, given the converted value.
+template<auto Set> void to(TreeFolder &tree, const QVariant &value)
 {
-    applyBorderStyle(borderStyle);
+    std::invoke(Set, tree, value.value<typename SetterArgument<decltype(Set)>::Type>());
 }
 
-void TreeFolder::setStoredBackColor(quint32 oleColor)
+} // namespace
+
+const QList<StoredProperty> &storedPropertySet()
 {
-    setBackColor(oleColor);
+    using T = TreeFolder;
+    using enum StoredType;
+    using enum StoredDefault;
+    // Enabled goes to the control only, not the tree; CheckBoxes to the nodes, without a
+    // repaint request.
+    static const QList<StoredProperty> set = {
+        {"BackColor", Color, Fixed, qint32(OleColor::WindowBackground), 3, false,
+         from<&T::m_BackColor>, to<&T::setBackColor>},
+        {"BorderStyle", Short, Fixed, 1, 2, false, from<&T::borderStyle>, to<&T::setBorderStyle>},
+        {"CheckBoxes", Boolean, Fixed, false, 4, false, from<&T::checkBoxes>,
+         [](T &tree, const QVariant &v) { tree.m_nodes.setCheckBoxes(v.toBool()); }},
+        {"Enabled", Boolean, Fixed, true, 1, false, from<&T::controlEnabled>,
+         to<&QWidget::setEnabled>},
+        {"Font", Font, AmbientFont, {}, 5, false, from<&T::treeFont>, to<&T::setTreeFont>},
+        {"FullRowSelect", Boolean, Fixed, false, 6, false, from<&T::fullRowSelect>,
+         to<&T::setFullRowSelect>},
+        {"HideSelection", Boolean, Fixed, true, 7, false, from<&T::hideSelection>,
+         to<&T::setHideSelection>},
+        {"HideControlPanel", Boolean, Fixed, false, 15, true, from<&T::hideControlPanel>,
+         to<&T::setHideControlPanel>},
+        {"HideFavorites", Boolean, Fixed, false, 16, true, from<&T::hideFavorites>,
+         to<&T::setHideFavorites>},
+        {"HideMyDocuments", Boolean, Fixed, false, 17, true, from<&T::hideMyDocuments>,
+         to<&T::setHideMyDocuments>},
+        {"HideNetwork", Boolean, Fixed, false, 18, true, from<&T::hideNetwork>,
+         to<&T::setHideNetwork>},
+        {"HotTracking", Boolean, Fixed, false, 8, false, from<&T::hotTracking>,
+         to<&T::setHotTracking>},
+        {"LabelEdit", Integer, Fixed, 0, 9, false, from<&T::labelEdit>, to<&T::setLabelEdit>},
+        {"MouseIcon", Picture, Fixed, {}, 10, false, from<&T::mouseIcon>, to<&T::setMouseIcon>},
+        {"MousePointer", Integer, Fixed, 0, 11, false, from<&T::mousePointer>,
+         to<&T::setMousePointer>},
+        {"OleDragMode", Integer, Fixed, 0, 12, false, from<&T::oleDragMode>,
+         to<&T::setOleDragMode>},
+        {"OleDropMode", Integer, Fixed, 0, 13, false, from<&T::oleDropMode>,
+         to<&T::setOleDropMode>},
+        {"SingleSel", Boolean, Fixed, false, 14, false, from<&T::singleSel>, to<&T::setSingleSel>},
+        {"Style", Integer, Current, 7, 20, true, from<&T::drawingStyle>, to<&T::setDrawingStyle>},
+        {"LineStyle", Integer, Current, 1, 21, true, from<&T::lineStyle>, to<&T::setLineStyle>},
+        // Never read; m_ShowFolders is always false, so "ShowFolders" is always kept.
+        {"ShowFolders", Boolean, Fixed, true, 0, false, from<&T::m_ShowFolders>, nullptr},
+        {"Path", Text, Desktop, {}, 19, true, from<&T::m_Path>, to<&T::setPath>},
+    };
+    return set;
 }
 
-void TreeFolder::setStoredCheckBoxes(bool checkBoxes)
+void TreeFolder::setStored(const StoredProperty &property, const QVariant &value)
 {
-    m_nodes.setCheckBoxes(checkBoxes);
+    const QScopedValueRollback quiet(m_quietReports, !property.reported);
+    property.set(*this, value);
 }
 
-void TreeFolder::setStoredFont(const QFont &font)
+QVariant TreeFolder::stored(const StoredProperty &property) const
 {
-    TreeView1->setFont(font);
+    return property.get(*this);
 }
 
-void TreeFolder::setStoredFullRowSelect(bool fullRowSelect)
+void TreeFolder::reportChange(const QString &name)
 {
-    TreeView1->setFullRowSelect(fullRowSelect);
-}
-
-void TreeFolder::setStoredHideSelection(bool hideSelection)
-{
-    TreeView1->setHideSelection(hideSelection);
-}
-
-void TreeFolder::setStoredHotTracking(bool hotTracking)
-{
-    TreeView1->setHotTracking(hotTracking);
-}
-
-void TreeFolder::setStoredLabelEdit(int labelEdit)
-{
-    applyLabelEdit(labelEdit);
-}
-
-void TreeFolder::setStoredMouseIcon(const QPixmap &mouseIcon)
-{
-    m_MouseIcon = mouseIcon;
-    applyCursor();
-}
-
-void TreeFolder::setStoredMousePointer(int mousePointer)
-{
-    applyMousePointer(mousePointer);
-}
-
-void TreeFolder::setStoredOleDragMode(int oleDragMode)
-{
-    applyOleDragMode(oleDragMode);
-}
-
-void TreeFolder::setStoredOleDropMode(int oleDropMode)
-{
-    applyOleDropMode(oleDropMode);
-}
-
-void TreeFolder::setStoredSingleSel(bool singleSel)
-{
-    m_SingleSel = singleSel;
-}
-
-void TreeFolder::setStoredHideControlPanel(bool hide)
-{
-    setHideControlPanel(hide);
-}
-
-void TreeFolder::setStoredHideFavorites(bool hide)
-{
-    setHideFavorites(hide);
-}
-
-void TreeFolder::setStoredHideMyDocuments(bool hide)
-{
-    setHideMyDocuments(hide);
-}
-
-void TreeFolder::setStoredHideNetwork(bool hide)
-{
-    setHideNetwork(hide);
-}
-
-void TreeFolder::setStoredPath(const QString &path)
-{
-    setPath(path);
-}
-
-void TreeFolder::setStoredStyle(int style)
-{
-    setDrawingStyle(style);
-}
-
-void TreeFolder::setStoredLineStyle(int lineStyle)
-{
-    setLineStyle(lineStyle);
+    if (!m_quietReports)
+        emit PropertyChanged(name);
 }

@@ -7,8 +7,10 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,73 +44,71 @@ public:
     QPixmap mouseIcon;
     QString path = ProcessCurrentDirectory();
 
-    void setStoredEnabled(bool v) override { enabled = v, record("Enabled", v); }
-    void setStoredBorderStyle(short v) override { borderStyle = v, record("BorderStyle", v); }
-    void setStoredBackColor(quint32 v) override
+    void setStored(const StoredProperty &property, const QVariant &v) override
     {
-        backColor = TranslateColor(v);
-        record("BackColor", QString::number(v, 16));
+        const QString &name = property.name;
+        if (name == QLatin1String("BackColor"))
+            backColor = TranslateColor(v.toUInt()); // as the control's BackColor does
+        else
+            field(name).set(v);
+        if (failAt == name)
+            throw RuntimeError(RuntimeErrorNumber::InvalidPropertyValue,
+                               QStringLiteral("Invalid property value"));
+        calls << QStringLiteral("%1=%2").arg(name, shown(name, v));
     }
-    void setStoredCheckBoxes(bool v) override { checkBoxes = v, record("CheckBoxes", v); }
-    void setStoredFont(const QFont &v) override { font = v, record("Font", describe(v)); }
-    void setStoredFullRowSelect(bool v) override { fullRowSelect = v, record("FullRowSelect", v); }
-    void setStoredHideSelection(bool v) override { hideSelection = v, record("HideSelection", v); }
-    void setStoredHotTracking(bool v) override { hotTracking = v, record("HotTracking", v); }
-    void setStoredLabelEdit(int v) override { labelEdit = v, record("LabelEdit", v); }
-    void setStoredMouseIcon(const QPixmap &v) override
+    QVariant stored(const StoredProperty &property) const override
     {
-        mouseIcon = v;
-        record("MouseIcon", v.isNull() ? QStringLiteral("none") : QStringLiteral("picture"));
+        return const_cast<RecordingTarget *>(this)->field(property.name).get();
     }
-    void setStoredMousePointer(int v) override { mousePointer = v, record("MousePointer", v); }
-    void setStoredOleDragMode(int v) override { oleDragMode = v, record("OleDragMode", v); }
-    void setStoredOleDropMode(int v) override { oleDropMode = v, record("OleDropMode", v); }
-    void setStoredSingleSel(bool v) override { singleSel = v, record("SingleSel", v); }
-    void setStoredHideControlPanel(bool v) override
-    {
-        hideControlPanel = v, record("HideControlPanel", v);
-    }
-    void setStoredHideFavorites(bool v) override { hideFavorites = v, record("HideFavorites", v); }
-    void setStoredHideMyDocuments(bool v) override
-    {
-        hideMyDocuments = v, record("HideMyDocuments", v);
-    }
-    void setStoredHideNetwork(bool v) override { hideNetwork = v, record("HideNetwork", v); }
-    void setStoredPath(const QString &v) override { path = v, record("Path", v); }
-    void setStoredStyle(int v) override { style = v, record("Style", v); }
-    void setStoredLineStyle(int v) override { lineStyle = v, record("LineStyle", v); }
-
-    qint32 storedBackColor() const override { return backColor; }
-    short storedBorderStyle() const override { return borderStyle; }
-    bool storedCheckBoxes() const override { return checkBoxes; }
-    bool storedEnabled() const override { return enabled; }
-    QFont storedFont() const override { return font; }
-    bool storedFullRowSelect() const override { return fullRowSelect; }
-    bool storedHideSelection() const override { return hideSelection; }
-    bool storedHideControlPanel() const override { return hideControlPanel; }
-    bool storedHideFavorites() const override { return hideFavorites; }
-    bool storedHideMyDocuments() const override { return hideMyDocuments; }
-    bool storedHideNetwork() const override { return hideNetwork; }
-    bool storedHotTracking() const override { return hotTracking; }
-    int storedLabelEdit() const override { return labelEdit; }
-    QPixmap storedMouseIcon() const override { return mouseIcon; }
-    int storedMousePointer() const override { return mousePointer; }
-    int storedOleDragMode() const override { return oleDragMode; }
-    int storedOleDropMode() const override { return oleDropMode; }
-    bool storedSingleSel() const override { return singleSel; }
-    int storedStyle() const override { return style; }
-    int storedLineStyle() const override { return lineStyle; }
-    bool storedShowFolders() const override { return showFolders; }
-    QString storedPath() const override { return path; }
     QFont ambientFont() const override { return ambient; }
 
 private:
-    void record(const char *name, const QVariant &value)
+    struct Field {
+        std::function<QVariant()> get;
+        std::function<void(const QVariant &)> set;
+    };
+    template<class T> static Field fieldOf(T &value)
     {
-        if (failAt == QLatin1String(name))
-            throw RuntimeError(RuntimeErrorNumber::InvalidPropertyValue,
-                               QStringLiteral("Invalid property value"));
-        calls << QStringLiteral("%1=%2").arg(QLatin1String(name), value.toString());
+        return {[&value] { return QVariant::fromValue(value); },
+                [&value](const QVariant &v) { value = v.value<T>(); }};
+    }
+    Field field(const QString &name)
+    {
+        const QHash<QString, Field> fields{
+            {"Enabled", fieldOf(enabled)},
+            {"BorderStyle", fieldOf(borderStyle)},
+            {"BackColor", fieldOf(backColor)},
+            {"CheckBoxes", fieldOf(checkBoxes)},
+            {"Font", fieldOf(font)},
+            {"FullRowSelect", fieldOf(fullRowSelect)},
+            {"HideSelection", fieldOf(hideSelection)},
+            {"HotTracking", fieldOf(hotTracking)},
+            {"LabelEdit", fieldOf(labelEdit)},
+            {"MouseIcon", fieldOf(mouseIcon)},
+            {"MousePointer", fieldOf(mousePointer)},
+            {"OleDragMode", fieldOf(oleDragMode)},
+            {"OleDropMode", fieldOf(oleDropMode)},
+            {"SingleSel", fieldOf(singleSel)},
+            {"HideControlPanel", fieldOf(hideControlPanel)},
+            {"HideFavorites", fieldOf(hideFavorites)},
+            {"HideMyDocuments", fieldOf(hideMyDocuments)},
+            {"HideNetwork", fieldOf(hideNetwork)},
+            {"ShowFolders", fieldOf(showFolders)},
+            {"Path", fieldOf(path)},
+            {"Style", fieldOf(style)},
+            {"LineStyle", fieldOf(lineStyle)},
+        };
+        return fields.value(name);
+    }
+    static QString shown(const QString &name, const QVariant &v)
+    {
+        if (name == QLatin1String("BackColor"))
+            return QString::number(v.toUInt(), 16);
+        if (name == QLatin1String("Font"))
+            return describe(v.value<QFont>());
+        if (name == QLatin1String("MouseIcon"))
+            return v.value<QPixmap>().isNull() ? QStringLiteral("none") : QStringLiteral("picture");
+        return v.toString();
     }
 };
 
