@@ -84,7 +84,7 @@ void BackgroundLoads::addLoadedChildren(const std::shared_ptr<Load> &load,
     if (!count)
         return; // still listing
     if (*count < 0) {
-        m_host.loadFailed(load->path);
+        m_host.listingFailed(load->path);
     } else {
         const RepaintLock lock(m_nodes.tree());
         while (load->added < *count && mayGoOn()) {

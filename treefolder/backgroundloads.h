@@ -27,7 +27,7 @@ public:
                                     const ChildListing::Child &child, bool checked,
                                     bool underNetwork) = 0;
         // The folder at path could not be listed (after which the load ends as usual).
-        virtual void loadFailed(const QString &path) = 0;
+        virtual void listingFailed(const QString &path) = 0;
         // Every child is in: the opening's events are due. scrollToLastChild: the path walk
         // ended at this folder.
         virtual void loadFinished(const QString &id, bool scrollToLastChild) = 0;

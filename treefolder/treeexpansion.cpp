@@ -168,9 +168,9 @@ void TreeFolder::addLoadedChild(const QString &parentId, const QString &parentKe
             image =
                 GetIconIndex(pictureKey, IconSize, true, ShellLibrary::IconId::NetworkEntry, true);
         else if (!answers)
-            image = folderImage();
+            image = m_pictures.folder();
         else if (child.probed)
-            image = folderPictureIndex(pictureKey); // listed as a folder: no need to look again
+            image = m_pictures.knownFolder(pictureKey); // listed as a folder: no need to look again
         else
             image = GetIconIndex(pictureKey, IconSize, false);
         node = m_nodes.addShown(parentId, folder, displayPath(name), image);

@@ -37,7 +37,7 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     : QWidget(parent), TreeView1(new FolderTreeView(this)),
       m_FSO(drives ? *drives : machineDrives(),
             specialFolders ? *specialFolders : machineSpecialFolders()),
-      m_nodes(TreeView1, &imgFolder)
+      m_nodes(TreeView1, &m_pictures.list())
 {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     auto *style = new ReadableTreeStyle;
@@ -74,8 +74,21 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     connect(m_bridge, &TreeEventBridge::MouseMove, this, &TreeFolder::MouseMove);
     connect(m_bridge, &TreeEventBridge::MouseUp, this, &TreeFolder::MouseUp);
     connect(m_bridge, &TreeEventBridge::OLECompleteDrag, this, &TreeFolder::OLECompleteDrag);
-    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this, &TreeFolder::forwardDragDrop);
-    connect(m_bridge, &TreeEventBridge::OLEDragOver, this, &TreeFolder::forwardDragOver);
+    // A drop nobody handles is refused: taken with Move, its source would delete what it sent.
+    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this,
+            [this](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y) {
+                if (dropHandled())
+                    emit OLEDragDrop(Data, Effect, Button, Shift, X, Y);
+                else
+                    Effect = DropEffect::None;
+            });
+    connect(m_bridge, &TreeEventBridge::OLEDragOver, this,
+            [this](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y,
+                   short &State) {
+                emit OLEDragOver(Data, Effect, Button, Shift, X, Y, State);
+                if (!dropHandled())
+                    Effect = DropEffect::None; // shows the drag that it cannot drop here
+            });
     connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
     connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
     connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
@@ -90,24 +103,6 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
 bool TreeFolder::dropHandled() const
 {
     return isSignalConnected(QMetaMethod::fromSignal(&TreeFolder::OLEDragDrop));
-}
-
-// A drop nobody handles is refused: taken with Move, its source would delete what it sent.
-void TreeFolder::forwardDragDrop(QMimeData *Data, int &Effect, short &Button, short &Shift,
-                                 float &X, float &Y)
-{
-    if (dropHandled())
-        emit OLEDragDrop(Data, Effect, Button, Shift, X, Y);
-    else
-        Effect = DropEffect::None;
-}
-
-void TreeFolder::forwardDragOver(QMimeData *Data, int &Effect, short &Button, short &Shift,
-                                 float &X, float &Y, short &State)
-{
-    emit OLEDragOver(Data, Effect, Button, Shift, X, Y, State);
-    if (!dropHandled())
-        Effect = DropEffect::None; // shows the drag that it cannot drop here
 }
 
 TreeFolder::~TreeFolder()

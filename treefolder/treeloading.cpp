@@ -43,6 +43,12 @@ void TreeFolder::LoadTreeView(const QString &startPath)
     }
 }
 
+int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
+                             bool useShellLibrary)
+{
+    return m_pictures.indexOf(key, size, fromLibrary, iconNumber, useShellLibrary);
+}
+
 void TreeFolder::buildRootLevel()
 {
     using namespace ShellLibrary;
@@ -55,7 +61,7 @@ void TreeFolder::buildRootLevel()
     m_MyComputerNode.setImage(GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
 
     for (const Drive &drive : m_FSO.drives())
-        addDrive(drive);
+        addDriveNode(drive);
 
     m_WorkSpaceNode.setExpanded(true);
     m_MyComputerNode.setExpanded(true);
@@ -74,7 +80,7 @@ void TreeFolder::buildRootLevel()
     }
 }
 
-TreeNode TreeFolder::addDrive(const Drive &drive)
+TreeNode TreeFolder::addDriveNode(const Drive &drive)
 {
     const QString key = AddBackslash(drive.path);
     const int image = GetIconIndex(key, IconSize, false);

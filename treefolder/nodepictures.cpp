@@ -1,14 +1,15 @@
+#include "treefolder/nodepictures.h"
+
 #include "platform/fileicon.h"
 #include "platform/shelllibrary.h"
-#include "treefolder/treefolder.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 
-int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
-                             bool useShellLibrary)
+int NodePictures::indexOf(const QString &key, int size, bool fromLibrary, int iconNumber,
+                          bool useShellLibrary)
 {
     if (const int known = imgFolder.indexOf(key))
         return known; // each distinct key is drawn once for the life of the control
@@ -28,7 +29,7 @@ int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int
     return imgFolder.add(key, drawInBuffer(picture, size));
 }
 
-int TreeFolder::folderImage()
+int NodePictures::folder()
 {
     // Under a key no path can have (every path starts with the separator).
     const QString key = QStringLiteral(":folder");
@@ -37,7 +38,7 @@ int TreeFolder::folderImage()
     return imgFolder.add(key, drawInBuffer(folderIconPixmap(16), 16));
 }
 
-int TreeFolder::folderPictureIndex(const QString &key)
+int NodePictures::knownFolder(const QString &key)
 {
     if (const int known = imgFolder.indexOf(key))
         return known;
@@ -46,7 +47,7 @@ int TreeFolder::folderPictureIndex(const QString &key)
     return imgFolder.add(key, drawInBuffer(picture, 16));
 }
 
-QPixmap TreeFolder::drawInBuffer(const QPixmap &picture, int size)
+QPixmap NodePictures::drawInBuffer(const QPixmap &picture, int size)
 {
     // A picture of the right size is kept as it is, so many keys can share its data.
     if (!picture.isNull() && picture.deviceIndependentSize() == QSizeF(size, size))
