@@ -19,6 +19,18 @@ std::uint64_t ScanTree::readErrorsAtOrBelow(Index node) const
     return count;
 }
 
+std::int64_t ScanTree::filesDirectlyIn(Index folder, bool disk) const
+{
+    std::int64_t bytes = 0;
+    if (!isFolder(folder))
+        return bytes;
+    // Each is part of the folder's total, which did not overflow.
+    for (Index child = folder + 1; child < m_nodes[folder].end; child = nextSibling(child))
+        if (!isFolder(child))
+            bytes += disk ? m_nodes[child].disk : m_nodes[child].apparent;
+    return bytes;
+}
+
 std::int64_t ScanTree::find(std::string_view path) const
 {
     if (m_nodes.empty())

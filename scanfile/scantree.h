@@ -38,8 +38,13 @@ public:
     std::int64_t apparent(Index node) const { return m_nodes[node].apparent; }
     std::int64_t disk(Index node) const { return m_nodes[node].disk; }
     Index parent(Index node) const { return m_nodes[node].parent; }
+    // One past the last node at or below `node`: its subtree is node .. subtreeEnd - 1.
+    Index subtreeEnd(Index node) const { return nextSibling(node); }
     // Folders at or below `node` that could not be read (wholly or in part) when scanned.
     std::uint64_t readErrorsAtOrBelow(Index node) const;
+    // What the entries lying directly in `folder` hold, its subfolders not counted: their
+    // lengths, or with `disk` their space on disk.
+    std::int64_t filesDirectlyIn(Index folder, bool disk) const;
     // The folders directly below `folder`, in the file's order.
     std::vector<Index> subfolders(Index folder) const;
     // The node at `path` below the root ("a/b", no leading slash; "" is the root), or -1.

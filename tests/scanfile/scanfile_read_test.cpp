@@ -69,6 +69,8 @@ TEST(ScanFileRead, NcduFileGivesTreeTotalsAndOrigin)
     EXPECT_EQ(tree.parent(at(tree, "a/b")), ScanTree::Index(at(tree, "a")));
     EXPECT_GE(tree.find("c/bad\xff\"name\\"), 0); // the bytes as they were
     EXPECT_TRUE(tree.subfolders(at(tree, "a/b")).empty());
+    EXPECT_EQ(tree.filesDirectlyIn(at(tree, "c"), false), 6 + 1);
+    EXPECT_EQ(tree.filesDirectlyIn(at(tree, "c"), true), 2 * 4096);
     EXPECT_EQ(tree.find("a/nothing"), -1);
     EXPECT_EQ(tree.find("a/f1/x"), -1);
 }
