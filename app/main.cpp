@@ -1,10 +1,13 @@
 #include "app/boundedcall.h"
 #include "app/cli/commandline.h"
-#include "app/form1.h"
 #include "app/cli/headlessexport.h"
+#include "app/cli/openscan.h"
 #include "app/cli/outputfile.h"
 #include "app/cli/outputtarget.h"
 #include "app/cli/savescan.h"
+#include "app/form1.h"
+#include "app/scanchartsource.h"
+#include "app/scanwindow.h"
 #include "app/screenfit.h"
 #include "app/translations.h"
 #include "foldersize/sizememory.h"
@@ -54,6 +57,17 @@ int openWindow(const QString &folder, std::shared_ptr<SizeMemory> memory)
     return QApplication::exec();
 }
 
+// The window of a scan file, at folder inside it; nothing on the disk is looked at.
+int openScanWindow(std::shared_ptr<ScanChartSource> scan, const QString &folder)
+{
+    const QString top = scan->topFolder();
+    ScanWindow window(std::move(scan));
+    if (folder != top)
+        window.chart(folder);
+    window.show();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,7 +89,15 @@ int main(int argc, char **argv)
         break;
     }
     QString folder;
-    if (!line.folder.isEmpty()) {
+    std::shared_ptr<ScanChartSource> scan;
+    if (!line.openScanFile.isEmpty()) {
+        QString problem;
+        scan = openScanFile(line, folder, problem);
+        if (!scan) {
+            tellError(problem);
+            return BadUsage;
+        }
+    } else if (!line.folder.isEmpty()) {
         QString problem;
         folder = absoluteFolder(line.folder, &problem);
         // Asked off this thread: a FOLDER on a mount that stopped answering would hold it.
@@ -125,7 +147,9 @@ int main(int argc, char **argv)
     // The command line walks each folder once and exits: watching what it walked would only
     // cost time and watches. The window remembers, unless QUORVANE_SIZE_MEMORY=0.
     if (line.action == CommandLine::Action::Export)
-        return runHeadlessExport(line, folder, targets);
+        return runHeadlessExport(line, folder, targets, std::move(scan));
     const SizeMemorySettings memory = SizeMemorySettings::fromEnvironment();
+    if (scan)
+        return openScanWindow(std::move(scan), folder);
     return openWindow(folder, memory.enabled ? std::make_shared<SizeMemory>(memory) : nullptr);
 }

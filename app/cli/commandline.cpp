@@ -116,6 +116,14 @@ struct Options {
                        "error, counts 0, the rest is finished and the exit status is 1. FOLDER "
                        "itself not answering is refused. Default: 30."),
         QStringLiteral("SECONDS")};
+    QCommandLineOption openScan{
+        QStringLiteral("open-scan"),
+        QStringLiteral("Chart a scan file written by --save-scan, ncdu -o or gdu -o (\"-\": "
+                       "standard input) instead of the disk, in the window or for the outputs: "
+                       "the scan's top folder, or FOLDER as a path inside the scan (relative to "
+                       "its top folder, or the full path that was scanned). Nothing on the disk "
+                       "is looked at."),
+        QStringLiteral("FILE")};
     QCommandLineOption saveScan{
         QStringLiteral("save-scan"),
         QStringLiteral("Write every folder and file below FOLDER (name, length, space on disk, "
@@ -161,7 +169,7 @@ StandardOptions addOptions(QCommandLineParser &parser, const Options &options)
     StandardOptions standard{parser.addHelpOption(), parser.addVersionOption()};
     for (const QCommandLineOption &option :
          {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage,
-          options.timeout, options.saveScan})
+          options.timeout, options.saveScan, options.openScan})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -301,6 +309,21 @@ QString readSaveScan(const QCommandLineParser &parser, const Options &options, C
     return {};
 }
 
+QString readOpenScan(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    if (!parser.isSet(options.openScan))
+        return {};
+    const QStringList values = parser.values(options.openScan);
+    if (values.size() > 1)
+        return QStringLiteral("--open-scan is given more than once");
+    if (values.first().isEmpty())
+        return QStringLiteral("--open-scan needs a file name");
+    if (line.action == CommandLine::Action::SaveScan)
+        return QStringLiteral("--save-scan writes no other output");
+    line.openScanFile = values.first();
+    return {};
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -323,8 +346,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         problem = readScanLimits(parser, options, line);
     if (problem.isEmpty())
         problem = readSaveScan(parser, options, line);
+    if (problem.isEmpty())
+        problem = readOpenScan(parser, options, line);
     if (problem.isEmpty() && line.action != CommandLine::Action::SaveScan && writesOutput(line)) {
-        if (line.folder.isEmpty())
+        if (line.folder.isEmpty() && line.openScanFile.isEmpty())
             problem = QStringLiteral("the outputs need a FOLDER to chart");
         line.action = CommandLine::Action::Export;
     }

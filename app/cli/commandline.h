@@ -27,6 +27,8 @@ struct CommandLine {
     QString xlsxFile;
     QString jsonFile;
     QString saveScanFile;
+    // Charted instead of the disk (the window, or the outputs); `folder` is a path inside it.
+    QString openScanFile;
     QSize pictureSize;      // invalid: the window's chart size
     bool diskUsage = false; // sizes as space allocated on disk, as du counts it
     // How long a folder's open or read may take before it is given up (a dead mount).

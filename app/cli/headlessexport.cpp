@@ -8,6 +8,7 @@
 #include "app/cli/terminalprogress.h"
 #include "app/cli/unreadablefolders.h"
 #include "app/diskchartsource.h"
+#include "app/scanchartsource.h"
 #include "chart/chartgeneration.h"
 #include "chart/chartmodel.h"
 #include "chart/chartpicture.h"
@@ -41,10 +42,10 @@ struct Gaps {
 // false when the folder cannot be listed, or its listing did not come back within the
 // timeout (then stalled says so). Runs the event loop until the chart is complete.
 bool chart(const QString &folder, const CommandLine &line, ChartModel &model, Gaps &gaps,
-           bool &stalled)
+           bool &stalled, std::shared_ptr<ChartSource> source)
 {
     QEventLoop loop;
-    ChartGeneration generation(model, std::make_shared<DiskChartSource>());
+    ChartGeneration generation(model, std::move(source));
     bool listed = false;
     QObject::connect(&generation, &ChartGeneration::refused, &loop,
                      [&](const QString &, bool timedOut) {
@@ -89,7 +90,8 @@ bool isAtOrBelow(const QByteArray &path, const QByteArray &folder)
 // Names the folders the scan could not read, those that did not answer first; the number of
 // them. A subfolder holding one that did not answer is not looked through again for the
 // others: that would wait on the same mount.
-quint64 tellWhatCouldNotBeRead(const ChartModel &model, const Gaps &gaps)
+quint64 tellWhatCouldNotBeRead(const ChartModel &model, const Gaps &gaps,
+                               const ScanChartSource *scan)
 {
     quint64 total = 0;
     QList<UnreadableFolder> named;
@@ -103,6 +105,13 @@ quint64 tellWhatCouldNotBeRead(const ChartModel &model, const Gaps &gaps)
             std::any_of(gaps.stalled.begin(), gaps.stalled.end(), [&](const QByteArray &path) {
                 return isAtOrBelow(path, model.at(i).path);
             });
+        if (scan) { // named from the scan: the disk is not looked at
+            for (const QByteArray &path :
+                 scan->unreadableAtOrBelow(model.at(i).path, UnreadableShown - int(named.size())))
+                tellError(QStringLiteral("could not read %1 when it was scanned")
+                              .arg(displayPath(pathFromNative(path))));
+            continue;
+        }
         if (!heldUp && named.size() < UnreadableShown)
             named += findUnreadableFolders(model.at(i).path, UnreadableShown - int(named.size()));
     }
@@ -128,12 +137,15 @@ QImage picture(const ChartModel &model, QSize asked)
 } // namespace
 
 int runHeadlessExport(const CommandLine &line, const QString &folder,
-                      const QList<OutputTarget> &targets)
+                      const QList<OutputTarget> &targets, std::shared_ptr<ScanChartSource> scan)
 {
     ChartModel model;
     Gaps gaps;
     bool stalled = false;
-    if (!chart(folder, line, model, gaps, stalled)) {
+    std::shared_ptr<ChartSource> source = scan;
+    if (!source)
+        source = std::make_shared<DiskChartSource>();
+    if (!chart(folder, line, model, gaps, stalled, std::move(source))) {
         tellError(
             QStringLiteral("cannot chart %1: %2")
                 .arg(displayPath(line.folder),
@@ -142,7 +154,7 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
                          : QStringLiteral("Path not found")));
         return 1;
     }
-    const quint64 unreadableCount = tellWhatCouldNotBeRead(model, gaps);
+    const quint64 unreadableCount = tellWhatCouldNotBeRead(model, gaps, scan.get());
 
     bool allWritten = true;
     QImage image;
@@ -156,8 +168,10 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
             break;
         case OutputTarget::Format::Json:
             allWritten &= writeOutput(target, [&] {
-                return chartJson(
-                    model, {filesDirectlyIn(nativePath(folder), line.diskUsage), gaps.unreadable});
+                const qint64 files = scan
+                                         ? scan->filesDirectlyIn(nativePath(folder), line.diskUsage)
+                                         : filesDirectlyIn(nativePath(folder), line.diskUsage);
+                return chartJson(model, {files, gaps.unreadable});
             });
             break;
         case OutputTarget::Format::Jpg:

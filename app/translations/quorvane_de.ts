@@ -264,4 +264,22 @@
         <translation>Antwortet nicht</translation>
     </message>
 </context>
+<context>
+    <name>ScanWindow</name>
+    <message>
+        <location filename="../scanwindow.cpp" line="21"/>
+        <source>Scan of %1</source>
+        <translation>Scan von %1</translation>
+    </message>
+    <message>
+        <location filename="../scanwindow.cpp" line="28"/>
+        <source>from %1</source>
+        <translation>von %1</translation>
+    </message>
+    <message>
+        <location filename="../scanwindow.cpp" line="81"/>
+        <source>No subfolders in %1</source>
+        <translation>Keine Unterordner in %1</translation>
+    </message>
+</context>
 </TS>
