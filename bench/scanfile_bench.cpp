@@ -4,9 +4,10 @@
 //
 // First `ncdu -0 -o FILE TREE` writes a scan file of TREE (bench/compare-scanfile.sh passes
 // the synthetic tree of 500,000 files). Then RUNS times (5 unless set), alternating:
-//   opening FILE to the first chart (this program's --open FILE, a process of its own: the
-//   file read into the tree and the top folder's subfolders with their totals) and
-//   `ncdu -0 -f FILE -o /dev/null` (ncdu reads it whole and writes it nowhere);
+//   opening FILE to the first chart (`quorvane --open-scan FILE --json /dev/null`: the file
+//   read into the tree, the chart of its top folder made and written) and
+//   `ncdu -0 -f FILE -o /dev/null` (ncdu reads it whole and writes it nowhere), then this
+//   program's --open FILE for the memory the tree takes;
 //   `quorvane --save-scan OUT TREE` (walked, written and flushed to disk as every save is)
 //   and `ncdu -0 -o OUT TREE`.
 // It prints the medians with the spread (lowest and highest) and
@@ -141,8 +142,9 @@ int main(int argc, char **argv)
     std::vector<double> saveQuorvane, saveNcdu, saveRatio;
     for (int run = 0; run < runs; ++run) {
         std::string opened;
-        const double q = timed({self, "--open", scan}, &opened);
+        const double q = timed({QUORVANE_EXECUTABLE, "--open-scan", scan, "--json", "/dev/null"});
         const double n = timed({"ncdu", "-0", "-f", scan, "-o", "/dev/null"});
+        timed({self, "--open", scan}, &opened);
         unsigned long long entries = 0;
         long long growth = 0;
         std::sscanf(opened.c_str(), "%llu %lld", &entries, &growth);
