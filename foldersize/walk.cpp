@@ -98,6 +98,13 @@ void Walk::stop()
     m_pool.remove(this);
     m_budget.retire();
     // The descriptors nobody uses are closed by the last worker to leave, or with the walk.
+    // The named folders summed before the stop are as worth remembering as any.
+    std::vector<std::pair<std::size_t, FolderKey>> summed;
+    {
+        const ScanLock lock(m_budget);
+        summed.swap(m_toBuild);
+    }
+    handOverToBuild(summed);
 }
 
 bool Walk::hasWork() const

@@ -4,6 +4,7 @@
 
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
+#include "foldersize/sizescan.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -166,6 +168,41 @@ TEST(SizeMemoryBuild, BuildsOnlyWhileNoWalkRuns)
     EXPECT_TRUE(again.memory->waitBuilt(BuildBound));
     again.memory->beforeBuildReadsForTesting({});
     EXPECT_EQ(again(tree.root()), 40);
+    EXPECT_EQ(again.reads, 0);
+}
+
+// The folders a scan summed before it was stopped are built as well.
+TEST(SizeMemoryBuild, FoldersAStoppedScanSummedAreBuilt)
+{
+    TempTree tree;
+    tree.makeFile("done/sub/f", 10);
+    tree.makeFile("slow/f", 5);
+    const auto memory = newMemory();
+    const auto reader = std::make_shared<TestDirectoryReader>();
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    reader->beforeOpen = [released](const char *name) {
+        if (std::string(name).find("slow") != std::string::npos)
+            released.wait_for(std::chrono::seconds(30));
+    };
+    std::promise<void> doneReported;
+    SizeScanOptions options;
+    options.system = reader;
+    options.memory = memory;
+    const auto scan = SizeScan::start(
+        {tree.path("done"), tree.path("slow")},
+        [&doneReported](std::size_t index, const FolderTotal &) {
+            if (index == 0)
+                doneReported.set_value();
+        },
+        {}, options);
+    ASSERT_EQ(doneReported.get_future().wait_for(std::chrono::seconds(30)),
+              std::future_status::ready);
+    scan->stop();
+    release.set_value();
+    EXPECT_TRUE(memory->waitBuilt(BuildBound));
+    Scan again{memory};
+    EXPECT_EQ(again(tree.path("done")), 10);
     EXPECT_EQ(again.reads, 0);
 }
 
