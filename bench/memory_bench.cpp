@@ -18,12 +18,15 @@
 //   drill-ratio <tree>   drill / drill with the memory off
 //   change-ratio <tree>  change / first
 //   first-ratio <tree>   first / off: what the memory costs a walk it has not seen
+//   first-cpu-ratio <tree>  the same in the process's processor time, which a machine shared
+//                        with other work disturbs less than the wall clock
 //   built-ratio <tree>   the time the memory took to build itself after the first walk / off
 //   bytes-per-folder <tree>  heap the memory holds per folder it holds (table, hash maps); the
 //                            kernel's own watch records are not process memory
 //   watches <tree>       inotify watches it holds for the tree
-// Any mount or unmount on the machine makes the memory forget every total (by design); a
-// round it disturbed shows as a ratio near 1 and widens the spread.
+// Any mount or unmount on the machine makes the memory forget every total (by design): a
+// round in which the mount table changed is named, and its again, drill and change ratios are
+// left out (`disturbed <tree> N of M rounds`).
 
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
@@ -39,8 +42,10 @@
 #include <malloc.h>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -75,16 +80,48 @@ std::vector<std::string> subfoldersOf(const std::string &path)
     return found;
 }
 
+double processorSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Whether the mount table changed since the watch was made: the memory then forgot every
+// total, by design, and what the round timed after that is a walk of everything.
+class MountTableWatch {
+public:
+    MountTableWatch() : m_fd(open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {}
+    ~MountTableWatch()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    MountTableWatch(const MountTableWatch &) = delete;
+    MountTableWatch &operator=(const MountTableWatch &) = delete;
+    bool changed() const
+    {
+        pollfd watched{m_fd, POLLPRI, 0};
+        return m_fd >= 0 && poll(&watched, 1, 0) > 0 && (watched.revents & (POLLPRI | POLLERR));
+    }
+
+private:
+    int m_fd;
+};
+
 struct Timed {
     std::int64_t bytes = 0;
     double seconds = 0;
+    double processor = 0; // the whole process's processor time meanwhile
 };
 
 Timed timedSize(const std::string &path, const std::shared_ptr<SizeMemory> &memory)
 {
+    const double processorStart = processorSeconds();
     const auto start = Clock::now();
     const std::int64_t bytes = FolderSizeUsing(path, nullptr, memory).bytes();
-    return {bytes, std::chrono::duration<double>(Clock::now() - start).count()};
+    return {bytes, std::chrono::duration<double>(Clock::now() - start).count(),
+            processorSeconds() - processorStart};
 }
 
 // The largest subfolder, sized in one scan through memory (remembered totals: no walk).
@@ -166,6 +203,10 @@ double median(std::vector<double> values)
 
 void printRatio(const char *name, const std::string &tree, const std::vector<double> &values)
 {
+    if (values.empty()) {
+        std::printf("%s %s none (no round to take it from)\n", name, tree.c_str());
+        return;
+    }
     std::printf("%s %s %.4f (min %.4f, max %.4f, %zu rounds)\n", name, tree.c_str(), median(values),
                 *std::min_element(values.begin(), values.end()),
                 *std::max_element(values.begin(), values.end()), values.size());
@@ -183,10 +224,12 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
                         static_cast<long long>(found), static_cast<long long>(fresh));
         }
     };
-    std::vector<double> again, drill, change, first, built, bytesPerFolder;
+    std::vector<double> again, drill, change, first, firstProcessor, built, bytesPerFolder;
     std::size_t watches = 0;
     long budget = 0;
+    int disturbed = 0;
     for (int round = 0; round < rounds; ++round) {
+        MountTableWatch mounts;
         const Timed fresh = timedSize(tree, off);
         const std::size_t heapBefore = heapInUse();
         auto memory = std::make_shared<SizeMemory>(SizeMemorySettings::fromEnvironment());
@@ -206,7 +249,7 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
         check("first", firstWalk.bytes, fresh.bytes);
         check("again", againWalk.bytes, fresh.bytes);
         first.push_back(firstWalk.seconds / fresh.seconds);
-        again.push_back(againWalk.seconds / firstWalk.seconds);
+        firstProcessor.push_back(firstWalk.processor / fresh.processor);
         if (usage.folders > 0)
             bytesPerFolder.push_back(double(heapAfter - heapBefore) / double(usage.folders));
         watches = usage.folders;
@@ -216,30 +259,42 @@ bool measure(const std::string &tree, bool benchTree, int rounds)
         const Timed drillOn = timedSize(largest, memory);
         const Timed drillOff = timedSize(largest, off);
         check("drill", drillOn.bytes, drillOff.bytes);
-        drill.push_back(drillOn.seconds / drillOff.seconds);
 
         Change changed;
+        Timed changeWalk;
         if (!changed.apply(tree, benchTree)) {
             std::printf("change-ratio %s: could not add a byte 8 levels down\n", tree.c_str());
             allEqual = false;
         } else {
-            const Timed changeWalk = timedSize(tree, memory);
+            changeWalk = timedSize(tree, memory);
             check("change", changeWalk.bytes, timedSize(tree, off).bytes);
-            change.push_back(changeWalk.seconds / firstWalk.seconds);
         }
         changed.undo();
         memory->waitBuilt(std::chrono::minutes(10)); // nothing left running into the next round
+        const bool mounted = mounts.changed();
         std::printf("round %d %s: off %.3f s, first %.3f s, built %.3f s, again %.5f s, drill "
-                    "%.5f s (off %.3f s), change %.5f s\n",
+                    "%.5f s (off %.3f s), change %.5f s%s\n",
                     round + 1, tree.c_str(), fresh.seconds, firstWalk.seconds, builtSeconds,
-                    againWalk.seconds, drillOn.seconds, drillOff.seconds,
-                    change.empty() ? 0.0 : change.back());
+                    againWalk.seconds, drillOn.seconds, drillOff.seconds, changeWalk.seconds,
+                    mounted ? " (the mount table changed)" : "");
+        if (mounted) {
+            ++disturbed;
+            continue;
+        }
+        again.push_back(againWalk.seconds / firstWalk.seconds);
+        drill.push_back(drillOn.seconds / drillOff.seconds);
+        if (changeWalk.seconds > 0)
+            change.push_back(changeWalk.seconds / firstWalk.seconds);
     }
+    if (disturbed > 0)
+        std::printf("disturbed %s %d of %d rounds: a mount or unmount elsewhere on the machine "
+                    "made the memory forget; their again, drill and change ratios are left out\n",
+                    tree.c_str(), disturbed, rounds);
     printRatio("again-ratio", tree, again);
     printRatio("drill-ratio", tree, drill);
-    if (!change.empty())
-        printRatio("change-ratio", tree, change);
+    printRatio("change-ratio", tree, change);
     printRatio("first-ratio", tree, first);
+    printRatio("first-cpu-ratio", tree, firstProcessor);
     printRatio("built-ratio", tree, built);
     if (!bytesPerFolder.empty())
         std::printf("bytes-per-folder %s %.0f (min %.0f, max %.0f)\n", tree.c_str(),
