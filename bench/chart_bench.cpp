@@ -423,7 +423,8 @@ int main(int argc, char **argv)
             chart.push_back(measure([&] { generate(form, tree, lateMs); }));
             // The memory builds itself in the background once the walk is over; a generation
             // meanwhile would simply walk again.
-            SizeMemory::shared().waitBuilt(std::chrono::minutes(10));
+            if (memory)
+                memory->waitBuilt(std::chrono::minutes(10));
             again.push_back(measure([&] { generate(form, tree, lateMs); }));
         };
         if (run % 2) {
