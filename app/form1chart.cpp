@@ -47,16 +47,22 @@ void Form1::TreeFolder1_FolderClick(const QString &path)
         refuseFolder();
         return;
     }
+    // The folder is still being listed: it will be charted once, as soon as it is.
+    if (m_generation.listing() && m_generation.listingFolder() == path)
+        return;
     chartFolder(path);
 }
 
 // The folder is listed off the GUI thread. Until the listing is back, a generation under way
 // shows nothing more: if the new folder has subfolders it replaces that generation, which
-// then must not have moved on after the click.
+// then must not have moved on after the click. The window is busy from the click on: a
+// listing on a slow volume may take a while.
 void Form1::chartFolder(const QString &path, bool startUp)
 {
     m_startUp = startUp;
-    m_generation.start(path);
+    setProgressText(tr("Generating Chart...Please Wait"));
+    setMousePointer(Hourglass);
+    m_generation.start(path, {m_environment.stallBound});
 }
 
 // At start-up a folder that cannot be listed is charted as Dir1 shows it.
@@ -77,6 +83,9 @@ void Form1::GenerateChart(const QString &folder, int count)
         m_MSChart1->setVisible(false);
         m_NoSubfolders->setText(tr("No subfolders in %1").arg(folderName(folder)));
         m_NoSubfolders->show();
+        // The pointer was the click's; a generation still running keeps it.
+        if (!m_generation.running())
+            setMousePointer(Default);
         return;
     }
     m_ChartDone = false;

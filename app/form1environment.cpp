@@ -34,5 +34,7 @@ Form1Environment completeEnvironment(Form1Environment environment, QWidget *wind
         environment.programFolder = QCoreApplication::applicationDirPath();
     if (!environment.endProgram)
         environment.endProgram = [] { QCoreApplication::exit(0); };
+    if (environment.stallBound.count() <= 0)
+        environment.stallBound = WindowStallBound;
     return environment;
 }

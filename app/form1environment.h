@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -39,9 +40,16 @@ struct Form1Environment {
     std::shared_ptr<SizeMemory> sizeMemory;
     // What the scans ask of the system: the real one. Tests hand in readers that stall.
     std::shared_ptr<ScanSystem> scanSystem;
+    // How long a folder may keep a chart waiting (its listing, or a subfolder's open or read)
+    // before it is shown as not answering; zero: WindowStallBound.
+    std::chrono::milliseconds stallBound{0};
     // Runs on a chart listing's thread before the folder is listed; for tests.
     std::function<void(const QString &folder)> beforeListing;
 };
+
+// A volume that stopped answering (a network share whose server is gone) holds a chart no
+// longer than this; the rest of the chart is finished without it.
+inline constexpr std::chrono::milliseconds WindowStallBound{10000};
 
 // The same environment with every empty member filled with its real service.
 Form1Environment completeEnvironment(Form1Environment environment, QWidget *window);

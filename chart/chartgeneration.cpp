@@ -110,6 +110,7 @@ void ChartGeneration::begin(ChartListing listing)
     m_running = true;
     m_runOptions = m_options;
     m_ready.assign(std::size_t(count), std::nullopt);
+    m_notAnswering.assign(std::size_t(count), false);
     m_unreadable.fill(0, count);
     m_next = 0;
     const QString folder = listing.folder;
@@ -123,12 +124,7 @@ void ChartGeneration::begin(ChartListing listing)
     };
     callbacks.stalled = [this, run](const QByteArray &path) {
         QMetaObject::invokeMethod(
-            this,
-            [this, run, path] {
-                if (run == m_run)
-                    emit stalled(path);
-            },
-            Qt::QueuedConnection);
+            this, [this, run, path] { stallCame(run, path); }, Qt::QueuedConnection);
     };
     m_sizing = m_source->size(paths, m_runOptions, std::move(callbacks));
     emit listed(folder, count);
@@ -160,6 +156,22 @@ void ChartGeneration::sizeCame(quint64 run, int index, const SubfolderTotal &tot
         m_applyTimer.start();
 }
 
+// The scan names a stalled folder before it hands over the total of the subfolder that holds
+// it, so the subfolder is marked before it is shown.
+void ChartGeneration::stallCame(quint64 run, const QByteArray &path)
+{
+    if (run != m_run)
+        return;
+    for (int i = m_next; i < m_model.count(); ++i) {
+        const QByteArray &subfolder = m_model.at(i).path;
+        if (path == subfolder || (path.startsWith(subfolder) && path.at(subfolder.size()) == '/')) {
+            m_notAnswering[std::size_t(i)] = true;
+            break;
+        }
+    }
+    emit stalled(path);
+}
+
 // Shows the totals that are there in list order, each followed by the first steps of the
 // next subfolder, for as long as the budget allows; the timer brings the rest. A step may
 // lead to a new folder or a stop (a handler of the model's signals): the loop ends at once
@@ -176,7 +188,7 @@ void ChartGeneration::applyReadyTotals()
         }
         const SubfolderTotal &total = *m_ready[std::size_t(m_next)];
         m_unreadable[m_next] = total.unreadable;
-        m_model.setDone(m_next, total.bytes);
+        m_model.setDone(m_next, total.bytes, m_notAnswering[std::size_t(m_next)]);
         if (!stillApplying(run))
             return;
         if (++m_next == m_model.count()) {

@@ -52,7 +52,8 @@ signals:
     void refused(const QString &folder, bool stalled);
     // The subfolder at index is about to be shown as being sized.
     void subfolderStarting(int index);
-    // A folder at or below a subfolder did not answer within the bound: it counts 0.
+    // A folder at or below a subfolder did not answer within the bound: it counts 0, and the
+    // subfolder is shown as not answering.
     void stalled(const QByteArray &path);
     // Every subfolder is sized.
     void finished();
@@ -62,6 +63,7 @@ private:
     void listingTimedOut();
     void begin(ChartListing listing);
     void sizeCame(quint64 run, int index, const SubfolderTotal &total);
+    void stallCame(quint64 run, const QByteArray &path);
     void applyReadyTotals();
     void beginSubfolder(int index);
     void goOn();
@@ -82,6 +84,7 @@ private:
     bool m_running = false;
     std::shared_ptr<ChartSizing> m_sizing;
     std::vector<std::optional<SubfolderTotal>> m_ready; // totals that came, by list position
+    std::vector<bool> m_notAnswering;                   // by list position
     QList<quint64> m_unreadable;
     int m_next = 0; // the subfolder being sized, in list order
     QTimer m_applyTimer;

@@ -22,6 +22,7 @@ void ChartModel::reset(quint64 generation, const QString &folder, QList<Subfolde
                 m_total = std::numeric_limits<qint64>::max();
         } else {
             subfolder.bytes = 0;
+            subfolder.notAnswering = false;
         }
     }
     emit modelReset();
@@ -42,13 +43,14 @@ void ChartModel::setSizing(int index)
     emit subfolderChanged(index);
 }
 
-void ChartModel::setDone(int index, qint64 bytes)
+void ChartModel::setDone(int index, qint64 bytes, bool notAnswering)
 {
     Subfolder &subfolder = m_subfolders[index];
     if (subfolder.state == State::Done)
         return;
     subfolder.state = State::Done;
     subfolder.bytes = bytes;
+    subfolder.notAnswering = notAnswering;
     ++m_done;
     if (__builtin_add_overflow(m_total, bytes, &m_total))
         m_total = std::numeric_limits<qint64>::max();

@@ -22,6 +22,9 @@ public:
         QByteArray path; // the file system's bytes
         qint64 bytes = 0;
         State state = State::Waiting;
+        // A folder at or below it did not answer in time (a volume that stopped answering):
+        // bytes holds what could be read.
+        bool notAnswering = false;
     };
 
     explicit ChartModel(QObject *parent = nullptr);
@@ -43,7 +46,7 @@ public:
 
     void setSizing(int index);
     // Records index's size; a sum that would overflow keeps the total at its largest.
-    void setDone(int index, qint64 bytes);
+    void setDone(int index, qint64 bytes, bool notAnswering = false);
 
 signals:
     void modelReset();

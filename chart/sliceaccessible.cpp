@@ -32,8 +32,9 @@ QString SliceAccessible::text(QAccessible::Text type) const
     const bool measured = slice.state == ChartModel::State::Done;
     switch (type) {
     case QAccessible::Name:
-        return SideTextLine(slice.name,
-                            measured ? SliceSizeText(slice.bytes) : GettingFolderSize());
+        return SideTextLine(slice.name, !measured            ? GettingFolderSize()
+                                        : slice.notAnswering ? NotAnswering()
+                                                             : SliceSizeText(slice.bytes));
     case QAccessible::Description:
         // The tooltip's lines after the name: the exact size and the share.
         return SliceToolTip(model, m_index).section(u'\n', 1).replace(u'\n', QStringLiteral(", "));

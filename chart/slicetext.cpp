@@ -58,7 +58,8 @@ QString SliceLabel(const ChartModel::Subfolder &subfolder)
     case ChartModel::State::Done:
         break;
     }
-    return SliceLabel(subfolder.name, SliceSizeText(subfolder.bytes));
+    return SliceLabel(subfolder.name,
+                      subfolder.notAnswering ? NotAnswering() : SliceSizeText(subfolder.bytes));
 }
 
 QStringList SideTextLines(const ChartModel &model)
@@ -75,4 +76,9 @@ QStringList SideTextLines(const ChartModel &model)
 QString GettingFolderSize()
 {
     return QCoreApplication::translate("Chart", "Getting folder size...");
+}
+
+QString NotAnswering()
+{
+    return QCoreApplication::translate("Chart", "Not answering");
 }

@@ -11,6 +11,10 @@
 // ("Getting folder size..." in English).
 QString GettingFolderSize();
 
+// What the legend shows for a subfolder that did not answer in time, in the window's language
+// ("Not answering" in English).
+QString NotAnswering();
+
 // The subfolder's name: the entry with every occurrence of folder followed by "/" removed
 // (exact, case-sensitive). A root folder "/" is searched as "//", which never occurs, so the
 // subfolders of a root keep their full paths.
@@ -27,7 +31,8 @@ QString SideTextLine(const QString &name, const QString &sizeText);
 // SizeText of a byte count, in the locale's narrow encoding turned into text.
 QString SliceSizeText(qint64 bytes);
 
-// The legend label of a subfolder that is sized or being sized; empty while it waits.
+// The legend label of a subfolder that is sized or being sized; empty while it waits. One
+// that did not answer in time says so in place of its size.
 QString SliceLabel(const ChartModel::Subfolder &subfolder);
 
 // One side-text line per subfolder that is done, in list order.

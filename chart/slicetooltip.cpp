@@ -13,6 +13,11 @@ QString SliceToolTip(const ChartModel &model, int index)
     const ChartModel::Subfolder &slice = model.at(index);
     if (slice.state != ChartModel::State::Done)
         return slice.name + u'\n' + GettingFolderSize();
+    if (slice.notAnswering)
+        return slice.name + u'\n' +
+               QCoreApplication::translate("Chart", "Not answering: %1 could be read\nCharting "
+                                                    "the folder again asks it again")
+                   .arg(SliceSizeText(slice.bytes));
     QLocale locale;
     locale.setNumberOptions(QLocale::DefaultNumberOptions); // digits grouped in every locale
     const double share =

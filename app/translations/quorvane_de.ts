@@ -29,6 +29,18 @@
         <translation>weniger als %1 % der Gesamtgröße</translation>
     </message>
     <message>
+        <location filename="../../chart/slicetext.cpp" line="82"/>
+        <source>Not answering</source>
+        <translation>Antwortet nicht</translation>
+    </message>
+    <message>
+        <location filename="../../chart/slicetooltip.cpp" line="18"/>
+        <source>Not answering: %1 could be read
+Charting the folder again asks it again</source>
+        <translation>Antwortet nicht: %1 konnten gelesen werden
+Ein neues Diagramm des Ordners fragt erneut</translation>
+    </message>
+    <message>
         <location filename="../../chart/slicetooltip.cpp" line="29"/>
         <source>%1% of the total</source>
         <translation>%1 % der Gesamtgröße</translation>
