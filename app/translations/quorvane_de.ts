@@ -94,7 +94,7 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
     <message>
         <location filename="../form1.cpp" line="102"/>
         <source>Export Chart To Excel</source>
-        <translation>Diagramm nach Excel exportieren</translation>
+        <translation>Nach Excel exportieren</translation>
     </message>
     <message>
         <location filename="../form1.cpp" line="103"/>
