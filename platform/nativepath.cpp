@@ -49,6 +49,39 @@ int sequenceLength(const unsigned char *data, qsizetype left)
     return length;
 }
 
+// The character of a well-formed sequence, decoded here rather than by QString::fromUtf8,
+// which drops a byte order mark (U+FEFF) at the start of its input: a name "x" + U+FEFF
+// would then open as "x", another folder.
+void appendDecoded(QString &text, const unsigned char *data, int length)
+{
+    static constexpr unsigned char LeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = data[0] & LeadMask[length];
+    for (int i = 1; i < length; ++i)
+        code = (code << 6) | (data[i] & 0x3F);
+    if (QChar::requiresSurrogates(code)) {
+        text.append(QChar(QChar::highSurrogate(code)));
+        text.append(QChar(QChar::lowSurrogate(code)));
+    } else {
+        text.append(QChar(char16_t(code)));
+    }
+}
+
+// What a control character in a name shows as. A name may hold any of them; shown as they
+// are, a carriage return and line feed would forge a line of the text export ("backups -
+// 812.40 GB") and others move a terminal's cursor. C0 controls and DEL show as their
+// control pictures (U+2400 "SYMBOL FOR NULL" onwards), C1 controls and the line and
+// paragraph separators as U+FFFD. 0 for every other character.
+char16_t controlPicture(char16_t unit)
+{
+    if (unit < 0x20)
+        return char16_t(0x2400 + unit);
+    if (unit == 0x7F)
+        return 0x2421;
+    if ((unit >= 0x80 && unit <= 0x9F) || unit == 0x2028 || unit == 0x2029)
+        return QChar::ReplacementCharacter;
+    return 0;
+}
+
 } // namespace
 
 QString pathFromNative(const QByteArray &bytes)
@@ -67,7 +100,7 @@ QString pathFromNative(const QByteArray &bytes)
             text.append(QChar(char16_t(EscapeBase + data[at])));
             ++at;
         } else {
-            text.append(QString::fromUtf8(bytes.constData() + at, length));
+            appendDecoded(text, data + at, length);
             at += length;
         }
     }
@@ -97,9 +130,12 @@ QString displayPath(const QString &path)
 {
     QString text = path;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
         const bool pairedLow = i > 0 && text.at(i - 1).isHighSurrogate();
-        if (isEscape(text.at(i).unicode()) && !pairedLow)
+        if (isEscape(unit) && !pairedLow)
             text[i] = QChar::ReplacementCharacter;
+        else if (const char16_t picture = controlPicture(unit))
+            text[i] = QChar(picture);
     }
     return text;
 }

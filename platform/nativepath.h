@@ -14,5 +14,7 @@
 QString pathFromNative(const QByteArray &bytes);
 QByteArray nativePath(const QString &path);
 
-// The text to show for a path or name: each byte that is not UTF-8 shows as U+FFFD.
+// The text to show for a path or name, one line that a reader can trust: each byte that is
+// not UTF-8 shows as U+FFFD, each control character as a visible stand-in (a carriage return
+// as U+240D), so no name can start a line of its own in a report.
 QString displayPath(const QString &path);

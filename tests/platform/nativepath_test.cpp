@@ -23,7 +23,12 @@ TEST(NativePath, EveryByteSequenceComesBackExactly)
         "\xf0\x9f\x93\x41",             // a 4-byte sequence whose last byte is no continuation
         "\xf0\x9f\x93\xf0\x9f\x93\x81", // ... whose last byte starts the next character
         "a\x80"
-        "b\xe2\x82\xac", // a stray continuation byte, then the euro sign
+        "b\xe2\x82\xac",     // a stray continuation byte, then the euro sign
+        "\xef\xbb\xbf",      // a byte order mark alone
+        "\xef\xbb\xbfstash", // ... at the start of a name
+        "x\xef\xbb\xbf",     // ... at its end: not the name "x"
+        "a\xef\xbb\xbf\xef\xbb\xbf"
+        "b", // ... twice in the middle
     };
     for (const QByteArray &name : names)
         EXPECT_EQ(nativePath(pathFromNative(name)), name) << name.toHex().constData();
@@ -34,10 +39,38 @@ TEST(NativePath, EveryByteSequenceComesBackExactly)
     EXPECT_NE(pathFromNative("\xff\xfe"), pathFromNative("\xef\xbf\xbd\xef\xbf\xbd"));
 }
 
+TEST(NativePath, EveryShortByteSequenceComesBackExactly)
+{
+    // Every one- and two-byte name and every three-byte name with a three-byte lead, so no
+    // character that a decoder treats specially (a byte order mark, a noncharacter) is lost.
+    int lost = 0;
+    for (int first = 1; first < 256; ++first) {
+        for (int second = 0; second < 256; ++second) {
+            QByteArray name(1, char(first));
+            if (second != 0)
+                name.append(char(second));
+            lost += nativePath(pathFromNative(name)) != name;
+            if (first < 0xE0 || first > 0xEF || second == 0)
+                continue;
+            name.append(char(0));
+            for (int third = 1; third < 256; ++third) {
+                name[2] = char(third);
+                lost += nativePath(pathFromNative(name)) != name;
+            }
+        }
+    }
+    EXPECT_EQ(lost, 0);
+}
+
 TEST(NativePath, ShownTextMarksEachForeignByte)
 {
     EXPECT_EQ(displayPath(pathFromNative("/d/\xff\xfe")), QStringLiteral("/d/\ufffd\ufffd"));
     EXPECT_EQ(displayPath(pathFromNative("/d/\xf0\x90\x82\x80")), QStringLiteral("/d/\U00010080"));
+    // Control characters show as something visible, never as the line break they are.
+    EXPECT_EQ(displayPath(pathFromNative("a\r\nb\tc\x7f\x1b[2J")),
+              QStringLiteral("a\u240d\u240ab\u2409c\u2421\u241b[2J"));
+    EXPECT_EQ(displayPath(QStringLiteral("a\u0085b\u2028c\u2029")),
+              QStringLiteral("a\ufffdb\ufffdc\ufffd"));
 }
 
 } // namespace
