@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -53,31 +54,141 @@ int openForReading(const QByteArray &path, int target)
     return fd;
 }
 
-} // namespace
+// Holds a write lock on the open file description of the old file: a second save of the same
+// file (through any of its names, from any process of ours) waits until this one has
+// finished, so two saves never mix. Waited for in short steps rather than with F_OFD_SETLKW,
+// so that a lock some other program never lets go of fails the save instead of hanging it.
+class FileLock {
+public:
+    explicit FileLock(int fd) : m_fd(fd)
+    {
+        for (int waited = 0;; ++waited) {
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) {
+                m_locked = true;
+                return;
+            }
+            if (errno == EINTR)
+                continue;
+            // A file system without such locks (some FUSE ones) still takes the save.
+            if ((errno != EAGAIN && errno != EACCES) || waited == LockWaitSteps) {
+                m_error = errno == EAGAIN || errno == EACCES ? EAGAIN : 0;
+                return;
+            }
+            ::usleep(LockStepMicroseconds);
+        }
+    }
+    ~FileLock()
+    {
+        if (!m_locked)
+            return;
+        struct flock lock {};
+        lock.l_type = F_UNLCK;
+        lock.l_whence = SEEK_SET;
+        ::fcntl(m_fd, F_OFD_SETLK, &lock);
+    }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+    int error() const { return m_error; }
 
-int writeInPlace(const QByteArray &path, int target, int source)
+private:
+    static constexpr int LockStepMicroseconds = 20000;
+    static constexpr int LockWaitSteps = 30 * 1000000 / LockStepMicroseconds;
+    int m_fd;
+    bool m_locked = false;
+    int m_error = 0;
+};
+
+// The one name the backup of a file has while its overwrite is under way: ".NAME.INODE.backup~"
+// beside it. Found at the next save of the file, it shows that a save was killed before it
+// could finish (SIGKILL, a power cut), and the file may hold a mix of old and new contents.
+QByteArray backupNameOf(const QByteArray &path, const struct stat &old)
+{
+    const QByteArray folder = folderOf(path);
+    return folder + (folder.endsWith('/') ? "" : "/") + '.' +
+           path.mid(path.lastIndexOf('/') + 1).left(namePrefixLimit) + '.' +
+           QByteArray::number(quint64(old.st_ino)) + ".backup~";
+}
+
+// Puts back the contents a killed save left in its backup, and removes it; 0 when there is
+// none. Only a backup of ours is trusted: in a folder others may write, anyone could leave a
+// file under that name.
+int restoreLeftover(const QByteArray &backupName, int target)
+{
+    const int fd = ::open(backupName.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : errno;
+    struct stat status {};
+    int error = ::fstat(fd, &status) != 0 ? errno : 0;
+    if (error == 0 &&
+        (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid() || status.st_nlink != 1))
+        error = EEXIST; // not ours: left where it is, and the save refused
+    if (error == 0) {
+        const HeldStop held;
+        error = copyOver(fd, target);
+        if (error == 0)
+            ::unlink(backupName.constData());
+    }
+    ::close(fd);
+    return error;
+}
+
+// A complete copy of the old contents under the backup's own name, or an errno. Written under
+// another name first, so that a backup found under its own name is always whole.
+int makeBackup(const QByteArray &path, int target, const QByteArray &backupName, int *backup,
+               int *pending)
 {
     const int reader = openForReading(path, target);
     if (reader < 0)
         return -reader;
-    QByteArray backupName;
-    const int backup = createBeside(path, 0600, &backupName);
-    if (backup < 0) {
+    QByteArray partName;
+    *backup = createBeside(path, 0600, &partName);
+    if (*backup < 0) {
         const int error = errno;
         ::close(reader);
         return error;
     }
-    const int pending = registerPendingName(backupName.constData());
-    int error = copyOver(reader, backup);
+    *pending = registerPendingName(partName.constData());
+    int error = copyOver(reader, *backup);
     ::close(reader);
+    if (error == 0 && ::rename(partName.constData(), backupName.constData()) != 0)
+        error = errno;
+    releasePendingName(*pending);
+    if (error != 0) {
+        ::unlink(partName.constData());
+        ::close(std::exchange(*backup, -1));
+        *pending = -1;
+        return error;
+    }
+    *pending = registerPendingName(backupName.constData());
+    return 0;
+}
+
+} // namespace
+
+int writeInPlace(const QByteArray &path, int target, int source)
+{
+    const FileLock lock(target);
+    if (lock.error() != 0)
+        return lock.error();
+    struct stat old {};
+    if (::fstat(target, &old) != 0)
+        return errno;
+    const QByteArray backupName = backupNameOf(path, old);
+    if (const int error = restoreLeftover(backupName, target))
+        return error;
+    int backup = -1;
+    int pending = -1;
+    int error = makeBackup(path, target, backupName, &backup, &pending);
+    if (error != 0)
+        return error;
     {
         const HeldStop held;
-        bool keepBackup = false;
-        if (error == 0) {
-            error = copyOver(source, target);
-            // Neither the new nor the old contents are then whole in the file; the backup is.
-            keepBackup = error != 0 && copyOver(backup, target) != 0;
-        }
+        error = copyOver(source, target);
+        // Neither the new nor the old contents are then whole in the file; the backup is.
+        const bool keepBackup = error != 0 && copyOver(backup, target) != 0;
         if (!keepBackup)
             ::unlink(backupName.constData());
         releasePendingName(pending);

@@ -12,7 +12,6 @@ constexpr int maxLinks = 40;
 // Long enough that guessing a new file's name is hopeless, short enough to stay far below
 // NAME_MAX.
 constexpr int randomLength = 12;
-constexpr qsizetype namePrefixLimit = 120;
 constexpr int createAttempts = 64;
 
 SaveResult failure(int error, bool notRegularFile = false)

@@ -22,6 +22,9 @@ SaveResult resolveSaveTarget(const QByteArray &name, SaveTarget *target);
 // The folder part of a path: "." for a bare name, "/" for a name in the root.
 QByteArray folderOf(const QByteArray &path);
 
+// How much of a file's name the names of files made beside it keep: far below NAME_MAX.
+inline constexpr qsizetype namePrefixLimit = 120;
+
 // An unpredictable name beside `path`: ".name.<random>~" in the same folder.
 QByteArray nameBeside(const QByteArray &path);
 

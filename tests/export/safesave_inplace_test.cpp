@@ -82,6 +82,38 @@ ssize_t stoppedHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size
     return written;
 }
 
+// The overwrite of a hard-linked file gets its first half in, then the process is killed
+// (SIGKILL: nothing of ours runs).
+ssize_t killedHalfWayThroughTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd) || backup(fd))
+        return ::write(fd, data, size);
+    const ssize_t written = ::write(fd, data, size / 2);
+    ::fsync(fd);
+    ::raise(SIGKILL);
+    return written;
+}
+
+// The disk is full once half of the new contents ('n') are in the hard-linked file; putting
+// the old contents back works.
+ssize_t fullHalfWayThroughTheNewContents(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd) || size == 0 || static_cast<const char *>(data)[0] != 'n')
+        return ::write(fd, data, size);
+    return fullHalfWayThroughTheLinkedFile(fd, data, size);
+}
+
+// Writes to a hard-linked file a few bytes at a time, slowly, so that two saves overlap; a
+// save that starts later but writes faster overtakes the first.
+useconds_t linkedWritePause = 0;
+ssize_t slowlyToTheLinkedFile(int fd, const void *data, size_t size)
+{
+    if (!hardLinked(fd))
+        return ::write(fd, data, size);
+    ::usleep(linkedWritePause);
+    return ::write(fd, data, std::min<size_t>(size, 4096));
+}
+
 struct LinkedPair {
     TempTree tree;
     QByteArray old = QByteArray(100000, 'o');
@@ -178,4 +210,63 @@ TEST(SafeSaveInPlace, AStopRemovesTheNewFileOrWaitsForTheOverwrite)
               }),
               "signal " + std::to_string(SIGTERM));
     pair.expectBoth(fresh);
+}
+
+// A save killed half-way through its overwrite leaves the file mixed and its backup beside
+// it; the next save of the file puts the backup back first, so a failure of that save too
+// still ends with the old contents, and leaves nothing behind.
+TEST(SafeSaveInPlace, ABackupLeftByAKilledSaveIsPutBackAtTheNextSave)
+{
+    LinkedPair pair;
+    EXPECT_EQ(endOfChild([&] {
+                  saveCalls().write = killedHalfWayThroughTheLinkedFile;
+                  safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'k'));
+              }),
+              "signal " + std::to_string(SIGKILL));
+    ASSERT_NE(contents(pair.a), pair.old) << "the kill came after the overwrite began";
+    ASSERT_EQ(entries(pair.tree.root()).size(), 3) << "the backup is left beside the file";
+
+    const SwappedSaveCalls restore;
+    linkedWrites = 0;
+    saveCalls().write = fullHalfWayThroughTheNewContents;
+    EXPECT_EQ(safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'n')).error, ENOSPC);
+    pair.expectBoth(pair.old);
+
+    saveCalls().write = ::write;
+    const QByteArray fresh(150000, 'f');
+    EXPECT_TRUE(safeSave(QFile::decodeName(pair.a.c_str()), fresh).ok());
+    pair.expectBoth(fresh);
+}
+
+// Two saves of one hard-linked file at once, through its two names: each ends, and the file
+// is one of them whole, never the head of one on the tail of the other.
+TEST(SafeSaveInPlace, TwoSavesAtOnceEachWriteTheWholeFile)
+{
+    LinkedPair pair;
+    const QByteArray first(120000, 'x'), second(90000, 'y');
+    const auto saveSlowly = [](const std::string &name, const QByteArray &bytes, useconds_t pause) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            linkedWritePause = pause;
+            saveCalls().write = slowlyToTheLinkedFile;
+            ::_exit(safeSave(QFile::decodeName(name.c_str()), bytes).ok() ? 0 : 1);
+        }
+        return child;
+    };
+    // Three rounds: the overtaking depends on timing, the outcome must not.
+    for (int round = 0; round < 3; ++round) {
+        const pid_t one = saveSlowly(pair.a, first, 5000);
+        ::usleep(10000);
+        const pid_t two = saveSlowly(pair.b, second, 100);
+        for (const pid_t child : {one, two}) {
+            int status = -1;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const QByteArray left = contents(pair.a);
+        EXPECT_TRUE(left == first || left == second)
+            << left.left(4).constData() << "..." << left.right(4).constData();
+    }
+    const QByteArray left = contents(pair.a);
+    pair.expectBoth(left);
 }
