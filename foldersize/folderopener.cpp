@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,8 +42,25 @@ Opened FolderOpener::open(Claim &claim)
             return ancestors;
     }
     const int base = claim.base.fd;
-    return openAsCall(
+    const Opened opened = openAsCall(
         claim, [&] { return m_system.openSubfolder(base, node.name.c_str()); }, 1, claim.fd);
+    return opened == Opened::Lost && claim.allocated ? countUnopenedBlocks(claim, base) : opened;
+}
+
+// Space on disk: a subfolder that cannot be opened (no permission) still occupies its own
+// blocks, which du counts from its parent.
+Opened FolderOpener::countUnopenedBlocks(Claim &claim, int base)
+{
+    const int error = errno;
+    struct stat st;
+    const std::uint64_t call = claim.calls->begin();
+    const int result = fstatat(base, claim.node->name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    if (!claim.calls->end(call))
+        return Opened::GivenUp;
+    if (result == 0 && S_ISDIR(st.st_mode))
+        claim.ownBlocks = SizeAmount::fromBytes(std::int64_t(st.st_blocks) * 512);
+    errno = error;
+    return Opened::Lost;
 }
 
 // One open, as a kernel call the watcher may give up; fd is -1 unless Ready. Where no

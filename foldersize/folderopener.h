@@ -34,6 +34,7 @@ private:
     Opened openNamed(Claim &claim);
     Opened openChain(Claim &claim);
     Opened reopenNamed(Claim &claim, ScanNode &named);
+    Opened countUnopenedBlocks(Claim &claim, int base);
     template<class Open> Opened openAsCall(Claim &claim, const Open &openOnce, int own, int &fd);
 
     DescriptorBudget &m_budget;

@@ -56,16 +56,24 @@ Counted countEntry(Claim &claim, int fd, const char *name, unsigned char type)
     return Counted::Yes;
 }
 
-// The space an entry occupies, as du counts it: its blocks (a folder's own too), a file with
-// several names once below the named folder. Subfolders are still read by the walk.
-Counted countAllocated(Claim &claim, std::size_t root, int fd, const char *name)
+// The space an entry occupies, as du counts it: its blocks, a file with several names once
+// below the named folder. A subfolder is not asked here: a stat of a mount point waits on its
+// volume, and one that stopped answering would take this whole folder with it. The walk
+// reads it and counts its own blocks then.
+Counted countAllocated(Claim &claim, std::size_t root, int fd, const char *name, unsigned char type)
 {
+    if (type == DT_DIR) {
+        claim.subfolderNames.append(name, std::strlen(name) + 1);
+        return Counted::Yes;
+    }
     struct stat st;
     if (const Asked asked = watchedStat(claim, fd, name, st); asked != Asked::Stated)
         return asked == Asked::GivenUp ? Counted::GivenUp : Counted::Yes;
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(st.st_mode)) {
         claim.subfolderNames.append(name, std::strlen(name) + 1);
-    else if (st.st_nlink > 1 && !claim.allocated->firstName(root, st.st_dev, st.st_ino))
+        return Counted::Yes;
+    }
+    if (st.st_nlink > 1 && !claim.allocated->firstName(root, st.st_dev, st.st_ino))
         return Counted::Yes;
     claim.ownFiles.tryAddBytes(std::int64_t(st.st_blocks) * 512);
     return Counted::Yes;
@@ -84,8 +92,8 @@ ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::
             named = named->parent;
         root = named->slot;
         struct stat own;
-        if (claim.node == named && fstat(fd, &own) == 0) // below, a parent's listing counts it
-            claim.ownFiles.tryAddBytes(std::int64_t(own.st_blocks) * 512);
+        if (fstat(fd, &own) == 0)
+            claim.ownBlocks = SizeAmount::fromBytes(std::int64_t(own.st_blocks) * 512);
     }
     for (;;) {
         const std::uint64_t call = claim.calls->begin();
@@ -108,7 +116,7 @@ ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
             const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
-            if ((claim.allocated ? countAllocated(claim, root, fd, name)
+            if ((claim.allocated ? countAllocated(claim, root, fd, name, type)
                                  : countEntry(claim, fd, name, type)) == Counted::GivenUp)
                 return ReadEnd::GivenUp;
         }

@@ -29,14 +29,21 @@ public:
     bool end(std::uint64_t call)
     {
         std::uint64_t expected = call;
-        if (m_count.compare_exchange_strong(expected, call + 1, std::memory_order_acq_rel))
-            return true;
-        m_count.store(call + 1, std::memory_order_release);
-        return false;
+        const bool kept =
+            m_count.compare_exchange_strong(expected, call + 1, std::memory_order_seq_cst);
+        if (!kept)
+            m_count.store(call + 1, std::memory_order_seq_cst);
+        if (m_stalledNote.load(std::memory_order_seq_cst)) [[unlikely]]
+            answered();
+        return kept;
     }
 
+    // The call under way was noted as stalled (StalledFolders); end() then tells the list.
+    void noteStalled() { m_stalledNote.store(true, std::memory_order_seq_cst); }
+    void clearStalledNote(bool stillNoted) { m_stalledNote.store(stillNoted); }
+
     // The watcher's side.
-    std::uint64_t look() const { return m_count.load(std::memory_order_acquire); }
+    std::uint64_t look() const { return m_count.load(std::memory_order_seq_cst); }
     static bool underWay(std::uint64_t look) { return (look & 1) != 0; }
     // Gives up the call seen as look if it is still the one under way.
     bool giveUp(std::uint64_t look)
@@ -46,5 +53,8 @@ public:
     }
 
 private:
+    void answered(); // in stalledfolders.cpp
+
     std::atomic<std::uint64_t> m_count{0};
+    std::atomic<bool> m_stalledNote{false};
 };

@@ -75,6 +75,10 @@ struct ClaimedFolder {
 
     // What the read found, kept here so a read given up never touches the node.
     SizeAmount ownFiles;
+    // Sizes as space on disk: the folder's own blocks, which count even when it cannot be
+    // read. Asked of the folder itself, never of its parent's listing, so that a mount point
+    // that stopped answering gives up only itself.
+    SizeAmount ownBlocks;
 
     // What the size memory's look-up and the read learnt, when the walk uses the memory.
     bool remembered = false; // the total was taken from the memory: ownFiles holds it
@@ -99,4 +103,5 @@ struct Claim : ClaimedFolder {
     Claim *nextActive = nullptr;
     std::uint64_t watchedCall = 0;
     std::int64_t watchedSinceMs = 0;
+    bool stallNoted = false; // the call watched is in StalledFolders
 };

@@ -1,5 +1,7 @@
 #include "foldersize/scanpool.h"
 
+#include "foldersize/threadstart.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -18,7 +20,6 @@ constexpr std::size_t ReadBufferSize = 32 * 1024;
 
 std::mutex g_creation;
 ScanPool *g_pool = nullptr; // never destroyed: workers may still be waiting at exit
-std::atomic<int> g_startsLeftForTesting{-1};
 
 thread_local KernelCalls *t_calls = nullptr;
 
@@ -26,18 +27,6 @@ std::int64_t steadyMs()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-template<class Entry> void startThread(Entry entry)
-{
-    int left = g_startsLeftForTesting.load();
-    while (left >= 0 && !g_startsLeftForTesting.compare_exchange_weak(left, left - 1)) {
-    }
-    if (left == 0) {
-        g_startsLeftForTesting.store(0);
-        throw std::system_error(EAGAIN, std::generic_category(), "no thread left");
-    }
-    std::thread(std::move(entry)).detach();
 }
 
 } // namespace
@@ -51,11 +40,6 @@ KernelCalls &KernelCalls::current()
 void KernelCalls::setCurrent(KernelCalls *calls)
 {
     t_calls = calls;
-}
-
-void LimitScanThreadStartsForTesting(int starts)
-{
-    g_startsLeftForTesting.store(starts < 0 ? -1 : starts);
 }
 
 int ScanThreadCount()
@@ -97,7 +81,7 @@ bool ScanPool::startWorkerLocked()
     try {
         worker = new Worker;
         m_workers.push_back(worker);
-        startThread([this, worker] { workerLoop(worker); });
+        startThread([this, worker] { workerLoop(worker); }).detach();
         return true;
     } catch (...) {
         if (worker) {
@@ -143,7 +127,7 @@ void ScanPool::add(std::shared_ptr<PoolWork> work)
             m_work.push_back(work);
             if (!m_watching) {
                 try {
-                    startThread([this] { watchLoop(); });
+                    startThread([this] { watchLoop(); }).detach();
                     m_watching = true;
                 } catch (...) {
                     // no watch thread: stuck workers are not replaced, stalls not seen

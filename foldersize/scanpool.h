@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foldersize/kernelcall.h"
+#include "foldersize/threadstart.h" // LimitScanThreadStartsForTesting
 
 #include <atomic>
 #include <condition_variable>
@@ -90,8 +91,3 @@ private:
 // Workers a scan pool starts: QUORVANE_SCAN_THREADS when it holds a count from 1 to 256,
 // otherwise the number measured to suit a cold and a warm cache alike.
 int ScanThreadCount();
-
-// For tests: after `starts` more threads, starting a thread fails as it does when the system
-// has none left; a negative count lifts the limit. Affects a pool created later (in a forked
-// child) and the replacements of any pool.
-void LimitScanThreadStartsForTesting(int starts);

@@ -1,6 +1,7 @@
 #include "foldersize/sizememory.h"
 
 #include "foldersize/changevisiblefilesystem.h"
+#include "foldersize/threadstart.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -68,7 +70,13 @@ SizeMemory::SizeMemory(const SizeMemorySettings &settings)
         return;
     }
     m_builder = std::make_unique<SizeMemoryBuilder>(*this);
-    m_thread = std::thread(&SizeMemory::run, this);
+    try {
+        m_thread = startThread([this] { run(); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the events wait in the kernel's queue and each scan's catchUp()
+        // takes them in before it looks anything up, so every total stays exact. A queue that
+        // overflows meanwhile forgets everything, as it does with the thread.
+    }
 }
 
 SizeMemory::~SizeMemory()

@@ -22,7 +22,8 @@
 // takes a folder's total without reading it and the total is still exact.
 //
 // Changes are seen through one inotify instance (a watch per folder, added before the folder
-// is read) and the mount table; a background thread of the memory's own drains both. Any event
+// is read) and the mount table; a background thread of the memory's own drains both (where the
+// system gives no thread, each scan's catchUp() drains them before it looks anything up). Any event
 // in a folder forgets the folder and its remembered ancestors; a lost event queue or any mount
 // or unmount forgets every total. Never remembered: folders on file systems whose changes can
 // arrive without an event (changesVisibleToInotify()), folders holding a file with more than

@@ -6,6 +6,7 @@
 #include "foldersize/folderread.h"
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
+#include "foldersize/stalledfolders.h"
 
 #include <algorithm>
 #include <chrono>
@@ -173,9 +174,30 @@ void Walk::claimLocked(Claim &claim) noexcept
     }
 }
 
+// A folder at or below one whose call has not returned for long is given up at once, as the
+// watcher gives up a call past the bound, without a worker waiting on it.
+bool Walk::refuseStalled(Claim &claim)
+{
+    {
+        const ScanLock lock(m_budget);
+        if (!StalledFolders::instance().holds(pathOf(*claim.node)))
+            return false;
+        giveUpLocked(claim);
+    }
+    letGo(claim, true);
+    deliver();
+    return true;
+}
+
 // Opens, reads and settles one folder, and claims the next.
 void Walk::process(Claim &claim, char *buffer, std::size_t size)
 {
+    try {
+        if (!StalledFolders::instance().empty() && refuseStalled(claim))
+            return;
+    } catch (...) {
+        // no memory to name it: opened as any other
+    }
     Opened opened;
     try {
         opened = claim.lost ? Opened::Lost : m_opener.open(claim);
@@ -311,6 +333,7 @@ void Walk::finishRead(Claim &claim, bool discard)
             m_budget.holdLocked(node, claim.fd);
         claim.fd = -1;
         node.ownFiles = claim.ownFiles;
+        node.ownFiles.tryAdd(claim.ownBlocks);
         node.unreadable += claim.unreadable ? 1 : 0;
         node.buildLater = claim.buildLater;
         node.uncertain = node.uncertain || claim.linkedFile || discard;

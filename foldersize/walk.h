@@ -85,6 +85,8 @@ private:
     void disposeIfUnusedLocked(ScanNode &node);
     void linkLocked(ScanNode *node);
     void giveUpLocked(Claim &claim);
+    void noteStallLocked(Claim &claim, std::uint64_t look);
+    bool refuseStalled(Claim &claim);
     std::string pathOf(const ScanNode &node) const;
     void deliver();
     bool deliveringHere() const;

@@ -1,6 +1,7 @@
 // What the caller hears of a walk: totals, folders given up, and the end.
 
 #include "foldersize/sizememory.h"
+#include "foldersize/stalledfolders.h"
 #include "foldersize/walk.h"
 
 #include <utility>
@@ -18,7 +19,7 @@ bool Walk::deliveringHere() const
 
 void Walk::watch(std::int64_t nowMs)
 {
-    if (m_stallBoundMs <= 0 || m_stopped.load())
+    if (m_stopped.load())
         return;
     bool gaveUp = false;
     std::size_t walkedAgain = 0;
@@ -33,9 +34,14 @@ void Walk::watch(std::int64_t nowMs)
             if (look != claim->watchedCall) {
                 claim->watchedCall = look;
                 claim->watchedSinceMs = nowMs;
+                claim->stallNoted = false;
                 continue;
             }
-            if (nowMs - claim->watchedSinceMs >= m_stallBoundMs && claim->calls->giveUp(look)) {
+            const std::int64_t waited = nowMs - claim->watchedSinceMs;
+            if (waited >= StalledFolders::StalledAfterMs && !claim->stallNoted)
+                noteStallLocked(*claim, look);
+            if (m_stallBoundMs > 0 && waited >= m_stallBoundMs && claim->calls->giveUp(look)) {
+                noteStallLocked(*claim, look);
                 giveUpLocked(*claim);
                 gaveUp = true;
             }
@@ -46,6 +52,19 @@ void Walk::watch(std::int64_t nowMs)
         m_pool.notifyWork(walkedAgain);
     if (gaveUp)
         deliver();
+}
+
+// Later scans give up the folder at once while this call waits (StalledFolders).
+void Walk::noteStallLocked(Claim &claim, std::uint64_t look)
+{
+    if (claim.stallNoted)
+        return;
+    try {
+        StalledFolders::instance().add(*claim.calls, look, pathOf(*claim.node));
+        claim.stallNoted = true;
+    } catch (...) {
+        // no memory to note it: later scans wait on it as this one does
+    }
 }
 
 // The folder of a call that has not returned within the bound counts 0, as unreadable, and

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdlib>
@@ -209,6 +210,18 @@ TEST(FolderSize, CountsAVeryDeepTreeWithFewDescriptors)
 
     ASSERT_EQ(room, 4) << "the limit leaves exactly four descriptors";
     EXPECT_EQ(limited, expected);
+}
+
+// A folder named by a path longer than the system takes in one call (a subfolder of a deep
+// folder the user charts) is opened in steps and counted, as du counts it.
+TEST(FolderSize, ANamedFolderPastPathMaxIsCounted)
+{
+    const DeepTree tree(60);
+    std::string path = tree.root();
+    for (int level = 0; level < 50; ++level)
+        path += "/" + deepLevelName(level);
+    ASSERT_GT(path.size(), std::size_t(PATH_MAX));
+    EXPECT_EQ(FolderSize(path).bytes(), 51 + 1000); // its file and its side folder's leaf
 }
 
 // The name a fresh folder lists first, which the walk enters first.

@@ -4,9 +4,11 @@
 #include "foldersize/changevisiblefilesystem.h"
 #include "foldersize/foldersize.h"
 #include "foldersize/memorywalk.h"
+#include "foldersize/scanpool.h"
 #include "foldersize/sizememory.h"
 #include "foldersize/sizescan.h"
 #include "scantestsupport.h"
+#include "support/runinchild.h"
 #include "support/temptree.h"
 
 #include <atomic>
@@ -252,6 +254,26 @@ TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFi
     offWalk(tree.path("b"));
     EXPECT_EQ(offWalk.foldersRead(), 1);
     EXPECT_EQ(off.usage().folders, 0u);
+}
+
+// Where the system gives no thread, the memory still remembers, and each scan takes in the
+// changes before it looks anything up.
+TEST(SizeMemory, WithoutAThreadOfItsOwnEveryChangeIsStillSeen)
+{
+    TempTree tree;
+    tree.makeFile("a/f", 10);
+    tree.makeFile("b/g", 20);
+    const auto withoutThread = [&tree] {
+        LimitScanThreadStartsForTesting(0);
+        SizeMemory memory(settingsWith(1000));
+        LimitScanThreadStartsForTesting(-1);
+        Walk walk(memory);
+        std::string seen = std::to_string(walk(tree.root()));
+        seen += " remembered " + std::to_string(memory.usage().remembered);
+        append(tree.path("a/f"), "12345");
+        return seen + " then " + std::to_string(walk(tree.root()));
+    };
+    EXPECT_EQ(runInChild(withoutThread), "30 remembered 3 then 35");
 }
 
 TEST(SizeMemory, TheEnvironmentTurnsItOff)

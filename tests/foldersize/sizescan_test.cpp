@@ -3,6 +3,7 @@
 #include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
 #include "foldersize/sizescan.h"
+#include "foldersize/stalledfolders.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
@@ -182,6 +183,60 @@ TEST(SizeScan, AFolderWhoseCallDoesNotReturnWithinTheBoundIsGivenUp)
     EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
     EXPECT_EQ(reader->reads, readsWhenFinished);
     scan.reset();
+}
+
+// A scan without a bound (the window's) that met a dead mount leaves a worker waiting in it;
+// later scans give that folder up at once instead of each sending one more worker into the
+// same wait, and walk it again as soon as it answers.
+TEST(SizeScan, AFolderStillStalledIsGivenUpAtOnceByLaterScansUntilItAnswers)
+{
+    TempTree tree;
+    tree.makeFile("a/dead/inside/f", 100);
+    tree.makeFile("a/live/g", 10);
+    Gate &gate = Gate::make();
+    std::atomic<int> deadOpens{0};
+    const auto reader = std::make_shared<TestDirectoryReader>();
+    reader->beforeOpen = [&gate, &deadOpens](const char *name) {
+        if (std::string(name) == "dead") {
+            ++deadOpens;
+            gate.wait(); // every open waits while the mount is dead
+        }
+    };
+    SizeScanOptions options;
+    options.system = reader;
+    const auto scanOnce = [&](std::vector<std::string> *stalls) {
+        Collected collected;
+        SizeScanOptions given = options;
+        given.stalled = [&collected](const std::string &path) {
+            const std::lock_guard guard(collected.lock);
+            collected.stalls.push_back(path);
+        };
+        const auto scan = SizeScan::start({tree.path("a"), tree.path("a/dead/inside")},
+                                          collected.report(), collected.finish(), given);
+        if (!collected.waitFinished())
+            return std::string("unfinished");
+        *stalls = collected.stalls;
+        std::sort(stalls->begin(), stalls->end());
+        return std::to_string(collected.totals[0].bytes.bytes()) + "/" +
+               std::to_string(collected.totals[0].unreadable) + " " +
+               std::to_string(collected.totals[1].bytes.bytes());
+    };
+
+    Collected first;
+    auto waiting = SizeScan::start({tree.path("a")}, first.report(), first.finish(), options);
+    std::this_thread::sleep_for(std::chrono::milliseconds(StalledFolders::StalledAfterMs + 300));
+    waiting->stop(); // the user charts another folder
+    std::vector<std::string> stalls;
+    EXPECT_EQ(scanOnce(&stalls), "10/1 0");
+    EXPECT_EQ(stalls, (std::vector<std::string>{tree.path("a/dead"), tree.path("a/dead/inside")}));
+    EXPECT_EQ(deadOpens, 1) << "no second worker sent into the dead folder";
+
+    gate.open();
+    for (const auto until = Clock::now() + 5s;
+         !StalledFolders::instance().empty() && Clock::now() < until;)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(scanOnce(&stalls), "110/0 100");
+    EXPECT_TRUE(stalls.empty());
 }
 
 // With one worker, stuck for ever in a read, in the open of a subfolder or in the open of the
