@@ -11,13 +11,17 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <new>
 #include <poll.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+const QString OutOfMemory = QStringLiteral("out of memory");
 
 QString systemReason(int error)
 {
@@ -45,7 +49,8 @@ bool told(const OutputTarget &target, const SaveResult &result)
 
 // Opens a FIFO or device named on the command line. A FIFO nobody reads yet refuses a
 // non-blocking open (ENXIO): it is tried again until a reader comes or readerWait is over.
-int openStream(const OutputTarget &target, std::chrono::milliseconds readerWait, int &error)
+int openStream(const OutputTarget &target, std::chrono::milliseconds readerWait, int &error,
+               bool &fifo)
 {
     const Clock::time_point giveUp = Clock::now() + readerWait;
     for (;;) {
@@ -59,7 +64,10 @@ int openStream(const OutputTarget &target, std::chrono::milliseconds readerWait,
         error = errno;
         if (error == EINTR)
             continue;
-        if (error != ENXIO || Clock::now() >= giveUp)
+        // Only a FIFO's ENXIO passes when a reader comes; a device's stays.
+        struct stat status {};
+        fifo = ::stat(target.path.constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+        if (error != ENXIO || !fifo || Clock::now() >= giveUp)
             return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -94,12 +102,16 @@ bool writeStream(const OutputTarget &target, const QByteArray &bytes,
     int fd = target.fd;
     if (fd < 0) {
         int error = 0;
-        fd = openStream(target, readerWait, error);
+        bool fifo = false;
+        fd = openStream(target, readerWait, error, fifo);
+        if (fd < 0 && error == ENXIO)
+            return fail(target, fifo ? QStringLiteral("nobody opened the FIFO for reading "
+                                                      "within %1 seconds")
+                                           .arg(readerWait.count() / 1000.0)
+                                     : QStringLiteral("no device answers at that name (%1)")
+                                           .arg(systemReason(ENXIO)));
         if (fd < 0)
-            return fail(target, error == ENXIO ? QStringLiteral("nobody opened the FIFO for "
-                                                                "reading within %1 seconds")
-                                                     .arg(readerWait.count() / 1000.0)
-                                               : systemReason(error));
+            return fail(target, systemReason(error));
     }
     int error = writeAll(fd, bytes);
     if (fd != target.fd && ::close(fd) != 0 && error == 0 && errno != EINTR)
@@ -124,6 +136,8 @@ bool writeOutput(const OutputTarget &target, const std::function<QByteArray()> &
     QByteArray bytes;
     try {
         bytes = make();
+    } catch (const std::bad_alloc &) {
+        return fail(target, OutOfMemory);
     } catch (const std::exception &error) {
         return fail(target, QString::fromUtf8(error.what()));
     }
@@ -154,6 +168,8 @@ bool writeOutputThrough(const OutputTarget &target,
         return false;
     try {
         write(pending.newFileName());
+    } catch (const std::bad_alloc &) {
+        return fail(target, OutOfMemory);
     } catch (const std::exception &error) {
         // The new file goes with `pending`; whatever stood at the target stays.
         return fail(target, QString::fromUtf8(error.what()));

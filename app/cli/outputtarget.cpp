@@ -1,12 +1,13 @@
 #include "app/cli/outputtarget.h"
 
+#include "app/boundedcall.h"
 #include "app/cli/commandline.h"
+#include "export/savetarget.h"
 #include "platform/nativepath.h"
 
 #include <QRegularExpression>
 #include <QSet>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <libgen.h>
@@ -24,12 +25,6 @@ QByteArray identity(const struct stat &status)
 {
     return QByteArray::number(quint64(status.st_dev)) + ':' +
            QByteArray::number(quint64(status.st_ino));
-}
-
-QByteArray folderOf(const QByteArray &path)
-{
-    QByteArray copy = path;
-    return QByteArray(::dirname(copy.data()));
 }
 
 QByteArray baseNameOf(const QByteArray &path)
@@ -50,70 +45,101 @@ QString folderProblem(const QByteArray &folder, struct stat &status)
     return {};
 }
 
-bool isTerminal(const QByteArray &device)
+// Opened as the write will open it, without waiting: a device that is not there (ENXIO,
+// /dev/tty of a process without a terminal) fails now rather than after the scan.
+QString deviceProblem(const OutputTarget &target)
 {
-    const int fd = ::open(device.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(target.path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno == ENXIO
+                   ? QStringLiteral("no device answers at that name (%1)").arg(systemReason(ENXIO))
+                   : systemReason(errno);
     const bool terminal = ::isatty(fd) == 1;
     ::close(fd);
-    return terminal;
+    if (target.binary && terminal)
+        return QStringLiteral("it is a terminal");
+    return {};
 }
 
-// Fills target for its file and names the file it writes in key; the reason when it cannot
-// be written.
-QString classify(OutputTarget &target, QByteArray &key)
+// What checking one output found.
+struct Checked {
+    OutputTarget target;
+    QByteArray key; // names the file it writes: two outputs with one key would write one file
+    QString problem;
+};
+
+Checked classifyDescriptor(Checked checked)
 {
+    OutputTarget &target = checked.target;
     struct stat status {};
-    target.fd = descriptorNamed(target.file);
-    if (target.fd >= 0) {
-        target.kind = OutputTarget::Kind::Stream;
-        const int flags = ::fcntl(target.fd, F_GETFL);
-        if (flags < 0 || ::fstat(target.fd, &status) != 0)
-            return target.fd == STDOUT_FILENO
-                       ? QStringLiteral("standard output is closed")
-                       : QStringLiteral("descriptor %1 is not open").arg(target.fd);
-        if ((flags & O_ACCMODE) == O_RDONLY)
-            return QStringLiteral("descriptor %1 is not open for writing").arg(target.fd);
-        if (target.binary && ::isatty(target.fd) == 1)
-            return QStringLiteral("it is a terminal; redirect standard output to a file or a "
-                                  "pipe");
-        key = identity(status);
-        return {};
+    target.kind = OutputTarget::Kind::Stream;
+    const int flags = ::fcntl(target.fd, F_GETFL);
+    if (flags < 0 || ::fstat(target.fd, &status) != 0)
+        checked.problem = target.fd == STDOUT_FILENO
+                              ? QStringLiteral("standard output is closed")
+                              : QStringLiteral("descriptor %1 is not open").arg(target.fd);
+    else if ((flags & O_ACCMODE) == O_RDONLY)
+        checked.problem = QStringLiteral("descriptor %1 is not open for writing").arg(target.fd);
+    else if (target.binary && ::isatty(target.fd) == 1)
+        checked.problem =
+            QStringLiteral("it is a terminal; redirect standard output to a file or a pipe");
+    else
+        checked.key = identity(status);
+    return checked;
+}
+
+// A FIFO, a device or something that cannot be written at all, at the end of target's links.
+Checked classifySpecial(Checked checked)
+{
+    OutputTarget &target = checked.target;
+    struct stat status {};
+    if (::stat(target.path.constData(), &status) != 0) {
+        checked.problem = systemReason(errno);
+        return checked;
     }
+    if (S_ISDIR(status.st_mode)) {
+        checked.problem = QStringLiteral("it is a folder");
+        return checked;
+    }
+    checked.key = identity(status);
+    if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode)) {
+        checked.problem = QStringLiteral("it is not a regular file, a FIFO or a character device");
+        return checked;
+    }
+    target.kind = OutputTarget::Kind::Stream;
+    if (::access(target.path.constData(), W_OK) != 0)
+        checked.problem = systemReason(errno);
+    else if (S_ISCHR(status.st_mode))
+        checked.problem = deviceProblem(target);
+    return checked;
+}
+
+// Fills the target for its file and the key of the file it writes; the reason when it cannot
+// be written. A name is followed as the save will follow it, so a link that leads nowhere is
+// known by the file it will create, in the folder where it will be created.
+Checked classify(Checked checked)
+{
+    OutputTarget &target = checked.target;
+    target.fd = descriptorNamed(target.file);
+    if (target.fd >= 0)
+        return classifyDescriptor(std::move(checked));
 
     target.path = nativePath(target.file);
-    if (::stat(target.path.constData(), &status) == 0) {
-        if (S_ISDIR(status.st_mode))
-            return QStringLiteral("it is a folder");
-        key = identity(status);
-        if (S_ISREG(status.st_mode)) {
-            char *real = ::realpath(target.path.constData(), nullptr);
-            const QByteArray resolved = real ? QByteArray(real) : target.path;
-            std::free(real);
-            struct stat folder {};
-            return folderProblem(folderOf(resolved), folder);
-        }
-        if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode))
-            return QStringLiteral("it is not a regular file, a FIFO or a character device");
-        target.kind = OutputTarget::Kind::Stream;
-        if (::access(target.path.constData(), W_OK) != 0)
-            return systemReason(errno);
-        if (target.binary && S_ISCHR(status.st_mode) && isTerminal(target.path))
-            return QStringLiteral("it is a terminal");
-        return {};
+    SaveTarget destination;
+    const SaveResult resolved = resolveSaveTarget(target.path, &destination);
+    if (resolved.notRegularFile)
+        return classifySpecial(std::move(checked));
+    if (!resolved.ok()) {
+        checked.problem = systemReason(resolved.error);
+        return checked;
     }
-    if (errno != ENOENT)
-        return systemReason(errno);
-    // A new name is known by its folder and its name there. (A link that leads nowhere is
-    // replaced by the new file, not written through.)
-    const QByteArray created = target.path;
     struct stat folder {};
-    const QString problem = folderProblem(folderOf(created), folder);
-    if (!problem.isEmpty())
-        return problem;
-    key = identity(folder) + '/' + baseNameOf(created);
-    return {};
+    checked.problem = folderProblem(folderOf(destination.path), folder);
+    if (!checked.problem.isEmpty())
+        return checked;
+    checked.key = destination.exists ? identity(destination.status)
+                                     : identity(folder) + '/' + baseNameOf(destination.path);
+    return checked;
 }
 
 } // namespace
@@ -146,19 +172,25 @@ QString checkOutputTargets(const CommandLine &line, QList<OutputTarget> &targets
     for (const auto &output : outputs) {
         if (output.file.isEmpty())
             continue;
-        OutputTarget target;
-        target.format = output.format;
-        target.file = output.file;
-        target.binary = output.format == Format::Jpg || output.format == Format::Xlsx;
-        QByteArray key;
-        const QString problem = classify(target, key);
-        if (!problem.isEmpty())
-            return QStringLiteral("cannot write %1: %2").arg(displayPath(output.file), problem);
-        if (written.contains(key))
+        Checked checked;
+        checked.target.format = output.format;
+        checked.target.file = output.file;
+        checked.target.binary = output.format == Format::Jpg || output.format == Format::Xlsx;
+        // Checked off this thread: a FILE on a mount that stopped answering would hold it.
+        checked =
+            callWithin<Checked>(line.timeout, [checked] { return classify(checked); })
+                .value_or(Checked{
+                    {},
+                    {},
+                    QStringLiteral("it did not answer within %1 s").arg(line.timeout.count())});
+        if (!checked.problem.isEmpty())
+            return QStringLiteral("cannot write %1: %2")
+                .arg(displayPath(output.file), checked.problem);
+        if (written.contains(checked.key))
             return QStringLiteral("two outputs would write one file: %1 and %2")
-                .arg(displayPath(written.value(key)), displayPath(output.file));
-        written.insert(key, output.file);
-        targets.append(target);
+                .arg(displayPath(written.value(checked.key)), displayPath(output.file));
+        written.insert(checked.key, output.file);
+        targets.append(checked.target);
     }
     return {};
 }

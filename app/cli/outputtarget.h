@@ -26,10 +26,13 @@ struct OutputTarget {
 // Checks every FILE of the command line before any scanning: the folder of a file to replace
 // exists and takes a new file, no FILE is a folder, a block device or a socket, standard output
 // or a named descriptor is open for writing, a picture or workbook does not go to a terminal,
-// and no two outputs are one file (by device and inode, links followed, a new name by its
-// folder's). Opens nothing that could block. Returns the reason of the first problem, as
-// "cannot write FILE: reason", or empty text with `targets` filled in the order
-// --text, --jpg, --xlsx, --json.
+// a device is there to open (not ENXIO), and no two outputs are one file (by device and
+// inode; a name is followed through its links as the save will follow it, so a link that
+// leads nowhere is known by the file the save would create and its folder must exist).
+// Opens nothing that could block, and each FILE is checked off the calling thread within
+// line.timeout: a FILE on a mount that stopped answering is refused ("it did not answer").
+// Returns the reason of the first problem, as "cannot write FILE: reason", or empty text
+// with `targets` filled in the order --text, --jpg, --xlsx, --json.
 QString checkOutputTargets(const CommandLine &line, QList<OutputTarget> &targets);
 
 // The descriptor a name such as "-", /dev/stdout, /dev/stderr, /dev/fd/N or /proc/self/fd/N

@@ -3,6 +3,7 @@
 #include "app/cli/outputfile.h"
 #include "app/cli/terminalprogress.h"
 #include "support/smalltmpfs.h"
+#include "support/stoppedvolume.h"
 #include "support/zipreader.h"
 
 #include <QBuffer>
@@ -161,6 +162,38 @@ TEST_F(CommandLineTest, TextIsTheWindowsSideTextInAFileOrOnStandardOutput)
     EXPECT_EQ(toOut.out, window);
 }
 
+// No name can hide a folder's size or pass for another line of a report: a byte order mark
+// is part of a name like any other character, and control characters show as themselves.
+TEST_F(CommandLineTest, ANameCannotHideAFolderOrForgeALine)
+{
+    tree.makeFile("hide/stash\xef\xbb\xbf/big", 10000);
+    tree.makeFile("hide/x\xef\xbb\xbf/big", 3000);
+    tree.makeFile("hide/x/small", 5);
+    tree.makeFile("hide/\xef\xbb\xbfy/f", 7);
+    tree.makeFile("hide/a - 1 Bytes\r\nbackups - 812.40 GB\r\nz/f", 1);
+
+    const Outcome json = run({"--json", "-", "hide"});
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    QStringList sizes;
+    for (const QJsonValue subfolder : QJsonDocument::fromJson(json.out)["subfolders"].toArray())
+        // By the path's last name: Qt's JSON reader drops a byte order mark that starts a
+        // string, as QString::fromUtf8 does (the bytes written keep it).
+        sizes << subfolder["path"].toString().section(u'/', -1) + u'=' +
+                     QString::number(subfolder["size"].toInteger());
+    EXPECT_EQ(sizes, (QStringList{QStringLiteral("a - 1 Bytes\r\nbackups - 812.40 GB\r\nz=1"),
+                                  QStringLiteral("stash\ufeff=10000"), QStringLiteral("x=5"),
+                                  QStringLiteral("x\ufeff=3000"), QStringLiteral("\ufeffy=7")}));
+
+    const Outcome text = run({"--text", "-", "hide"});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    EXPECT_EQ(
+        QString::fromUtf8(text.out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts),
+        (QStringList{QStringLiteral("a - 1 Bytes\u240d\u240a"
+                                    "backups - 812.40 GB\u240d\u240az - 1 Bytes"),
+                     QStringLiteral("stash\ufeff - 9.77 KB"), QStringLiteral("x - 5 Bytes"),
+                     QStringLiteral("x\ufeff - 2.93 KB"), QStringLiteral("\ufeffy - 7 Bytes")}));
+}
+
 TEST_F(CommandLineTest, JsonListsEverySubfolderInChartOrderWithTheTotal)
 {
     makeDataFolder();
@@ -248,6 +281,8 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
     makeDataFolder();
     tree.makeFile("plain.txt", 10);
     tree.makeSymlink("alias.txt", "plain.txt");
+    tree.makeSymlink("intoNowhere.txt", "Nowhere/x.txt");
+    tree.makeSymlink("alink.txt", "a.txt");
     tree.makeDir("Taken");
     // A folder's access time moves when it is read (relatime, as the access time is older
     // than its change): it tells whether a scan started.
@@ -275,6 +310,10 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
         {{"--text", "-", "--json", "/dev/stdout", "Data"}, "two outputs would write one file"},
         {{"--text", "out.txt", "--json", "Nowhere/out.json", "Data"},
          "cannot write Nowhere/out.json: No such file or directory"},
+        {{"--text", "out.txt", "--json", "intoNowhere.txt", "Data"},
+         "cannot write intoNowhere.txt: No such file or directory"},
+        {{"--text", "a.txt", "--json", "alink.txt", "Data"},
+         "two outputs would write one file: a.txt and alink.txt"},
         {{"--text", "out.txt", "--json", "plain.txt/out.json", "Data"},
          "cannot write plain.txt/out.json: Not a directory"},
         {{"--xlsx", "out.txt", "--json", "Taken", "Data"}, "cannot write Taken: it is a folder"},
@@ -300,6 +339,26 @@ TEST_F(CommandLineTest, BadUsageExitsTwoWithAMessageAndWritesNothing)
     }
     ASSERT_EQ(run({"--text", "out.txt", "Data"}).status, 0);
     EXPECT_NE(accessed(), 86400) << "the scan of a good command line reads the folder";
+}
+
+// Without a controlling terminal /dev/tty answers no writer (ENXIO): that is known at once,
+// not after the scan and a wait meant for a FIFO's reader.
+TEST_F(CommandLineTest, ADeviceThatIsNotThereIsRefusedAtOnce)
+{
+    makeDataFolder();
+    QProcess program;
+    program.setProcessEnvironment(programEnvironment({}));
+    program.setWorkingDirectory(tree.rootQ());
+    program.setChildProcessModifier([] { ::setsid(); });
+    program.setStandardInputFile(QProcess::nullDevice());
+    const auto started = std::chrono::steady_clock::now();
+    program.start(QStringLiteral(QUORVANE_EXECUTABLE), {"--text", "/dev/tty", "Data"});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_EQ(QString::fromLocal8Bit(program.readAllStandardError()),
+              "quorvane: cannot write /dev/tty: no device answers at that name (No such device "
+              "or address)\n");
 }
 
 TEST_F(CommandLineTest, AnOutputThatCannotBeWrittenExitsOneAndTheOthersAreStillWritten)
@@ -503,30 +562,9 @@ TEST_F(CommandLineTest, AFolderThatStopsAnsweringIsGivenUpAfterTheTimeout)
     makeDataFolder();
     tree.makeDir("Data/Beta/Mount");
     tree.makeFile("Source/inside/f", 10);
-    QProcess volume;
-    volume.start(QStringLiteral("bindfs"),
-                 {QStringLiteral("-f"), tree.pathQ("Source"), tree.pathQ("Data/Beta/Mount")});
-    if (!volume.waitForStarted())
-        GTEST_SKIP() << "bindfs is not installed";
-    const auto mounted = [&] {
-        return readAll("/proc/self/mounts").contains(tree.path("Data/Beta/Mount").c_str());
-    };
-    for (int i = 0; i < 100 && !mounted() && volume.state() == QProcess::Running; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!mounted())
-        GTEST_SKIP() << "no FUSE mount can be made here";
-    ::kill(pid_t(volume.processId()), SIGSTOP);
-    struct GoOn {
-        QProcess &volume;
-        std::string mountPoint;
-        ~GoOn()
-        {
-            ::kill(pid_t(volume.processId()), SIGCONT);
-            QProcess::execute(QStringLiteral("fusermount3"),
-                              {QStringLiteral("-u"), QString::fromStdString(mountPoint)});
-            volume.waitForFinished();
-        }
-    } goOn{volume, tree.path("Data/Beta/Mount")};
+    const StoppedVolume volume(tree.pathQ("Source"), tree.pathQ("Data/Beta/Mount"));
+    if (!volume.why().empty())
+        GTEST_SKIP() << volume.why();
 
     const Outcome below = run({"--json", "-", "--timeout", "1", "Data"});
     EXPECT_EQ(below.status, 1);
@@ -538,9 +576,37 @@ TEST_F(CommandLineTest, AFolderThatStopsAnsweringIsGivenUpAfterTheTimeout)
     EXPECT_EQ(subfolders[1]["size"].toInteger(), 2000);
     EXPECT_EQ(subfolders[1]["unreadable"].toInteger(), 1);
 
+    // Counted as space on disk, only the mount point is given up, not the folder holding it.
+    const Outcome allocated = run({"--disk-usage", "--json", "-", "--timeout", "1", "Data"});
+    EXPECT_EQ(allocated.status, 1);
+    EXPECT_EQ(allocated.err, below.err);
+    const QJsonArray onDisk = QJsonDocument::fromJson(allocated.out)["subfolders"].toArray();
+    ASSERT_EQ(onDisk.size(), 3) << allocated.out.toStdString();
+    const auto blocks = [this](const char *name) {
+        struct stat status {};
+        ::lstat(tree.path(name).c_str(), &status);
+        return qint64(status.st_blocks) * 512;
+    };
+    EXPECT_EQ(onDisk[0]["size"].toInteger(), blocks("Data/Alpha") + blocks("Data/Alpha/a.bin"));
+    EXPECT_EQ(onDisk[1]["size"].toInteger(), blocks("Data/Beta") + blocks("Data/Beta/b.bin"));
+    EXPECT_EQ(onDisk[1]["unreadable"].toInteger(), 1);
+
     const Outcome itself = run({"--text", "-", "--timeout", "1", "Data/Beta/Mount"});
     EXPECT_EQ(itself.status, 2);
     EXPECT_EQ(itself.err, "quorvane: cannot chart Data/Beta/Mount: it did not answer within 1 s\n");
+
+    // An output on it is refused before the scan, within the same bound, as a cron job
+    // writing to a hung share must end.
+    for (const QString &output :
+         {QStringLiteral("Data/Beta/Mount/out.json"),
+          QStringLiteral("Data/Beta/Mount/inside/o.json"), QStringLiteral("Data/Beta/Mount")}) {
+        const auto started = std::chrono::steady_clock::now();
+        const Outcome refused = run({"--json", output, "--timeout", "1", "Data/Alpha"});
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_EQ(refused.err,
+                  "quorvane: cannot write " + output + ": it did not answer within 1 s\n");
+    }
 }
 
 // What du -s --block-size=1 prints for folder, run as the user nobody when asked.
