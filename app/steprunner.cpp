@@ -4,6 +4,7 @@
 #include "platform/runtimeerror.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 
 StepRunner::StepRunner(MessageBox &box, QString location)
@@ -21,6 +22,8 @@ bool StepRunner::run(int step, const std::function<void()> &statement)
         statement();
     } catch (const RuntimeError &error) {
         failure = error.description();
+    } catch (const std::bad_alloc &) {
+        failure = QStringLiteral("out of memory");
     } catch (const std::exception &error) {
         failure = QString::fromLocal8Bit(error.what());
     }

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -122,6 +123,10 @@ QImage ChartPicture(const ChartModel &model, const QString &title, const QPalett
         planPicture(model, text, QFontMetrics(titleFont).height() + Margin, minimumSize);
 
     QImage image(plan.size, QImage::Format_RGB32);
+    // Qt answers a failed allocation with a null picture, which every export would then
+    // report as something else ("the picture is 0x0", an encoder error).
+    if (image.isNull())
+        throw std::bad_alloc();
     image.fill(palette.color(QPalette::Base));
     QPainter painter(&image);
     painter.setPen(palette.color(QPalette::Text));

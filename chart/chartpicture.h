@@ -19,7 +19,8 @@ constexpr int ChartPictureMaximumSide = 4096;
 // columns of rows beside it, in the colours of palette. The picture is minimumSize at least
 // and grows (up to ChartPictureMaximumSide a side) until the legend holds every label; when
 // even that is too small, the legend's last row says how many more slices there are.
-// Needs a QGuiApplication, but no window.
+// Needs a QGuiApplication, but no window. Throws std::bad_alloc when there is no memory for
+// the picture.
 QImage ChartPicture(const ChartModel &model, const QString &title,
                     const QPalette &palette = QPalette(),
                     QSize minimumSize = ChartPictureMinimumSize);

@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cerrno>
+#include <new>
 
 namespace {
 
@@ -159,8 +160,15 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
     bool allWritten = true;
     QImage image;
     for (const OutputTarget &target : targets) {
-        if (target.binary && image.isNull())
-            image = picture(model, line.pictureSize);
+        try {
+            if (target.binary && image.isNull())
+                image = picture(model, line.pictureSize);
+        } catch (const std::bad_alloc &) {
+            tellError(
+                QStringLiteral("cannot write %1: out of memory").arg(displayPath(target.file)));
+            allWritten = false;
+            continue;
+        }
         switch (target.format) {
         case OutputTarget::Format::Text:
             allWritten &= writeOutput(

@@ -5,6 +5,7 @@
 #include "platform/runtimeerror.h"
 
 #include <gtest/gtest.h>
+#include <new>
 
 TEST(ErrorReport, TextIsAssembledByteForByte)
 {
@@ -46,9 +47,12 @@ TEST(StepRunner, EveryFailingStepShowsItsOwnBoxAndTheHandlerGoesOn)
     });
     steps.run(110, [&] { throw std::runtime_error("disk full"); });
     steps.run(112, [&] { ran << "112"; });
+    steps.run(114, [&] { throw std::bad_alloc(); });
 
     EXPECT_EQ(ran, QStringList({"106", "112"}));
-    ASSERT_EQ(box.boxes.size(), 2u);
+    ASSERT_EQ(box.boxes.size(), 3u);
+    EXPECT_TRUE(box.boxes[2].text.startsWith("out of memory\r\n"))
+        << box.boxes[2].text.toStdString();
     EXPECT_TRUE(box.boxes[0].text.startsWith("Path not found\r\n"));
     EXPECT_TRUE(box.boxes[0].text.contains("PushButton3_Click at line 108\r\r"));
     EXPECT_TRUE(box.boxes[1].text.startsWith("disk full\r\n"));

@@ -4,14 +4,18 @@
 #include "chart/chartpicture.h"
 #include "chart/piechart.h"
 #include "chart/slicetooltip.h"
+#include "support/runinchild.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <clocale>
 #include <gtest/gtest.h>
+#include <new>
 #include <set>
+#include <sys/resource.h>
 
 namespace {
 
@@ -199,4 +203,37 @@ TEST(ChartPicture, GrowsUntilItsLegendNamesEverySliceAndStaysBounded)
     const QImage huge = ChartPicture(model, FolderSizesTitle());
     EXPECT_LE(huge.width(), ChartPictureMaximumSide);
     EXPECT_LE(huge.height(), ChartPictureMaximumSide);
+}
+
+// With no memory for the picture Qt gives a null one; the exports must hear "out of memory",
+// not describe a 0x0 picture or an encoder error.
+TEST(ChartPicture, ThrowsWhenThereIsNoMemoryForThePicture)
+{
+    ChartModel model;
+    fill(model, 3, [](int i) { return (i + 1) * 1000; });
+    ChartPicture(model, FolderSizesTitle()); // fonts and caches loaded while memory is free
+    const std::string ended = runInChild([&model] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return std::string("skip: no /proc");
+        qint64 kilobytes = 0;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmSize:"))
+                kilobytes = line.mid(7).trimmed().split(' ').first().toLongLong();
+        // Room for a few more small allocations, not for 64 MB of picture.
+        const rlimit tight{rlim_t(kilobytes + 16 * 1024) * 1024, RLIM_INFINITY};
+        if (kilobytes == 0 || ::setrlimit(RLIMIT_AS, &tight) != 0)
+            return std::string("skip: no address-space limit");
+        try {
+            const QImage image =
+                ChartPicture(model, FolderSizesTitle(), QPalette(), QSize(4096, 4096));
+            return "a picture of " + std::to_string(image.width()) + "x" +
+                   std::to_string(image.height());
+        } catch (const std::bad_alloc &) {
+            return std::string("out of memory");
+        }
+    });
+    if (ended.starts_with("skip: "))
+        GTEST_SKIP() << ended;
+    EXPECT_EQ(ended, "out of memory");
 }
