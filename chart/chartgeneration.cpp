@@ -19,6 +19,9 @@ ChartGeneration::ChartGeneration(ChartModel &model, std::shared_ptr<ChartSource>
     m_applyTimer.setInterval(0);
     connect(&m_applyTimer, &QTimer::timeout, this, &ChartGeneration::applyReadyTotals);
     m_listingBound.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: a listing would be refused as stalled before
+    // the time it was given.
+    m_listingBound.setTimerType(Qt::PreciseTimer);
     connect(&m_listingBound, &QTimer::timeout, this, &ChartGeneration::listingTimedOut);
 }
 
