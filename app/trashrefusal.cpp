@@ -1,0 +1,71 @@
+#include "app/trashrefusal.h"
+
+#include <QFile>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool folderWithin(const QByteArray &folder, const QByteArray &ancestor)
+{
+    if (ancestor.isEmpty())
+        return false;
+    if (folder == ancestor || ancestor == "/")
+        return true;
+    return folder.startsWith(ancestor) && folder.at(ancestor.size()) == '/';
+}
+
+QString trashRefusal(const TrashRequest &request, const TrashFolderFacts &facts)
+{
+    if (request.openedScan)
+        return QStringLiteral("An opened scan is read-only");
+    if (request.folder == "/")
+        return QStringLiteral("The root of the file system");
+    if (request.folder == request.home)
+        return QStringLiteral("Your home folder");
+    if (folderWithin(request.home, request.folder))
+        return QStringLiteral("Holds your home folder");
+    if (request.folder == request.charted)
+        return QStringLiteral("The folder the chart shows");
+    if (folderWithin(request.charted, request.folder))
+        return QStringLiteral("Holds the folder the chart shows");
+    if (request.measuring)
+        return QStringLiteral("Its size is still being measured");
+    // QFile::moveToTrash takes the name as text: bytes that are not UTF-8 would name another
+    // file, or none.
+    if (QFile::encodeName(QFile::decodeName(request.folder)) != request.folder)
+        return QStringLiteral("Its name is not UTF-8 text");
+    if (!facts.answered)
+        return QStringLiteral("Its volume is not responding");
+    if (!facts.exists)
+        return QStringLiteral("It is no longer there");
+    if (facts.mountPoint)
+        return QStringLiteral("A volume is mounted on it");
+    if (!facts.parentWritable)
+        return QStringLiteral("You may not remove folders from its parent folder");
+    if (facts.stickyOtherOwner)
+        return QStringLiteral("Its parent folder lets only the owner remove it");
+    return {};
+}
+
+TrashFolderFacts readTrashFolderFacts(const QByteArray &folder, const QSet<QByteArray> &mountPoints)
+{
+    TrashFolderFacts facts;
+    struct stat own {};
+    if (lstat(folder.constData(), &own) != 0 || !S_ISDIR(own.st_mode)) {
+        facts.exists = false;
+        return facts;
+    }
+    facts.identity = {own.st_dev, own.st_ino};
+    const qsizetype slash = folder.lastIndexOf('/');
+    const QByteArray parent = slash <= 0 ? QByteArray("/") : folder.left(slash);
+    struct stat above {};
+    if (stat(parent.constData(), &above) != 0) {
+        facts.exists = false;
+        return facts;
+    }
+    facts.mountPoint = own.st_dev != above.st_dev || mountPoints.contains(folder);
+    facts.parentWritable = access(parent.constData(), W_OK | X_OK) == 0;
+    const uid_t user = geteuid();
+    facts.stickyOtherOwner =
+        (above.st_mode & S_ISVTX) != 0 && user != 0 && above.st_uid != user && own.st_uid != user;
+    return facts;
+}
