@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/trashbar.h"
 #include "app/wrappingrow.h"
 #include "chart/chartpicture.h"
 #include "chart/piechart.h"
@@ -53,6 +54,7 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
     connect(m_MSChart1, &PieChart::parentRequested, this, &Form1::MSChart1_ParentRequested);
     connectGeneration();
+    createFolderActions();
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }
@@ -103,6 +105,7 @@ void Form1::createControls()
     m_NoSubfolders->hide();
     m_PushButton3 = commandButton(tr("Export Chart To Excel"), 3000, this);
     m_PushButton2 = commandButton(tr("Save Side Text To Text File"), 3360, this);
+    m_TrashBar = new TrashBar(this);
 
     for (QWidget *watched :
          {static_cast<QWidget *>(this), static_cast<QWidget *>(m_Frame2),
@@ -140,6 +143,7 @@ void Form1::layOutControls()
     right->setSpacing(pixels(135));
     right->addLayout(buttons);
     right->addWidget(m_Shape1, 1);
+    right->addWidget(m_TrashBar);
 
     // A divider the user can drag sits between the tree and the chart; at the stored size
     // the two share the width as the stored layout has them.

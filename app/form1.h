@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class FolderActions;
 class Launcher;
 class MessageBox;
 class PieChart;
@@ -21,6 +22,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class SaveDialog;
+class TrashBar;
 class TreeFolder;
 
 // The main window: the folder tree on the left, the pie chart of the chosen folder's
@@ -77,6 +79,10 @@ public:
     SaveDialog &CommonDialog1() const { return *m_environment.saveDialog; }
     MessageBox &messageBox() const { return *m_environment.messageBox; }
     Launcher &launcher() const { return *m_environment.launcher; }
+    // The menu of a folder, Move to Trash and its Undo, Refresh; the bar under the chart
+    // that says what the last move to the Trash did.
+    FolderActions *folderActions() const { return m_folderActions; }
+    TrashBar *trashBar() const { return m_TrashBar; }
 
 public slots:
     // Starts the chart of the clicked folder. A folder that cannot be listed leaves the chart
@@ -110,6 +116,10 @@ protected:
 private:
     void createControls();
     void createTreeFolder1();
+    void createFolderActions();
+    // Shows the chart, or the note of a folder without subfolders, after slices came or went
+    // without a generation.
+    void slicesChanged(bool hasSlices);
     void layOutControls();
     void setProgressText(const QString &text);
     void connectGeneration();
@@ -141,6 +151,8 @@ private:
     QFrame *m_Shape1 = nullptr;
     PieChart *m_MSChart1 = nullptr;
     QLabel *m_NoSubfolders = nullptr;
+    TrashBar *m_TrashBar = nullptr;
+    FolderActions *m_folderActions = nullptr;
     std::optional<QCursor> m_mouseIcon;
 
     bool m_ChartDone = false;

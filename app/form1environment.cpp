@@ -2,6 +2,7 @@
 
 #include "export/desktopspreadsheetlocator.h"
 #include "export/workbookfile.h"
+#include "platform/confirmbox.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
@@ -15,6 +16,8 @@ Form1Environment completeEnvironment(Form1Environment environment, QWidget *wind
 {
     if (!environment.messageBox)
         environment.messageBox = std::make_shared<QtMessageBox>(window);
+    if (!environment.confirmBox)
+        environment.confirmBox = std::make_shared<QtConfirmBox>(window);
     if (!environment.launcher)
         environment.launcher = std::make_shared<SystemLauncher>();
     if (!environment.saveDialog)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class ConfirmBox;
 class DriveProvider;
 class Launcher;
 class MessageBox;
@@ -19,6 +20,7 @@ class SizeMemory;
 // real service noted beside it; tests hand in fakes so that no box, browser or exit happens.
 struct Form1Environment {
     std::shared_ptr<MessageBox> messageBox; // a QMessageBox over the window
+    std::shared_ptr<ConfirmBox> confirmBox; // a window-modal QMessageBox over the window
     std::shared_ptr<Launcher> launcher;     // SystemLauncher
     std::shared_ptr<SaveDialog> saveDialog; // a QFileDialog over the window
     std::function<int()> drawPercent;       // a random whole number from 1 to 100

@@ -27,8 +27,12 @@ QString trashRefusal(const TrashRequest &request, const TrashFolderFacts &facts)
         return QStringLiteral("The folder the chart shows");
     if (folderWithin(request.charted, request.folder))
         return QStringLiteral("Holds the folder the chart shows");
+    if (folderWithin(request.selected, request.folder))
+        return QStringLiteral("Holds the folder selected in the tree");
     if (request.measuring)
         return QStringLiteral("Its size is still being measured");
+    if (request.moving)
+        return QStringLiteral("Another folder is being moved");
     // QFile::moveToTrash takes the name as text: bytes that are not UTF-8 would name another
     // file, or none.
     if (QFile::encodeName(QFile::decodeName(request.folder)) != request.folder)

@@ -32,8 +32,10 @@ struct TrashRequest {
     QByteArray folder;       // the folder's bytes, without a trailing separator
     QByteArray home;         // the user's home folder
     QByteArray charted;      // the folder the chart shows; empty for none
+    QByteArray selected;     // the folder selected in the tree; empty for none
     bool measuring = false;  // its size, or the chart that holds it, is still being measured
     bool openedScan = false; // the chart shows an opened scan, not the disk
+    bool moving = false;     // a folder is on its way to or from the Trash: one at a time
 };
 
 // Empty when the folder may go to the Trash; otherwise the short reason the menu shows.

@@ -15,3 +15,9 @@ bool SystemLauncher::startProgram(const QString &program, const QStringList &arg
 {
     return QProcess::startDetached(program, arguments);
 }
+
+bool SystemLauncher::startProgramIn(const QString &program, const QStringList &arguments,
+                                    const QString &workingFolder)
+{
+    return QProcess::startDetached(program, arguments, workingFolder);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/spreadsheetprogram.h"
+#include "platform/confirmbox.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
@@ -27,8 +28,36 @@ public:
         programs.append(program + u' ' + arguments.join(u' '));
         return true;
     }
+    bool startProgramIn(const QString &program, const QStringList &arguments,
+                        const QString &workingFolder) override
+    {
+        programs.append(program + u' ' + arguments.join(u' ') + QStringLiteral(" in ") +
+                        workingFolder);
+        return true;
+    }
     QStringList urls;
     QStringList programs;
+};
+
+// Records every question; answers each with `answer`, at once, or keeps it for the test to
+// answer when `hold` is set.
+class ScriptedConfirmBox : public ConfirmBox {
+public:
+    void ask(const QString &text, const QString &title, const QString &goAhead,
+             std::function<void(bool)> answerWith) override
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(goAhead);
+        questions.append(text);
+        if (hold)
+            held = std::move(answerWith);
+        else
+            answerWith(answer);
+    }
+    bool answer = true;
+    bool hold = false;
+    std::function<void(bool)> held;
+    QStringList questions;
 };
 
 // Answers every save dialog with `answer` (empty: the user cancelled) and records what the

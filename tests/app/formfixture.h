@@ -27,6 +27,7 @@ protected:
         Form1Environment env;
         env.messageBox = box;
         env.launcher = launcher;
+        env.confirmBox = confirm;
         env.drawPercent = [] { return 50; };
         env.desktopFolder = [this] { return tree.pathQ("Desktop") + u'/'; };
         env.programFolder = tree.pathQ("program");
@@ -64,6 +65,7 @@ protected:
     TempTree tree;
     std::shared_ptr<RecordingMessageBox> box = std::make_shared<RecordingMessageBox>();
     std::shared_ptr<RecordingLauncher> launcher = std::make_shared<RecordingLauncher>();
+    std::shared_ptr<ScriptedConfirmBox> confirm = std::make_shared<ScriptedConfirmBox>();
     std::shared_ptr<FakeDrives> drives = std::make_shared<FakeDrives>();
     int endProgramCalls = 0;
 };

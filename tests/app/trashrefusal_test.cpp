@@ -9,7 +9,7 @@
 TEST(TrashRefusal, RefusesEachFolderItMustNotMoveWithItsReason)
 {
     const TrashFolderFacts fine;
-    const TrashRequest base{"/home/ann/Videos", "/home/ann", "/home/ann", false, false};
+    const TrashRequest base{"/home/ann/Videos", "/home/ann", "/home/ann", "/home/ann"};
     struct Case {
         const char *what;
         TrashRequest request;
@@ -57,6 +57,11 @@ TEST(TrashRefusal, RefusesEachFolderItMustNotMoveWithItsReason)
          fine, QString()},
         {"being measured", with([](TrashRequest &r) { r.measuring = true; }), fine,
          "Its size is still being measured"},
+        {"holding the tree's selection",
+         with([](TrashRequest &r) { r.selected = "/home/ann/Videos/2024"; }), fine,
+         "Holds the folder selected in the tree"},
+        {"another move under way", with([](TrashRequest &r) { r.moving = true; }), fine,
+         "Another folder is being moved"},
         {"an opened scan", with([](TrashRequest &r) { r.openedScan = true; }), fine,
          "An opened scan is read-only"},
         {"a name not UTF-8", with([](TrashRequest &r) { r.folder = "/home/ann/\xff"; }), fine,

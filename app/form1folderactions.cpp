@@ -1,0 +1,42 @@
+#include "app/folderactions.h"
+#include "app/form1.h"
+#include "app/trashbar.h"
+#include "chart/piechart.h"
+#include "treefolder/treefolder.h"
+
+#include <QLabel>
+
+// The menu of a slice, a legend row or a tree node, the keys Delete and F5, and the bar that
+// offers Undo. Refresh charts the folder the chart shows again.
+void Form1::createFolderActions()
+{
+    FolderActions::Host host;
+    host.window = this;
+    host.chart = &m_chart;
+    host.pie = m_MSChart1;
+    host.tree = m_TreeFolder1;
+    host.bar = m_TrashBar;
+    host.launcher = m_environment.launcher.get();
+    host.confirm = m_environment.confirmBox.get();
+    host.drives = m_environment.drives.get();
+    host.charting = [this] { return !idle(); };
+    host.refresh = [this] {
+        TreeFolder1_FolderClick(m_chart.count() > 0 ? m_chart.folder() : Dir1().path());
+    };
+    host.slicesChanged = [this](bool hasSlices) { this->slicesChanged(hasSlices); };
+    m_folderActions = new FolderActions(host, this);
+    connect(m_TrashBar, &TrashBar::undoRequested, m_folderActions, &FolderActions::undo);
+}
+
+void Form1::slicesChanged(bool hasSlices)
+{
+    m_MSChart1->setVisible(hasSlices);
+    m_NoSubfolders->setVisible(!hasSlices);
+    if (!hasSlices) {
+        const QString folder = m_chart.folder();
+        const qsizetype slash = folder.lastIndexOf(u'/');
+        m_NoSubfolders->setText(
+            QStringLiteral("No subfolders in ") +
+            (slash < 0 || slash == folder.size() - 1 ? folder : folder.mid(slash + 1)));
+    }
+}
