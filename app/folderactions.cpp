@@ -44,6 +44,8 @@ FolderActions::FolderActions(Host host, QObject *parent) : QObject(parent), m_ho
 {
     m_host.window->installEventFilter(this);
     QTreeWidget *view = m_host.tree->treeView();
+    m_treeView = view;
+    m_treeViewport = view->viewport();
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
     connect(m_host.pie, &PieChart::contextMenuRequested, this, [this](int column, QPoint at) {
@@ -180,15 +182,15 @@ void FolderActions::openTreeMenuAt(QPoint viewportPos, bool byMouse)
 
 bool FolderActions::eventFilter(QObject *watched, QEvent *event)
 {
-    QTreeWidget *view = m_host.tree->treeView();
-    if (event->type() == QEvent::ContextMenu && (watched == view || watched == view->viewport())) {
+    if (event->type() == QEvent::ContextMenu &&
+        (watched == m_treeView || watched == m_treeViewport)) {
         auto *menuEvent = static_cast<QContextMenuEvent *>(event);
         const bool byMouse = menuEvent->reason() == QContextMenuEvent::Mouse;
         if (!m_menu || !m_menu->isVisible())
             openTreeMenuAt(byMouse ? menuEvent->pos() : QPoint(), byMouse);
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && watched == view->viewport() &&
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_treeViewport &&
         m_menuAfterRelease) {
         // After the control has seen the release.
         QTimer::singleShot(0, this, [this] {
@@ -208,7 +210,7 @@ bool FolderActions::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     QWidget *focus = QApplication::focusWidget();
-    if (menuKey && focus && (focus == view || m_host.tree->isAncestorOf(focus))) {
+    if (menuKey && focus && (focus == m_treeView || m_host.tree->isAncestorOf(focus))) {
         if (!m_menu || !m_menu->isVisible())
             openTreeMenuAt(QPoint(), false);
         return true;

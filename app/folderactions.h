@@ -85,6 +85,10 @@ private:
     Host m_host;
     QPointer<QMenu> m_menu;
     std::optional<std::pair<FolderTarget, QPoint>> m_menuAfterRelease;
+    // Known from the start: the filter also hears the tree's widgets while they are destroyed,
+    // when nothing of the control may be called any more.
+    QPointer<QWidget> m_treeView;
+    QPointer<QWidget> m_treeViewport;
     bool m_working = false;
 
     // The move Undo puts back, and what the chart showed of it.
