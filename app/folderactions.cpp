@@ -1,12 +1,12 @@
 #include "app/folderactions.h"
 
-#include "app/boundedcall.h"
 #include "app/terminalprogram.h"
 #include "chart/chartlegend.h"
 #include "chart/piechart.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/nativepath.h"
+#include "posix/offthread.h"
 #include "treefolder/nodekeys.h"
 #include "treefolder/treefolder.h"
 

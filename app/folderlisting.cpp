@@ -2,11 +2,9 @@
 
 #include "chart/slicetext.h"
 #include "platform/nativepath.h"
+#include "platform/postback.h"
 
-#include <QCoreApplication>
-#include <QPointer>
 #include <exception>
-#include <thread>
 
 namespace {
 
@@ -35,25 +33,18 @@ FolderListing listFolder(const QString &folder)
 } // namespace
 
 // A detached thread rather than a pool's: one blocked for ever in the kernel must not hold
-// back the program's exit, which waits for a pool's threads.
+// back the program's exit, which waits for a pool's threads. Without a thread the folder is
+// listed here: the user asked for it, and the tree has already found its volume answering.
 void listFolderLater(const QString &folder, QObject *context,
                      std::function<void(FolderListing)> done,
                      std::function<void(const QString &folder)> beforeListing)
 {
-    std::thread([folder, guard = QPointer<QObject>(context), done = std::move(done),
-                 beforeListing = std::move(beforeListing)]() mutable {
-        if (beforeListing)
-            beforeListing(folder);
-        FolderListing listing = listFolder(folder);
-        QCoreApplication *application = QCoreApplication::instance();
-        if (!application)
-            return;
-        QMetaObject::invokeMethod(
-            application,
-            [guard, done = std::move(done), listing = std::move(listing)]() mutable {
-                if (guard)
-                    done(std::move(listing));
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    runThenPost<FolderListing>(
+        context,
+        [folder, beforeListing = std::move(beforeListing)] {
+            if (beforeListing)
+                beforeListing(folder);
+            return listFolder(folder);
+        },
+        std::move(done), WithoutThread::RunHere);
 }

@@ -1,4 +1,3 @@
-#include "app/boundedcall.h"
 #include "app/cli/commandline.h"
 #include "app/cli/headlessexport.h"
 #include "app/cli/openscan.h"
@@ -12,6 +11,7 @@
 #include "app/translations.h"
 #include "foldersize/sizememory.h"
 #include "platform/nativepath.h"
+#include "posix/offthread.h"
 
 #include <QApplication>
 #include <csignal>

@@ -1,6 +1,5 @@
 #include "export/chartworkbook.h"
 
-#include "export/exporterrors.h"
 #include "platform/runtimeerror.h"
 
 #include <QBuffer>
@@ -23,7 +22,7 @@ QByteArray workbookPicture(const QImage &picture)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (picture.isNull() || !QImageWriter(&buffer, QByteArrayLiteral("png")).write(picture))
-        throw RuntimeError(ExportErrorNumber::InvalidPicture,
+        throw RuntimeError(RuntimeErrorNumber::InvalidPicture,
                            QStringLiteral("Invalid picture: the chart picture cannot be encoded"));
     return png;
 }
@@ -34,7 +33,7 @@ void placeChartPicture(lxw_worksheet *worksheet, const QByteArray &png)
         worksheet, 0, 0, reinterpret_cast<const unsigned char *>(png.constData()),
         static_cast<size_t>(png.size()));
     if (error != LXW_NO_ERROR)
-        throw RuntimeError(ExportErrorNumber::SpreadsheetError,
+        throw RuntimeError(RuntimeErrorNumber::SpreadsheetError,
                            QStringLiteral("Cannot place the picture on the worksheet: %1")
                                .arg(libraryError(error)));
     // A large chart would otherwise be cut across several printed pages.
@@ -48,7 +47,7 @@ void writeChartWorkbook(const QImage &picture, const QByteArray &fileName)
     lxw_worksheet *worksheet = workbook ? workbook_add_worksheet(workbook, nullptr) : nullptr;
     if (!worksheet) {
         lxw_workbook_free(workbook);
-        throw RuntimeError(ExportErrorNumber::OutOfMemory,
+        throw RuntimeError(RuntimeErrorNumber::OutOfMemory,
                            QStringLiteral("Out of memory: cannot start a workbook"));
     }
     try {
@@ -59,7 +58,7 @@ void writeChartWorkbook(const QImage &picture, const QByteArray &fileName)
     }
     const lxw_error error = workbook_close(workbook); // writes and frees
     if (error != LXW_NO_ERROR)
-        throw RuntimeError(ExportErrorNumber::DeviceIoError,
+        throw RuntimeError(RuntimeErrorNumber::DeviceIoError,
                            QStringLiteral("Device I/O error: cannot write the workbook (%1)")
                                .arg(libraryError(error)));
 }

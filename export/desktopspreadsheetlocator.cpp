@@ -159,7 +159,7 @@ std::optional<SpreadsheetProgram> DesktopSpreadsheetLocator::find()
 
 std::optional<SpreadsheetProgram> DesktopSpreadsheetLocator::fromDefaultEntry() const
 {
-    const QString id = m_defaultEntryId.answer(m_desktop.defaultEntryWait);
+    const QString id = m_defaultEntryId.within(m_desktop.defaultEntryWait).value_or(QString());
     if (id.isEmpty() || id.contains(QLatin1String("..")))
         return std::nullopt;
 

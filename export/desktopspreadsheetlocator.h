@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/backgroundlookup.h"
 #include "export/spreadsheetprogram.h"
+#include "posix/offthread.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +22,8 @@ public:
     // XDG data folders and PATH; tests build their own.
     struct Desktop {
         // Desktop entry id of the default application for .xlsx ("calc.desktop"), or empty.
-        // Called once, on another thread; it may take long.
+        // Called once, on another thread; it may take long. Without a thread it is not asked
+        // (it starts an external program, which could hang the caller) and nothing is found.
         std::function<QString()> defaultEntryId;
         QStringList applicationFolders; // folders holding desktop entries, most important first
         QStringList searchPath;         // folders searched for executables
@@ -33,7 +34,11 @@ public:
     static Desktop systemDesktop();
 
     explicit DesktopSpreadsheetLocator(Desktop desktop = systemDesktop())
-        : m_desktop(std::move(desktop)), m_defaultEntryId(m_desktop.defaultEntryId)
+        : m_desktop(std::move(desktop)),
+          m_defaultEntryId(m_desktop.defaultEntryId
+                               ? m_desktop.defaultEntryId
+                               : std::function<QString()>([] { return QString(); }),
+                           WithoutThread::Skip)
     {}
 
     std::optional<SpreadsheetProgram> find() override;
@@ -43,5 +48,5 @@ private:
     QString executable(const QString &program) const;
 
     Desktop m_desktop;
-    BackgroundLookup m_defaultEntryId;
+    PendingAnswer<QString> m_defaultEntryId;
 };

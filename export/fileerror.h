@@ -11,10 +11,6 @@
 // such as "Path not found: /a/b.txt (No such file or directory)".
 RuntimeError fileError(int errnoValue, const QString &path);
 
-// Writes every byte to fd, going on after interrupted and partial writes. Throws the
-// fileError for path when the system refuses (a write of nothing counts as a full disk).
-void writeAll(int fd, const QByteArray &bytes, const QString &path);
-
 // The runtime error for a failed safe save of `path`: its fileError, or 75 saying that the
 // name is a folder, FIFO or device rather than a file.
 RuntimeError saveError(const SaveResult &result, const QString &path);

@@ -3,6 +3,7 @@
 #include "export/savecalls.h"
 #include "export/savetarget.h"
 #include "export/stopcleanup.h"
+#include "posix/fullwrite.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,7 +30,7 @@ int copyOver(int from, int to)
             return errno;
         if (got == 0)
             break;
-        if (const int error = writeEvery(to, chunk.constData(), size_t(got)))
+        if (const int error = writeAll(to, chunk.constData(), size_t(got), saveCalls().write))
             return error;
         offset += got;
     }

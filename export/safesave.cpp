@@ -5,6 +5,7 @@
 #include "export/savecalls.h"
 #include "export/savetarget.h"
 #include "export/stopcleanup.h"
+#include "posix/fullwrite.h"
 
 #include <QFile>
 #include <cerrno>
@@ -23,8 +24,18 @@ SaveResult failure(int error, bool notRegularFile = false)
 
 } // namespace
 
-PendingSave::PendingSave(const QByteArray &target, mode_t newFileMode)
+PendingSave::PendingSave(const QByteArray &target, mode_t newFileMode, SaveName name)
 {
+    if (name == SaveName::Replaced) {
+        // The rename at the commit replaces the entry and never writes through it; a folder
+        // at the name makes it fail.
+        m_target = target;
+        if (target.isEmpty())
+            m_status = failure(ENOENT);
+        else
+            makeNewFile(newFileMode);
+        return;
+    }
     SaveTarget destination;
     m_status = resolveSaveTarget(target, &destination);
     if (!m_status.ok())
@@ -50,8 +61,8 @@ PendingSave::PendingSave(const QByteArray &target, mode_t newFileMode)
     m_inPlace = old.st_nlink > 1 || !keepAccess(m_old, m_fd, old);
 }
 
-PendingSave::PendingSave(const QString &target, mode_t newFileMode)
-    : PendingSave(QFile::encodeName(target), newFileMode)
+PendingSave::PendingSave(const QString &target, mode_t newFileMode, SaveName name)
+    : PendingSave(QFile::encodeName(target), newFileMode, name)
 {}
 
 PendingSave::~PendingSave()
@@ -101,7 +112,8 @@ SaveResult PendingSave::write(const QByteArray &bytes)
 {
     if (m_fd < 0)
         return m_status.ok() ? failure(EBADF) : m_status;
-    if (const int error = writeEvery(m_fd, bytes.constData(), size_t(bytes.size())))
+    if (const int error =
+            writeAll(m_fd, bytes.constData(), size_t(bytes.size()), saveCalls().write))
         return fail(failure(error));
     return {};
 }
@@ -182,9 +194,10 @@ SaveResult PendingSave::fail(SaveResult result)
     return result;
 }
 
-SaveResult safeSave(const QByteArray &target, const QByteArray &bytes, mode_t newFileMode)
+SaveResult safeSave(const QByteArray &target, const QByteArray &bytes, mode_t newFileMode,
+                    SaveName name)
 {
-    PendingSave save(target, newFileMode);
+    PendingSave save(target, newFileMode, name);
     if (!save.status().ok())
         return save.status();
     if (const SaveResult written = save.write(bytes); !written.ok())
@@ -192,7 +205,8 @@ SaveResult safeSave(const QByteArray &target, const QByteArray &bytes, mode_t ne
     return save.commit();
 }
 
-SaveResult safeSave(const QString &target, const QByteArray &bytes, mode_t newFileMode)
+SaveResult safeSave(const QString &target, const QByteArray &bytes, mode_t newFileMode,
+                    SaveName name)
 {
-    return safeSave(QFile::encodeName(target), bytes, newFileMode);
+    return safeSave(QFile::encodeName(target), bytes, newFileMode, name);
 }

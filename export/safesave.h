@@ -40,18 +40,31 @@ struct SaveResult {
     bool ok() const { return error == 0; }
 };
 
+// How the target's name is taken.
+enum class SaveName {
+    Followed, // as opening it for output would, as above: a user's file
+    // The entry itself is replaced by the new file, whatever it is: a symbolic or hard link
+    // planted at the name (in a shared folder such as /tmp) is replaced as a name and its
+    // target never written. For a file of the program's own at a fixed name.
+    Replaced,
+};
+
 // Replaces `target` with exactly `bytes`. The path is the file system's bytes; the QString
 // form encodes it with QFile::encodeName. An empty target fails with ENOENT.
-SaveResult safeSave(const QByteArray &target, const QByteArray &bytes, mode_t newFileMode = 0666);
-SaveResult safeSave(const QString &target, const QByteArray &bytes, mode_t newFileMode = 0666);
+SaveResult safeSave(const QByteArray &target, const QByteArray &bytes, mode_t newFileMode = 0666,
+                    SaveName name = SaveName::Followed);
+SaveResult safeSave(const QString &target, const QByteArray &bytes, mode_t newFileMode = 0666,
+                    SaveName name = SaveName::Followed);
 
 // A save in two halves, for writers that open a file by name themselves: the constructor
 // makes the new file, the writer fills newFileName(), commit() puts it in place. An
 // uncommitted save removes its new file when it is discarded or destroyed.
 class PendingSave {
 public:
-    explicit PendingSave(const QByteArray &target, mode_t newFileMode = 0666);
-    explicit PendingSave(const QString &target, mode_t newFileMode = 0666);
+    explicit PendingSave(const QByteArray &target, mode_t newFileMode = 0666,
+                         SaveName name = SaveName::Followed);
+    explicit PendingSave(const QString &target, mode_t newFileMode = 0666,
+                         SaveName name = SaveName::Followed);
     ~PendingSave();
     PendingSave(const PendingSave &) = delete;
     PendingSave &operator=(const PendingSave &) = delete;

@@ -17,7 +17,3 @@ struct SaveCalls {
 };
 
 SaveCalls &saveCalls();
-
-// Writes every byte through saveCalls().write, going on after interrupted and partial
-// writes; returns 0 or the errno (a write of nothing counts as ENOSPC).
-int writeEvery(int fd, const char *data, size_t size);

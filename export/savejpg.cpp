@@ -1,6 +1,5 @@
 #include "export/savejpg.h"
 
-#include "export/exporterrors.h"
 #include "export/safesave.h"
 #include "platform/runtimeerror.h"
 
@@ -16,7 +15,7 @@ constexpr int statusUnknownImageFormat = 13;
 
 [[noreturn]] void raiseStatus(int status)
 {
-    throw RuntimeError(ExportErrorNumber::CannotSaveImage,
+    throw RuntimeError(RuntimeErrorNumber::CannotSaveImage,
                        QStringLiteral("Cannot save the image. GDI+ Error:") +
                            QString::number(status));
 }

@@ -1,7 +1,6 @@
 #include "export/spreadsheet.h"
 
 #include "export/chartworkbook.h"
-#include "export/exporterrors.h"
 #include "export/fileerror.h"
 #include "export/tempbitmap.h"
 #include "platform/launcher.h"
@@ -19,7 +18,7 @@ namespace {
 
 [[noreturn]] void raiseNotSet(const QString &missing)
 {
-    throw RuntimeError(ExportErrorNumber::ObjectNotSet,
+    throw RuntimeError(RuntimeErrorNumber::ObjectNotSet,
                        QStringLiteral("Object variable not set: %1").arg(missing));
 }
 
@@ -43,7 +42,7 @@ void Spreadsheet::createApplication()
 {
     m_program = m_locator.find();
     if (!m_program)
-        throw RuntimeError(ExportErrorNumber::CannotCreateObject,
+        throw RuntimeError(RuntimeErrorNumber::CannotCreateObject,
                            QStringLiteral("Cannot create the spreadsheet application: no "
                                           "spreadsheet program found (install LibreOffice "
                                           "Calc or Gnumeric)"));
@@ -70,7 +69,7 @@ void Spreadsheet::addWorkbook()
         m_firstSheet = workbook_add_worksheet(m_workbook, nullptr);
     if (!m_firstSheet) {
         discardWorkbook();
-        throw RuntimeError(ExportErrorNumber::OutOfMemory,
+        throw RuntimeError(RuntimeErrorNumber::OutOfMemory,
                            QStringLiteral("Out of memory: cannot start a workbook"));
     }
 }
@@ -110,7 +109,7 @@ void Spreadsheet::makeVisible()
         if (!failure.isEmpty()) {
             const QString path = m_workbookPath;
             discardWorkbook();
-            throw RuntimeError(ExportErrorNumber::DeviceIoError,
+            throw RuntimeError(RuntimeErrorNumber::DeviceIoError,
                                QStringLiteral("Device I/O error: cannot write the workbook %1 (%2)")
                                    .arg(path, failure));
         }
@@ -122,7 +121,7 @@ void Spreadsheet::makeVisible()
 
     if (!m_launcher.startProgram(m_program->program, arguments))
         throw RuntimeError(
-            ExportErrorNumber::CannotCreateObject,
+            RuntimeErrorNumber::CannotCreateObject,
             QStringLiteral("Cannot start the spreadsheet program %1").arg(m_program->program));
 }
 

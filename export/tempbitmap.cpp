@@ -1,7 +1,7 @@
 #include "export/tempbitmap.h"
 
-#include "export/exporterrors.h"
 #include "export/fileerror.h"
+#include "export/safesave.h"
 #include "platform/runtimeerror.h"
 
 #include <QBuffer>
@@ -12,7 +12,6 @@
 #include <QImageWriter>
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,32 +49,14 @@ void saveTempBitmap(const QImage &picture, const QString &path)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter encoder(&buffer, QByteArrayLiteral("bmp"));
     if (picture.isNull() || !encoder.write(picture))
-        throw RuntimeError(ExportErrorNumber::InvalidPicture,
+        throw RuntimeError(RuntimeErrorNumber::InvalidPicture,
                            QStringLiteral("Invalid picture: nothing to save as %1").arg(path));
 
-    // The bitmap goes to a new file of our own in the same folder, which is then renamed
-    // over the name. rename() replaces the directory entry and never writes through it, so a
-    // symbolic link - or a hard link - planted at the name cannot make us overwrite its
-    // target. Opening the name with O_NOFOLLOW would still truncate a planted hard link's
-    // file, and unlink-then-O_EXCL leaves a moment with no file or a half-written one; the
-    // rename gives readers either the old bitmap or the complete new one.
-    const QString folder = QFileInfo(path).absolutePath();
-    std::string scratch = QFile::encodeName(folder).toStdString() + "/.Chart.bmp.XXXXXX";
-    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw fileError(errno, path);
-    try {
-        writeAll(fd, bytes, path);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(scratch.c_str());
-        throw;
-    }
-    if (::close(fd) != 0 || ::rename(scratch.c_str(), QFile::encodeName(path).constData()) != 0) {
-        const int error = errno;
-        ::unlink(scratch.c_str());
-        throw fileError(error, path);
-    }
+    // Opening the name would write through a symbolic or hard link planted there; the new
+    // file replaces the name instead, and readers see the old bitmap or the complete new one.
+    const SaveResult saved = safeSave(path, bytes, 0600, SaveName::Replaced);
+    if (!saved.ok())
+        throw fileError(saved.error, path);
 }
 
 QImage loadTempBitmap(const QString &path)
@@ -86,7 +67,7 @@ QImage loadTempBitmap(const QString &path)
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
-            throw RuntimeError(ExportErrorNumber::FileNotFound,
+            throw RuntimeError(RuntimeErrorNumber::FileNotFound,
                                QStringLiteral("File not found: %1").arg(path));
         throw fileError(errno, path);
     }
@@ -95,7 +76,7 @@ QImage loadTempBitmap(const QString &path)
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         throw RuntimeError(
-            ExportErrorNumber::PathFileAccessError,
+            RuntimeErrorNumber::PathFileAccessError,
             QStringLiteral("Path/File access error: %1 is not a regular file").arg(path));
     }
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
@@ -103,7 +84,7 @@ QImage loadTempBitmap(const QString &path)
     const QImage picture = reader.read();
     if (picture.isNull())
         throw RuntimeError(
-            ExportErrorNumber::InvalidPicture,
+            RuntimeErrorNumber::InvalidPicture,
             QStringLiteral("Invalid picture: %1 (%2)").arg(path, reader.errorString()));
     return picture;
 }

@@ -1,6 +1,5 @@
 #include "export/textfile.h"
 
-#include "export/exporterrors.h"
 #include "export/fileerror.h"
 #include "export/safesave.h"
 #include "platform/runtimeerror.h"
@@ -10,7 +9,7 @@
 void WriteTextFile(const QString &text, const QString &path)
 {
     if (path.isEmpty())
-        throw RuntimeError(ExportErrorNumber::PathFileAccessError,
+        throw RuntimeError(RuntimeErrorNumber::PathFileAccessError,
                            QStringLiteral("Path/File access error: no file name given"));
 
     const SaveResult saved = safeSave(path, textFileBytes(text));

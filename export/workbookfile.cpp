@@ -1,6 +1,5 @@
 #include "export/workbookfile.h"
 
-#include "export/exporterrors.h"
 #include "export/fileerror.h"
 #include "platform/runtimeerror.h"
 
@@ -49,6 +48,6 @@ QString reserveWorkbookFile(const QString &folder, mode_t mode)
             throw fileError(errno, path);
     }
     throw RuntimeError(
-        ExportErrorNumber::PathFileAccessError,
+        RuntimeErrorNumber::PathFileAccessError,
         QStringLiteral("Path/File access error: no free workbook name in %1").arg(folder));
 }

@@ -1,6 +1,7 @@
 #include "foldersize/folderread.h"
 
 #include "foldersize/sizememory.h"
+#include "posix/pathtext.h"
 
 #include <cerrno>
 #include <cstring>
@@ -113,7 +114,7 @@ ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::
             std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
             at += length;
             const char *name = record + offsetof(struct dirent64, d_name);
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            if (isDot(name))
                 continue;
             const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
             if ((claim.allocated ? countAllocated(claim, root, fd, name, type)

@@ -27,9 +27,5 @@ SizeAmount FolderSize(const std::string &path);
 SizeAmount FolderSizeUsing(const std::string &path, std::shared_ptr<ScanSystem> system,
                            std::shared_ptr<SizeMemory> memory = nullptr);
 
-// Appends the platform's directory separator "/" when path does not end with one;
-// the empty path becomes "/".
-std::string AddBackslash(std::string path);
-
 // The characters before the first NUL, or text unchanged when it holds none.
 std::string TrimAtNul(std::string_view text);

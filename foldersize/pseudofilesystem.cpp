@@ -1,17 +1,12 @@
 #include "foldersize/pseudofilesystem.h"
 
-#include "foldersize/smallfile.h"
+#include "posix/mounttable.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <fcntl.h>
-#include <string>
-#include <string_view>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 namespace {
 
@@ -42,27 +37,11 @@ constexpr std::array<std::uint32_t, 21> PseudoMagics = {
 constexpr std::uint32_t TmpfsMagic = 0x01021994;
 
 // devtmpfs reports the tmpfs magic number, so only the mount table tells /dev from /tmp.
-// A line of mountinfo reads "id parent major:minor root mountpoint options... - fstype ...".
 bool isDevtmpfs(dev_t device)
 {
-    char wanted[32];
-    std::snprintf(wanted, sizeof wanted, " %u:%u ", major(device), minor(device));
-    const std::string table = readSmallFile("/proc/self/mountinfo");
-    std::size_t lineStart = 0;
-    while (lineStart < table.size()) {
-        std::size_t lineEnd = table.find('\n', lineStart);
-        if (lineEnd == std::string::npos)
-            lineEnd = table.size();
-        const std::string_view line(table.data() + lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
-        const std::size_t idsEnd = line.find(' ', line.find(' ') + 1);
-        if (idsEnd == std::string_view::npos || !line.substr(idsEnd).starts_with(wanted))
-            continue;
-        const std::size_t separator = line.find(" - ");
-        if (separator == std::string_view::npos)
-            continue;
-        const std::string_view rest = line.substr(separator + 3);
-        return rest.substr(0, rest.find(' ')) == "devtmpfs";
+    for (const MountLine &mount : parseMountTable(readMountTable())) {
+        if (mount.major == major(device) && mount.minor == minor(device))
+            return mount.fsType == "devtmpfs";
     }
     return false;
 }

@@ -2,6 +2,7 @@
 
 #include "foldersize/changevisiblefilesystem.h"
 #include "foldersize/threadstart.h"
+#include "posix/mounttable.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <sys/inotify.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -46,12 +48,6 @@ timespec trustedFromNow()
     return now;
 }
 
-bool mountTableChanged(int mountFd)
-{
-    pollfd watched{mountFd, POLLPRI, 0};
-    return poll(&watched, 1, 0) > 0 && (watched.revents & (POLLPRI | POLLERR));
-}
-
 } // namespace
 
 SizeMemory::SizeMemory(const SizeMemorySettings &settings)
@@ -61,10 +57,11 @@ SizeMemory::SizeMemory(const SizeMemorySettings &settings)
     if (!m_enabled)
         return;
     m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    m_mountsForCatchUp = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-    m_mountsForThread = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    MountTableChanges &mounts = MountTableChanges::shared();
+    m_mountChangesSeen = mounts.count();
+    m_mountsWake = MountTableChanges::openWakeDescriptor();
     m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_inotify < 0 || m_mountsForCatchUp < 0 || m_mountsForThread < 0 || m_wake < 0) {
+    if (m_inotify < 0 || !mounts.watches() || m_mountsWake < 0 || m_wake < 0) {
         // Without a way to see changes nothing may be remembered.
         m_watchBudget = 0;
         return;
@@ -87,7 +84,7 @@ SizeMemory::~SizeMemory()
         [[maybe_unused]] const ssize_t written = write(m_wake, &one, sizeof one);
         m_thread.join();
     }
-    for (const int fd : {m_inotify, m_mountsForCatchUp, m_mountsForThread, m_wake}) {
+    for (const int fd : {m_inotify, m_mountsWake, m_wake}) {
         if (fd >= 0)
             close(fd);
     }
@@ -98,7 +95,7 @@ void SizeMemory::catchUp()
     if (m_watchBudget <= 0)
         return;
     const std::lock_guard guard(m_lock);
-    mountTableChangedLocked(m_mountsForCatchUp);
+    mountTableChangedLocked();
     drainLocked();
     m_table.nextRound();
 }
@@ -221,11 +218,12 @@ void SizeMemory::drainLocked()
     }
 }
 
-void SizeMemory::mountTableChangedLocked(int mountFd)
+void SizeMemory::mountTableChangedLocked()
 {
     // A mount or unmount over or below a remembered folder changes what its path shows
     // without any inotify event. Any change of the table forgets every total.
-    if (mountTableChanged(mountFd)) {
+    const std::uint64_t changes = MountTableChanges::shared().count();
+    if (std::exchange(m_mountChangesSeen, changes) != changes) {
         forgetAllLocked();
         m_trustedDevices.clear(); // a device number may now stand for another file system
     }
@@ -235,7 +233,7 @@ void SizeMemory::run()
 {
     for (;;) {
         pollfd watched[3] = {
-            {m_inotify, POLLIN, 0}, {m_mountsForThread, POLLPRI, 0}, {m_wake, POLLIN, 0}};
+            {m_inotify, POLLIN, 0}, {m_mountsWake, POLLPRI, 0}, {m_wake, POLLIN, 0}};
         if (poll(watched, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -244,10 +242,7 @@ void SizeMemory::run()
         if (watched[2].revents)
             return;
         const std::lock_guard guard(m_lock);
-        if (watched[1].revents & (POLLPRI | POLLERR)) {
-            forgetAllLocked();
-            m_trustedDevices.clear();
-        }
+        mountTableChangedLocked();
         drainLocked();
     }
 }

@@ -116,14 +116,14 @@ private:
     void applyEventsLocked(const char *data, std::size_t size);
     void forgetAllLocked();
     void drainLocked();
-    void mountTableChangedLocked(int mountFd);
+    void mountTableChangedLocked();
     void run();
 
     const bool m_enabled;
     long m_watchBudget = 0;
     int m_inotify = -1;
-    int m_mountsForCatchUp = -1; // each open of the mount table sees every change once
-    int m_mountsForThread = -1;
+    std::uint64_t m_mountChangesSeen = 0;
+    int m_mountsWake = -1; // wakes the thread after a change of the mount table
     int m_wake = -1;
     mutable std::mutex m_lock;
     SizeMemoryTable m_table;

@@ -1,6 +1,6 @@
 #include "foldersize/sizememorysettings.h"
 
-#include "foldersize/smallfile.h"
+#include "posix/smallfile.h"
 
 #include <cctype>
 #include <cstdlib>

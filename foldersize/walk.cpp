@@ -7,6 +7,7 @@
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
 #include "foldersize/stalledfolders.h"
+#include "posix/pathtext.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,6 +6,7 @@
 #include "platform/directorylist.h"
 #include "platform/nativepath.h"
 #include "platform/runtimeerror.h"
+#include "posix/pathtext.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -19,11 +20,6 @@ namespace directorylistdetail {
 struct DirCloser {
     void operator()(DIR *dir) const { closedir(dir); }
 };
-
-inline bool isDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
 
 // A file system that does not report the type leaves it to a stat of the entry itself.
 inline bool isRealDirectory(int dirFd, const dirent *entry)

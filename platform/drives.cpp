@@ -1,40 +1,22 @@
 #include "platform/drives.h"
 
 #include "platform/nativepath.h"
+#include "posix/mounttable.h"
+#include "posix/smallfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <fcntl.h>
+#include <atomic>
+#include <cstdint>
 #include <memory>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
-// The kernel writes blanks and other awkward bytes as octal escapes (\040); udev names its
-// label links with hex escapes (\x20).
-QString decodeMountField(const QByteArray &field)
+QString fromNative(const std::string &bytes)
 {
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const bool hex = field[i + 1] == 'x';
-            bool ok = false;
-            const int value =
-                hex ? field.mid(i + 2, 2).toInt(&ok, 16) : field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok && value > 0 && value < 256) {
-                out.append(char(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return pathFromNative(out);
+    return pathFromNative(QByteArray::fromStdString(bytes));
 }
 
 const QSet<QString> &networkTypes()
@@ -98,9 +80,10 @@ bool sysfsRemovable(const QString &device)
     const QString classLink =
         QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
     for (const QString &dir : {classLink, QFileInfo(classLink).path()}) {
-        QFile flag(dir + QStringLiteral("/removable"));
-        if (flag.open(QIODevice::ReadOnly))
-            return flag.readAll().trimmed() == "1";
+        const std::string flag =
+            readSmallFile(nativePath(dir + QStringLiteral("/removable")).constData());
+        if (!flag.empty())
+            return flag == "1\n" || flag == "1";
     }
     return false;
 }
@@ -116,7 +99,7 @@ QString labelFromDevLinks(const QString &device)
     const QStringList names = labels.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QString &name : names) {
         if (QFileInfo(labels.filePath(name)).canonicalFilePath() == target)
-            return decodeMountField(name.toLocal8Bit()); // udev escapes blanks as \x20
+            return fromNative(decodeMountField(name.toLocal8Bit().toStdString())); // \x20: blank
     }
     return {};
 }
@@ -126,18 +109,9 @@ QString labelFromDevLinks(const QString &device)
 QList<MountEntry> parseMountInfo(const QByteArray &text)
 {
     QList<MountEntry> mounts;
-    for (const QByteArray &line : text.split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype separator = fields.indexOf("-");
-        if (fields.size() < 5 || separator < 6 || separator + 2 >= fields.size())
-            continue; // not a mount line
-        MountEntry entry;
-        entry.root = decodeMountField(fields[3]);
-        entry.mountPoint = decodeMountField(fields[4]);
-        entry.fsType = decodeMountField(fields[separator + 1]);
-        entry.source = decodeMountField(fields[separator + 2]);
-        mounts.append(entry);
-    }
+    for (const MountLine &line : parseMountTable(std::string_view(text.constData(), text.size())))
+        mounts.append({fromNative(line.root), fromNative(line.mountPoint), fromNative(line.fsType),
+                       fromNative(line.source)});
     return mounts;
 }
 
@@ -179,28 +153,19 @@ MountedDrives::MountedDrives(TableReader readTable, MountProbe::Check check,
 
 MountedDrives::ChangeWatch MountedDrives::watchProcMountInfo()
 {
-    struct Watch {
-        int fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-        ~Watch()
-        {
-            if (fd >= 0)
-                close(fd);
-        }
-    };
-    auto watch = std::make_shared<Watch>();
-    return [watch] {
-        if (watch->fd < 0)
-            return true; // nothing to watch with: read the table each time
-        pollfd table{watch->fd, POLLPRI, 0};
-        // Each poll that reports the change also takes note of it.
-        return poll(&table, 1, 0) > 0 && (table.revents & (POLLERR | POLLPRI)) != 0;
+    MountTableChanges &changes = MountTableChanges::shared();
+    if (!changes.watches())
+        return [] { return true; }; // nothing to watch with: read the table each time
+    const auto seen = std::make_shared<std::atomic<std::uint64_t>>(changes.count());
+    return [&changes, seen] {
+        const std::uint64_t now = changes.count();
+        return seen->exchange(now) != now;
     };
 }
 
 QByteArray MountedDrives::procMountInfo()
 {
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QByteArray::fromStdString(readMountTable());
 }
 
 QList<Drive> MountedDrives::drives() const

@@ -1,13 +1,12 @@
 #include "platform/mountprobe.h"
 
 #include "platform/nativepath.h"
+#include "posix/offthread.h"
 
 #include <QHash>
 #include <condition_variable>
 #include <mutex>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 
 using Clock = std::chrono::steady_clock;
 
@@ -40,20 +39,20 @@ struct MountProbe::State {
             return question;
         question.running = true;
         question.askedAt = now;
-        try {
-            std::thread([self, mountPoint, native = nativePath(mountPoint)] {
-                const MountAnswer answer = self->check(native);
-                const std::lock_guard lock(self->mutex);
-                Question &done = self->questions[mountPoint];
-                done.running = false;
-                done.answered = true;
-                done.answer = answer;
-                done.answeredAt = Clock::now();
-                self->answered.notify_all();
-            }).detach();
-        } catch (const std::system_error &) {
-            question.running = false; // no thread to ask with: no answer this time
-        }
+        // Without a thread there is no answer this time: a stat here could hang the caller.
+        if (!runDetached(
+                [self, mountPoint, native = nativePath(mountPoint)] {
+                    const MountAnswer answer = self->check(native);
+                    const std::lock_guard lock(self->mutex);
+                    Question &done = self->questions[mountPoint];
+                    done.running = false;
+                    done.answered = true;
+                    done.answer = answer;
+                    done.answeredAt = Clock::now();
+                    self->answered.notify_all();
+                },
+                WithoutThread::Skip))
+            question.running = false;
         return question;
     }
 };

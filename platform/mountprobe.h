@@ -12,9 +12,9 @@ enum class MountAnswer { Folder, NotFolder, NoAnswer };
 
 // Asks mount points whether they answer, off the calling thread. A hard-mounted share whose
 // server is gone blocks every stat of it for ever and no thread can be taken back from
-// there, so each question runs on a detached thread of its own; the caller waits at most
-// `bound` from the moment the question was put, and a mount still silent then reads as
-// NoAnswer. An answer is kept for `freshFor`; asking later puts the question again, unless
+// there, so each question runs on a detached thread of its own (none to be had: no answer); the
+// caller waits at most `bound` from the moment the question was put, and a mount still silent then
+// reads as NoAnswer. An answer is kept for `freshFor`; asking later puts the question again, unless
 // the last one is still under way.
 class MountProbe {
 public:

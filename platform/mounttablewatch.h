@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 
 class QSocketNotifier;
 
@@ -15,9 +16,9 @@ signals:
     void changed();
 };
 
-// The kernel's own signal: an open /proc/self/mountinfo polls as changed (POLLPRI) once per
-// change of the table, and each poll that reports it takes note of it. One descriptor and one
-// notifier, and nothing is read until something is mounted.
+// The process's one count of mount table changes (MountTableChanges), woken by a descriptor of
+// the table's own that the event loop polls; changed() comes once the count has moved. Nothing
+// is read until something is mounted.
 class ProcMountInfoWatch final : public MountTableWatch {
 public:
     // When the table cannot be opened, nothing is ever signalled.
@@ -26,5 +27,6 @@ public:
 
 private:
     int m_fd = -1;
+    std::uint64_t m_seen = 0;
     QSocketNotifier *m_notifier = nullptr;
 };

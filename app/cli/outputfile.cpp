@@ -2,6 +2,7 @@
 
 #include "export/safesave.h"
 #include "platform/nativepath.h"
+#include "posix/fullwrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,29 +74,6 @@ int openStream(const OutputTarget &target, std::chrono::milliseconds readerWait,
     }
 }
 
-// Every byte to fd, or the errno that stopped it.
-int writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written > 0) {
-            done += written;
-            continue;
-        }
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0 && errno == EAGAIN) {
-            // A descriptor handed over non-blocking: wait for room as a blocking one would.
-            pollfd room{fd, POLLOUT, 0};
-            ::poll(&room, 1, -1);
-            continue;
-        }
-        return written < 0 ? errno : ENOSPC;
-    }
-    return 0;
-}
-
 bool writeStream(const OutputTarget &target, const QByteArray &bytes,
                  std::chrono::milliseconds readerWait)
 {
@@ -113,7 +91,7 @@ bool writeStream(const OutputTarget &target, const QByteArray &bytes,
         if (fd < 0)
             return fail(target, systemReason(error));
     }
-    int error = writeAll(fd, bytes);
+    int error = writeAll(fd, bytes.constData(), size_t(bytes.size()));
     if (fd != target.fd && ::close(fd) != 0 && error == 0 && errno != EINTR)
         error = errno;
     if (error == EPIPE)

@@ -1,9 +1,9 @@
 #include "app/cli/outputtarget.h"
 
-#include "app/boundedcall.h"
 #include "app/cli/commandline.h"
 #include "export/savetarget.h"
 #include "platform/nativepath.h"
+#include "posix/offthread.h"
 
 #include <QRegularExpression>
 #include <QSet>

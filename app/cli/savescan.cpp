@@ -4,6 +4,7 @@
 #include "app/cli/outputfile.h"
 #include "app/cli/outputtarget.h"
 #include "platform/nativepath.h"
+#include "posix/fullwrite.h"
 #include "scanfile/scanfilewrite.h"
 
 #include <cerrno>
@@ -16,22 +17,16 @@
 namespace {
 
 // Every byte written, or an exception with the system's reason.
-void writeAll(int fd, std::string_view text)
+void writeChunk(int fd, std::string_view text)
 {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            throw std::runtime_error(std::strerror(written < 0 ? errno : EIO));
-        text.remove_prefix(std::size_t(written));
-    }
+    if (const int error = writeAll(fd, text.data(), text.size()))
+        throw std::runtime_error(std::strerror(error));
 }
 
 void saveTo(int fd, const QString &folder)
 {
     writeScanFile(nativePath(folder).toStdString(), QUORVANE_VERSION,
-                  [fd](std::string_view chunk) { writeAll(fd, chunk); });
+                  [fd](std::string_view chunk) { writeChunk(fd, chunk); });
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/cli/outputfile.h"
 #include "foldersize/pseudofilesystem.h"
 #include "platform/nativepath.h"
+#include "posix/pathtext.h"
 
 #include <QPair>
 #include <QSet>
@@ -52,8 +53,7 @@ public:
                 m_error = errno;
                 return nullptr;
             }
-            const char *name = entry->d_name;
-            if (!(name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))))
+            if (!isDot(entry->d_name))
                 return entry;
         }
     }

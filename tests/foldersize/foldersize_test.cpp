@@ -147,15 +147,6 @@ TEST(FolderSize, CountsHardLinksOncePerName)
     EXPECT_EQ(bytesBelow(tree.root()), 600);
 }
 
-TEST(AddBackslash, AppendsTheSeparatorOnlyWhenMissing)
-{
-    EXPECT_EQ(AddBackslash(""), "/");
-    EXPECT_EQ(AddBackslash("/"), "/");
-    EXPECT_EQ(AddBackslash("/home/user"), "/home/user/");
-    EXPECT_EQ(AddBackslash("/home/user/"), "/home/user/");
-    EXPECT_EQ(AddBackslash("relative"), "relative/");
-}
-
 TEST(TrimAtNul, KeepsTheTextBeforeTheFirstNul)
 {
     using namespace std::string_literals;

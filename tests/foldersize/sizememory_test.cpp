@@ -3,10 +3,10 @@
 
 #include "foldersize/changevisiblefilesystem.h"
 #include "foldersize/foldersize.h"
-#include "foldersize/memorywalk.h"
 #include "foldersize/scanpool.h"
 #include "foldersize/sizememory.h"
 #include "foldersize/sizescan.h"
+#include "memorywalk.h"
 #include "scantestsupport.h"
 #include "support/runinchild.h"
 #include "support/temptree.h"

@@ -1,4 +1,4 @@
-#include "foldersize/memorywalk.h"
+#include "memorywalk.h"
 
 #include <cstring>
 #include <dirent.h>

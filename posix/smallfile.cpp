@@ -1,4 +1,4 @@
-#include "foldersize/smallfile.h"
+#include "posix/smallfile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
