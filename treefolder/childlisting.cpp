@@ -3,26 +3,22 @@
 #include "platform/directorylist.h"
 #include "platform/nativepath.h"
 #include "platform/runtimeerror.h"
+#include "posix/offthread.h"
 #include "treefolder/folderprobe.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 std::shared_ptr<ChildListing> ChildListing::start(const QString &path, QSet<QString> mountPoints)
 {
     auto listing = std::make_shared<ChildListing>();
-    try {
-        // Detached: a thread is only ever waited for through the listing's own state.
-        std::thread([listing, path, points = std::move(mountPoints)] {
-            listing->run(path, points);
-        }).detach();
-    } catch (const std::system_error &) {
-        listing->run(path, mountPoints); // no thread to be had: list here and now
-    }
+    // Detached: a thread is only ever waited for through the listing's own state. Without a
+    // thread the folder is listed here and now, as a small one is: its mount points are left
+    // alone either way.
+    runDetached([listing, path, points = std::move(mountPoints)] { listing->run(path, points); },
+                WithoutThread::RunHere);
     return listing;
 }
 

@@ -1,6 +1,6 @@
 #include "treefolder/drivewatcher.h"
 
-#include <system_error>
+#include "platform/postback.h"
 
 DriveWatcher::DriveWatcher(std::unique_ptr<MountTableWatch> watch,
                            std::function<QList<Drive>()> list, QObject *parent)
@@ -12,8 +12,8 @@ DriveWatcher::DriveWatcher(std::unique_ptr<MountTableWatch> watch,
 
 DriveWatcher::~DriveWatcher()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_listing)
+        m_listing->wait();
 }
 
 void DriveWatcher::forgetListing()
@@ -23,7 +23,7 @@ void DriveWatcher::forgetListing()
 
 void DriveWatcher::tableChanged()
 {
-    if (m_thread.joinable())
+    if (m_listing)
         m_changedMeanwhile = true;
     else
         startListing();
@@ -32,20 +32,14 @@ void DriveWatcher::tableChanged()
 void DriveWatcher::startListing()
 {
     m_listingGeneration = m_generation;
-    try {
-        m_thread = std::thread([this] {
-            m_result = m_list();
-            QMetaObject::invokeMethod(this, &DriveWatcher::listingDone, Qt::QueuedConnection);
-        });
-    } catch (const std::system_error &) {
-        // No thread to list with: the next change tries again.
-    }
+    m_listing = runThenPost<QList<Drive>>(
+        this, m_list, [this](const QList<Drive> &drives) { listingDone(drives); },
+        WithoutThread::RunHere);
 }
 
-void DriveWatcher::listingDone()
+void DriveWatcher::listingDone(const QList<Drive> &drives)
 {
-    m_thread.join();
-    const QList<Drive> drives = std::exchange(m_result, {});
+    m_listing.reset();
     const bool current = m_listingGeneration == m_generation;
     if (std::exchange(m_changedMeanwhile, false))
         startListing();

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/drives.h"
+#include "posix/offthread.h"
 
 #include <QList>
 #include <QObject>
 #include <functional>
 #include <memory>
-#include <thread>
+#include <optional>
 
 // Lists the drives again each time the mount table changes. The listing runs off the calling
 // thread (it waits up to the probe's bound for volumes that do not answer) and its result comes
@@ -15,7 +16,8 @@
 class DriveWatcher : public QObject {
     Q_OBJECT
 public:
-    // list runs on a thread of its own; watch may be null, and nothing is then listed.
+    // list runs on a thread of its own (here when none can be had: it waits at most the
+    // probe's bound); watch may be null, and nothing is then listed.
     DriveWatcher(std::unique_ptr<MountTableWatch> watch, std::function<QList<Drive>()> list,
                  QObject *parent = nullptr);
     // Waits for a listing under way, which uses what list uses: at most the probe's bound.
@@ -32,12 +34,11 @@ signals:
 private:
     void tableChanged();
     void startListing();
-    void listingDone();
+    void listingDone(const QList<Drive> &drives);
 
     std::unique_ptr<MountTableWatch> m_watch;
     std::function<QList<Drive>()> m_list;
-    std::thread m_thread;
-    QList<Drive> m_result; // written by m_thread, read once it is joined
+    std::optional<PendingAnswer<bool>> m_listing; // the listing under way
     quint64 m_generation = 0;
     quint64 m_listingGeneration = 0;
     bool m_changedMeanwhile = false;

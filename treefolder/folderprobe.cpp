@@ -1,20 +1,12 @@
 #include "treefolder/folderprobe.h"
 
 #include "platform/nativepath.h"
+#include "posix/pathtext.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/vfs.h>
 #include <unistd.h>
-
-namespace {
-
-bool isDot(const char *name)
-{
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
-} // namespace
 
 bool linkCountsSubfolders(int fd)
 {

@@ -1,10 +1,5 @@
 #include "treefolder/pathtext.h"
 
-QString AddBackslash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
-
 QString lastPathComponent(const QString &path)
 {
     return path.mid(path.lastIndexOf(u'/') + 1);

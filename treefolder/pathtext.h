@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "posix/pathtext.h" // AddBackslash
 
-// AddBackslash appends the platform's directory separator to a path that does not end with
-// one; the empty text becomes "/".
-QString AddBackslash(const QString &path);
+#include <QString>
 
 // The last component of a path (the text after its last separator).
 QString lastPathComponent(const QString &path);
