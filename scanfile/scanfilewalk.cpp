@@ -2,6 +2,7 @@
 
 #include "foldersize/scansystem.h"
 #include "foldersize/subfolderopen.h"
+#include "posix/pathtext.h"
 #include "scanfile/scanentrytext.h"
 
 #include <cerrno>
@@ -77,7 +78,7 @@ void listScanFolder(int fd, std::string_view name, const struct stat &st, bool n
             std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
             at += length;
             const char *entry = record + offsetof(struct dirent64, d_name);
-            if (entry[0] == '.' && (entry[1] == 0 || (entry[1] == '.' && entry[2] == 0)))
+            if (isDot(entry))
                 continue;
             struct stat child;
             if (fstatat(fd, entry, &child, AT_SYMLINK_NOFOLLOW) != 0)
