@@ -13,13 +13,12 @@
 void FolderActions::moveToTrash(const FolderTarget &target)
 {
     if (!target.trashRefusal.isEmpty()) {
-        m_host.bar->say(QStringLiteral("'") + target.name +
-                            QStringLiteral("' cannot go to the Trash: ") + target.trashRefusal,
+        m_host.bar->say(tr("'%1' cannot go to the Trash: %2").arg(target.name, target.trashRefusal),
                         false);
         return;
     }
     m_host.confirm->ask(
-        TrashQuestion(target), QStringLiteral("Move to Trash"), QStringLiteral("Move to Trash"),
+        TrashQuestion(target), tr("Move to Trash"), tr("Move to Trash"),
         [this, target](bool goAhead) {
             if (!goAhead || m_working)
                 return;
@@ -29,7 +28,7 @@ void FolderActions::moveToTrash(const FolderTarget &target)
                 FolderTarget refused = target;
                 refused.trashRefusal = now && !now->trashRefusal.isEmpty()
                                            ? now->trashRefusal
-                                           : QStringLiteral("Another folder has taken its place");
+                                           : tr("Another folder has taken its place");
                 moveToTrash(refused);
                 return;
             }
@@ -44,9 +43,7 @@ void FolderActions::moved(const FolderTarget &target, const TrashMove &move)
 {
     m_working = false;
     if (!move.moved) {
-        m_host.bar->say(QStringLiteral("'") + target.name + QStringLiteral("' was not moved: ") +
-                            move.error,
-                        false);
+        m_host.bar->say(tr("'%1' was not moved: %2").arg(target.name, move.error), false);
         return;
     }
     LastMove last;
@@ -91,8 +88,7 @@ void FolderActions::restored(const TrashRestore &restore)
         return;
     const LastMove last = *m_last;
     if (!restore.restored) {
-        m_host.bar->say(QStringLiteral("'") + last.target.name +
-                            QStringLiteral("' was not put back: ") + restore.error,
+        m_host.bar->say(tr("'%1' was not put back: %2").arg(last.target.name, restore.error),
                         false);
         m_last.reset();
         return;
@@ -109,8 +105,7 @@ void FolderActions::restored(const TrashRestore &restore)
         m_host.slicesChanged(true);
     }
     relistParentInTree(pathFromNative(last.move.original));
-    m_host.bar->say(
-        QStringLiteral("Put '") + last.target.name + QStringLiteral("' back where it was"), false);
+    m_host.bar->say(tr("Put '%1' back where it was").arg(last.target.name), false);
 }
 
 void FolderActions::removeFromTree(const QString &key)

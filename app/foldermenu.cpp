@@ -2,6 +2,7 @@
 
 #include "chart/slicetext.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 
 namespace {
@@ -18,12 +19,14 @@ QString nameAndSize(const FolderTarget &target)
 
 QString TrashQuestion(const FolderTarget &target)
 {
-    return QStringLiteral("Move ") + nameAndSize(target) + QStringLiteral(" to the Trash?");
+    return QCoreApplication::translate("FolderMenu", "Move %1 to the Trash?")
+        .arg(nameAndSize(target));
 }
 
 QString TrashDone(const FolderTarget &target)
 {
-    return QStringLiteral("Moved ") + nameAndSize(target) + QStringLiteral(" to the Trash");
+    return QCoreApplication::translate("FolderMenu", "Moved %1 to the Trash")
+        .arg(nameAndSize(target));
 }
 
 QMenu *makeFolderMenu(const FolderTarget &target, const FolderMenuChoices &choices, QWidget *parent)
@@ -36,21 +39,23 @@ QMenu *makeFolderMenu(const FolderTarget &target, const FolderMenuChoices &choic
         QObject::connect(action, &QAction::triggered, menu, [act, target] { act(target); });
         return action;
     };
-    add(QStringLiteral("Open"), choices.open);
-    QAction *terminal = add(QStringLiteral("Open Terminal Here"), choices.openTerminal);
+    add(QCoreApplication::translate("FolderMenu", "Open"), choices.open);
+    QAction *terminal =
+        add(QCoreApplication::translate("FolderMenu", "Open Terminal Here"), choices.openTerminal);
     if (!choices.terminalInstalled) {
         terminal->setEnabled(false);
-        terminal->setToolTip(QStringLiteral("No terminal is installed"));
+        terminal->setToolTip(QCoreApplication::translate("FolderMenu", "No terminal is installed"));
     }
-    add(QStringLiteral("Copy Path"), choices.copyPath);
+    add(QCoreApplication::translate("FolderMenu", "Copy Path"), choices.copyPath);
     menu->addSeparator();
-    QAction *trash = add(QStringLiteral("Move to Trash\u2026"), choices.moveToTrash);
+    QAction *trash =
+        add(QCoreApplication::translate("FolderMenu", "Move to Trash…"), choices.moveToTrash);
     if (!target.trashRefusal.isEmpty()) {
         trash->setEnabled(false);
         trash->setToolTip(target.trashRefusal);
     }
     menu->addSeparator();
-    QAction *refresh = menu->addAction(QStringLiteral("Refresh"));
+    QAction *refresh = menu->addAction(QCoreApplication::translate("FolderMenu", "Refresh"));
     QObject::connect(refresh, &QAction::triggered, menu, [act = choices.refresh] { act(); });
     return menu;
 }

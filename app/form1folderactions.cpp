@@ -36,7 +36,7 @@ void Form1::slicesChanged(bool hasSlices)
         const QString folder = m_chart.folder();
         const qsizetype slash = folder.lastIndexOf(u'/');
         m_NoSubfolders->setText(
-            QStringLiteral("No subfolders in ") +
-            (slash < 0 || slash == folder.size() - 1 ? folder : folder.mid(slash + 1)));
+            tr("No subfolders in %1")
+                .arg(slash < 0 || slash == folder.size() - 1 ? folder : folder.mid(slash + 1)));
     }
 }

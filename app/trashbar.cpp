@@ -10,8 +10,8 @@ TrashBar::TrashBar(QWidget *parent) : QWidget(parent)
     m_text = new QLabel(this);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);
-    m_undo = new QPushButton(QStringLiteral("Undo"), this);
-    m_close = new QPushButton(QStringLiteral("Close"), this);
+    m_undo = new QPushButton(tr("Undo"), this);
+    m_close = new QPushButton(tr("Close"), this);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_text, 1);

@@ -1,5 +1,6 @@
 #include "app/trashmove.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -41,17 +42,18 @@ TrashMove moveFolderToTrash(const QByteArray &folder, const FolderIdentity &iden
     move.original = folder;
     struct stat st {};
     if (lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        move.error = QStringLiteral("It is no longer there");
+        move.error = QCoreApplication::translate("TrashMove", "It is no longer there");
         return move;
     }
     if (FolderIdentity{st.st_dev, st.st_ino} != identity) {
-        move.error = QStringLiteral("Another folder has taken its place");
+        move.error = QCoreApplication::translate("TrashMove", "Another folder has taken its place");
         return move;
     }
     // Qt makes the home trash but not the data folder it lives in; without that folder it
     // renames into ./files of the working directory and calls that a success.
     if (!QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))) {
-        move.error = QStringLiteral("The Trash cannot take it here: the home trash cannot be made");
+        move.error = QCoreApplication::translate(
+            "TrashMove", "The Trash cannot take it here: the home trash cannot be made");
         return move;
     }
     QFile file(QFile::decodeName(folder));
@@ -61,10 +63,14 @@ TrashMove moveFolderToTrash(const QByteArray &folder, const FolderIdentity &iden
             statvfs(folder.constData(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0;
         move.error =
             readOnly
-                ? QStringLiteral("The Trash cannot take it here: its volume is read-only")
-                : QStringLiteral("The Trash cannot take it here: its volume has no usable trash");
+                ? QCoreApplication::translate(
+                      "TrashMove", "The Trash cannot take it here: its volume is read-only")
+                : QCoreApplication::translate(
+                      "TrashMove", "The Trash cannot take it here: its volume has no usable trash");
         if (!exists(folder))
-            move.error += QStringLiteral(", and it is no longer where it was");
+            move.error =
+                QCoreApplication::translate("TrashMove", "%1, and it is no longer where it was")
+                    .arg(move.error);
         return move;
     }
     const QByteArray inTrash = QFile::encodeName(file.fileName());
@@ -73,8 +79,10 @@ TrashMove moveFolderToTrash(const QByteArray &folder, const FolderIdentity &iden
         // Not where the desktop's Trash would show it: put back, as nothing was moved.
         const bool back = renameat2(AT_FDCWD, inTrash.constData(), AT_FDCWD, folder.constData(),
                                     RENAME_NOREPLACE) == 0;
-        move.error = back ? QStringLiteral("The Trash cannot take it here")
-                          : QStringLiteral("The Trash left it at ") + QFile::decodeName(inTrash);
+        move.error = back
+                         ? QCoreApplication::translate("TrashMove", "The Trash cannot take it here")
+                         : QCoreApplication::translate("TrashMove", "The Trash left it at %1")
+                               .arg(QFile::decodeName(inTrash));
         return move;
     }
     move.moved = true;
@@ -87,7 +95,7 @@ TrashRestore restoreFromTrash(const TrashMove &move)
 {
     TrashRestore restore;
     if (!exists(move.inTrash)) {
-        restore.error = QStringLiteral("It is no longer in the Trash");
+        restore.error = QCoreApplication::translate("TrashMove", "It is no longer in the Trash");
         return restore;
     }
     // Never over a name taken since: rename would replace an empty folder of that name.
@@ -103,11 +111,14 @@ TrashRestore restoreFromTrash(const TrashMove &move)
         }
     }
     if (error == EEXIST || error == ENOTEMPTY)
-        restore.error = QStringLiteral("Its name has been taken since; it stays in the Trash");
+        restore.error = QCoreApplication::translate(
+            "TrashMove", "Its name has been taken since; it stays in the Trash");
     else if (error == ENOENT || error == ENOTDIR)
-        restore.error = QStringLiteral("Its folder is gone; it stays in the Trash");
+        restore.error =
+            QCoreApplication::translate("TrashMove", "Its folder is gone; it stays in the Trash");
     else if (error != 0)
-        restore.error = systemError(error) + QStringLiteral("; it stays in the Trash");
+        restore.error = QCoreApplication::translate("TrashMove", "%1; it stays in the Trash")
+                            .arg(systemError(error));
     if (error != 0)
         return restore;
     restore.restored = true;

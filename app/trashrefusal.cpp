@@ -1,5 +1,6 @@
 #include "app/trashrefusal.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,37 +17,39 @@ bool folderWithin(const QByteArray &folder, const QByteArray &ancestor)
 QString trashRefusal(const TrashRequest &request, const TrashFolderFacts &facts)
 {
     if (request.openedScan)
-        return QStringLiteral("An opened scan is read-only");
+        return QCoreApplication::translate("TrashRefusal", "An opened scan is read-only");
     if (request.folder == "/")
-        return QStringLiteral("The root of the file system");
+        return QCoreApplication::translate("TrashRefusal", "The root of the file system");
     if (request.folder == request.home)
-        return QStringLiteral("Your home folder");
+        return QCoreApplication::translate("TrashRefusal", "Your home folder");
     if (folderWithin(request.home, request.folder))
-        return QStringLiteral("Holds your home folder");
+        return QCoreApplication::translate("TrashRefusal", "Holds your home folder");
     if (request.folder == request.charted)
-        return QStringLiteral("The folder the chart shows");
+        return QCoreApplication::translate("TrashRefusal", "The folder the chart shows");
     if (folderWithin(request.charted, request.folder))
-        return QStringLiteral("Holds the folder the chart shows");
+        return QCoreApplication::translate("TrashRefusal", "Holds the folder the chart shows");
     if (folderWithin(request.selected, request.folder))
-        return QStringLiteral("Holds the folder selected in the tree");
+        return QCoreApplication::translate("TrashRefusal", "Holds the folder selected in the tree");
     if (request.measuring)
-        return QStringLiteral("Its size is still being measured");
+        return QCoreApplication::translate("TrashRefusal", "Its size is still being measured");
     if (request.moving)
-        return QStringLiteral("Another folder is being moved");
+        return QCoreApplication::translate("TrashRefusal", "Another folder is being moved");
     // QFile::moveToTrash takes the name as text: bytes that are not UTF-8 would name another
     // file, or none.
     if (QFile::encodeName(QFile::decodeName(request.folder)) != request.folder)
-        return QStringLiteral("Its name is not UTF-8 text");
+        return QCoreApplication::translate("TrashRefusal", "Its name is not UTF-8 text");
     if (!facts.answered)
-        return QStringLiteral("Its volume is not responding");
+        return QCoreApplication::translate("TrashRefusal", "Its volume is not responding");
     if (!facts.exists)
-        return QStringLiteral("It is no longer there");
+        return QCoreApplication::translate("TrashRefusal", "It is no longer there");
     if (facts.mountPoint)
-        return QStringLiteral("A volume is mounted on it");
+        return QCoreApplication::translate("TrashRefusal", "A volume is mounted on it");
     if (!facts.parentWritable)
-        return QStringLiteral("You may not remove folders from its parent folder");
+        return QCoreApplication::translate("TrashRefusal",
+                                           "You may not remove folders from its parent folder");
     if (facts.stickyOtherOwner)
-        return QStringLiteral("Its parent folder lets only the owner remove it");
+        return QCoreApplication::translate("TrashRefusal",
+                                           "Its parent folder lets only the owner remove it");
     return {};
 }
 

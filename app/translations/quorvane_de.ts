@@ -73,6 +73,82 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
     </message>
 </context>
 <context>
+    <name>FolderActions</name>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="16"/>
+        <source>&apos;%1&apos; cannot go to the Trash: %2</source>
+        <translation>'%1' kann nicht in den Papierkorb: %2</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="21"/>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb verschieben</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="31"/>
+        <source>Another folder has taken its place</source>
+        <translation>Ein anderer Ordner hat seinen Platz eingenommen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="46"/>
+        <source>&apos;%1&apos; was not moved: %2</source>
+        <translation>'%1' wurde nicht verschoben: %2</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="91"/>
+        <source>&apos;%1&apos; was not put back: %2</source>
+        <translation>'%1' wurde nicht zurückgelegt: %2</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/folderactionstrash.cpp" line="108"/>
+        <source>Put &apos;%1&apos; back where it was</source>
+        <translation>'%1' liegt wieder an seinem Ort</translation>
+    </message>
+</context>
+<context>
+    <name>FolderMenu</name>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="22"/>
+        <source>Move %1 to the Trash?</source>
+        <translation>%1 in den Papierkorb verschieben?</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="28"/>
+        <source>Moved %1 to the Trash</source>
+        <translation>%1 in den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="42"/>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="44"/>
+        <source>Open Terminal Here</source>
+        <translation>Terminal hier öffnen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="47"/>
+        <source>No terminal is installed</source>
+        <translation>Kein Terminal installiert</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="49"/>
+        <source>Copy Path</source>
+        <translation>Pfad kopieren</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="52"/>
+        <source>Move to Trash…</source>
+        <translation>In den Papierkorb verschieben…</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/foldermenu.cpp" line="58"/>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <location filename="../form1.cpp" line="74"/>
@@ -266,6 +342,160 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
         <location filename="../../platform/shelllibrary.cpp" line="20"/>
         <source>Local Disk</source>
         <translation>Lokaler Datenträger</translation>
+    </message>
+</context>
+<context>
+    <name>TrashBar</name>
+    <message>
+        <location filename="../work/wt/trash/app/trashbar.cpp" line="13"/>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashbar.cpp" line="14"/>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>TrashRefusal</name>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="20"/>
+        <source>An opened scan is read-only</source>
+        <translation>Ein geöffneter Scan ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="22"/>
+        <source>The root of the file system</source>
+        <translation>Die Wurzel des Dateisystems</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="24"/>
+        <source>Your home folder</source>
+        <translation>Ihr persönlicher Ordner</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="26"/>
+        <source>Holds your home folder</source>
+        <translation>Enthält Ihren persönlichen Ordner</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="28"/>
+        <source>The folder the chart shows</source>
+        <translation>Der Ordner, den das Diagramm zeigt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="30"/>
+        <source>Holds the folder the chart shows</source>
+        <translation>Enthält den Ordner, den das Diagramm zeigt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="32"/>
+        <source>Holds the folder selected in the tree</source>
+        <translation>Enthält den im Baum gewählten Ordner</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="34"/>
+        <source>Its size is still being measured</source>
+        <translation>Seine Größe wird noch ermittelt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="36"/>
+        <source>Another folder is being moved</source>
+        <translation>Ein anderer Ordner wird gerade verschoben</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="40"/>
+        <source>Its name is not UTF-8 text</source>
+        <translation>Sein Name ist kein UTF-8-Text</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="42"/>
+        <source>Its volume is not responding</source>
+        <translation>Sein Laufwerk antwortet nicht</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="44"/>
+        <source>It is no longer there</source>
+        <translation>Er ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="46"/>
+        <source>A volume is mounted on it</source>
+        <translation>Auf ihm ist ein Laufwerk eingehängt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="48"/>
+        <source>You may not remove folders from its parent folder</source>
+        <translation>Sie dürfen aus seinem übergeordneten Ordner keine Ordner entfernen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashrefusal.cpp" line="51"/>
+        <source>Its parent folder lets only the owner remove it</source>
+        <translation>Nur sein Besitzer darf ihn aus dem übergeordneten Ordner entfernen</translation>
+    </message>
+</context>
+<context>
+    <name>TrashMove</name>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="45"/>
+        <source>It is no longer there</source>
+        <translation>Er ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="49"/>
+        <source>Another folder has taken its place</source>
+        <translation>Ein anderer Ordner hat seinen Platz eingenommen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="55"/>
+        <source>The Trash cannot take it here: the home trash cannot be made</source>
+        <translation>Der Papierkorb kann ihn hier nicht aufnehmen: der Papierkorb im persönlichen Ordner lässt sich nicht anlegen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="66"/>
+        <source>The Trash cannot take it here: its volume is read-only</source>
+        <translation>Der Papierkorb kann ihn hier nicht aufnehmen: sein Laufwerk ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="68"/>
+        <source>The Trash cannot take it here: its volume has no usable trash</source>
+        <translation>Der Papierkorb kann ihn hier nicht aufnehmen: sein Laufwerk hat keinen nutzbaren Papierkorb</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="72"/>
+        <source>%1, and it is no longer where it was</source>
+        <translation>%1, und er ist nicht mehr an seinem Ort</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="83"/>
+        <source>The Trash cannot take it here</source>
+        <translation>Der Papierkorb kann ihn hier nicht aufnehmen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="84"/>
+        <source>The Trash left it at %1</source>
+        <translation>Der Papierkorb hat ihn unter %1 gelassen</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="98"/>
+        <source>It is no longer in the Trash</source>
+        <translation>Er ist nicht mehr im Papierkorb</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="114"/>
+        <source>Its name has been taken since; it stays in the Trash</source>
+        <translation>Sein Name ist inzwischen vergeben; er bleibt im Papierkorb</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="118"/>
+        <source>Its folder is gone; it stays in the Trash</source>
+        <translation>Der Ordner, in dem er lag, ist fort; er bleibt im Papierkorb</translation>
+    </message>
+    <message>
+        <location filename="../work/wt/trash/app/trashmove.cpp" line="120"/>
+        <source>%1; it stays in the Trash</source>
+        <translation>%1; er bleibt im Papierkorb</translation>
     </message>
 </context>
 <context>

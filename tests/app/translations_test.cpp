@@ -1,10 +1,13 @@
 #include "app/errorreport.h"
+#include "app/foldermenu.h"
 #include "app/translations.h"
+#include "app/trashbar.h"
 #include "chart/piechart.h"
 #include "formfixture.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -51,4 +54,28 @@ TEST_F(FormTest, AGermanLocaleShowsTheWindowInGermanAndEnglishStaysTheDefault)
 
     EXPECT_FALSE(InstallTranslations(QLocale(QLocale::Welsh), QmFolders));
     EXPECT_EQ(Form1(environment()).PushButton1()->text(), "Save Chart As JPG");
+}
+
+// The folder menu, its refusals and the Trash bar speak German with the window.
+TEST_F(FormTest, TheFolderMenuAndTheTrashBarShowInGerman)
+{
+    BackToEnglish guard;
+    ASSERT_TRUE(InstallTranslations(QLocale(QLocale::German, QLocale::Germany), QmFolders));
+    FolderTarget target;
+    target.name = QStringLiteral("Videos");
+    target.bytes = 4096;
+    TrashRequest root;
+    root.folder = "/";
+    target.trashRefusal = trashRefusal(root, {});
+    EXPECT_EQ(target.trashRefusal, "Die Wurzel des Dateisystems");
+    std::unique_ptr<QMenu> menu(makeFolderMenu(target, {}, nullptr));
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        if (!action->isSeparator())
+            texts.append(action->text());
+    EXPECT_EQ(texts, QStringList({"Öffnen", "Terminal hier öffnen", "Pfad kopieren",
+                                  "In den Papierkorb verschieben…", "Aktualisieren"}));
+    EXPECT_EQ(TrashQuestion(target), "'Videos' (4.00 KB) in den Papierkorb verschieben?");
+    TrashBar bar;
+    EXPECT_EQ(bar.undoButton()->text(), "Rückgängig");
 }
