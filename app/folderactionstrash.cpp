@@ -2,10 +2,10 @@
 // and the bar.
 
 #include "app/folderactions.h"
-#include "app/offguithread.h"
 #include "app/trashbar.h"
 #include "platform/confirmbox.h"
 #include "platform/nativepath.h"
+#include "platform/postback.h"
 #include "treefolder/treefolder.h"
 
 #include <QFile>
@@ -33,9 +33,9 @@ void FolderActions::moveToTrash(const FolderTarget &target)
                 return;
             }
             m_working = true;
-            answerLater<TrashMove>(
+            runThenPost<TrashMove>(
                 this, [target] { return moveFolderToTrash(target.path, target.identity); },
-                [this, target](TrashMove move) { moved(target, move); });
+                [this, target](TrashMove move) { moved(target, move); }, WithoutThread::RunHere);
         });
 }
 
@@ -76,9 +76,9 @@ void FolderActions::undo()
         return;
     m_working = true;
     const TrashMove move = m_last->move;
-    answerLater<TrashRestore>(
+    runThenPost<TrashRestore>(
         this, [move] { return restoreFromTrash(move); },
-        [this](TrashRestore restore) { restored(restore); });
+        [this](TrashRestore restore) { restored(restore); }, WithoutThread::RunHere);
 }
 
 void FolderActions::restored(const TrashRestore &restore)

@@ -1,6 +1,6 @@
 #include "foldersize/scanpool.h"
 
-#include "foldersize/threadstart.h"
+#include "posix/offthread.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "foldersize/kernelcall.h"
-#include "foldersize/threadstart.h" // LimitScanThreadStartsForTesting
 
 #include <atomic>
 #include <condition_variable>

@@ -1,8 +1,8 @@
 #include "foldersize/sizememory.h"
 
 #include "foldersize/changevisiblefilesystem.h"
-#include "foldersize/threadstart.h"
 #include "posix/mounttable.h"
+#include "posix/offthread.h"
 
 #include <algorithm>
 #include <cerrno>

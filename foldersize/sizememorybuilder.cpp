@@ -2,6 +2,7 @@
 
 #include "foldersize/buildwalk.h"
 #include "foldersize/sizememory.h"
+#include "posix/offthread.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -105,7 +106,7 @@ void SizeMemoryBuilder::add(std::vector<Folder> folders)
     if (!m_started) {
         m_started = true;
         try {
-            m_thread = std::thread(&SizeMemoryBuilder::run, this);
+            m_thread = startThread([this] { run(); });
         } catch (...) {
             return; // no thread to be had: nothing is ever built, and walks read everything
         }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 // Work that may hang (a stat of a network share whose server is gone, an external program)
 // runs off the calling thread, on a detached thread of its own: one stuck in the kernel for
@@ -18,19 +19,38 @@ enum class WithoutThread {
     Skip,    // the work does not run and its answer never comes: for work that could hang
 };
 
+// Starts a thread as std::thread does and, like it, throws std::system_error when the system
+// has none to give. Every thread of the program starts here, so that tests can make that happen.
+template<class Entry> std::thread startThread(Entry entry);
+
 // Runs work on a detached thread of its own. True when a thread took it; false when none could
 // be made and the work ran here or was skipped, as fallback says.
 bool runDetached(std::function<void()> work, WithoutThread fallback);
 
-// While one lives, every thread runDetached would start fails as under `ulimit -u`: the seam
-// through which tests see the fallbacks.
+// For tests: after `starts` more threads, startThread fails as under `ulimit -u`; a negative
+// count lifts the limit.
+void LimitThreadStartsForTesting(int starts);
+
+// While one lives, every thread start fails: the seam through which tests see the fallbacks.
 class ThreadCreationFailsForTest {
 public:
     ThreadCreationFailsForTest();
     ~ThreadCreationFailsForTest();
     ThreadCreationFailsForTest(const ThreadCreationFailsForTest &) = delete;
     ThreadCreationFailsForTest &operator=(const ThreadCreationFailsForTest &) = delete;
+
+private:
+    int m_startsBefore;
 };
+
+// Takes one start from the testing limit; throws std::system_error when it is used up.
+void takeThreadStart();
+
+template<class Entry> std::thread startThread(Entry entry)
+{
+    takeThreadStart();
+    return std::thread(std::move(entry));
+}
 
 // The answer of work started off the calling thread, asked for later with a bound. Copies
 // share the one answer; the thread keeps its share, so the owner may go while it still runs.

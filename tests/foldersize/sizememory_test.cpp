@@ -7,6 +7,7 @@
 #include "foldersize/sizememory.h"
 #include "foldersize/sizescan.h"
 #include "memorywalk.h"
+#include "posix/offthread.h"
 #include "scantestsupport.h"
 #include "support/runinchild.h"
 #include "support/temptree.h"
@@ -264,9 +265,9 @@ TEST(SizeMemory, WithoutAThreadOfItsOwnEveryChangeIsStillSeen)
     tree.makeFile("a/f", 10);
     tree.makeFile("b/g", 20);
     const auto withoutThread = [&tree] {
-        LimitScanThreadStartsForTesting(0);
+        LimitThreadStartsForTesting(0);
         SizeMemory memory(settingsWith(1000));
-        LimitScanThreadStartsForTesting(-1);
+        LimitThreadStartsForTesting(-1);
         Walk walk(memory);
         std::string seen = std::to_string(walk(tree.root()));
         seen += " remembered " + std::to_string(memory.usage().remembered);

@@ -4,6 +4,7 @@
 #include "foldersize/scanpool.h"
 #include "foldersize/sizescan.h"
 #include "foldersize/stalledfolders.h"
+#include "posix/offthread.h"
 #include "scantestsupport.h"
 #include "support/temptree.h"
 
@@ -302,7 +303,7 @@ TEST(SizeScan, ScansAreExactWhenThreadsCannotBeStarted)
     const std::int64_t expected = referenceTotal(tree.root());
     for (const int starts : {3, 0}) {
         const auto scanTwice = [&] {
-            LimitScanThreadStartsForTesting(starts);
+            LimitThreadStartsForTesting(starts);
             const std::int64_t first = FolderSize(tree.root()).bytes();
             Collected collected;
             const auto scan = SizeScan::start({tree.path("d1"), tree.root()}, collected.report(),
