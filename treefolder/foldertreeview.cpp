@@ -82,9 +82,16 @@ void FolderTreeView::setSelection(const QRect &rect, QItemSelectionModel::Select
     QTreeWidget::setSelection(inside, command);
 }
 
+void FolderTreeView::rememberSelection()
+{
+    const QModelIndexList selected = selectedIndexes();
+    m_selectedBefore = selected.isEmpty() ? QModelIndex() : selected.first();
+}
+
 void FolderTreeView::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = QPersistentModelIndex();
+    rememberSelection();
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
     if (index.isValid() && !m_plusMinus && inBranchArea(index, pos)) {
@@ -142,6 +149,7 @@ bool FolderTreeView::viewportEvent(QEvent *event)
 void FolderTreeView::keyPressEvent(QKeyEvent *event)
 {
     const QPersistentModelIndex before = currentIndex();
+    rememberSelection();
     QTreeWidget::keyPressEvent(event);
     const QModelIndex after = currentIndex();
     if (!after.isValid() || after == before)

@@ -46,6 +46,11 @@ public:
     bool hotTracking() const { return m_hotTracking; }
     void setHotTracking(bool on);
 
+    // The node selected when the press or key that clicks a node began (invalid when none
+    // was): a click the host cannot follow puts the selection back there.
+    void rememberSelection();
+    QPersistentModelIndex selectedBeforeClick() const { return m_selectedBefore; }
+
 signals:
     void nodeClicked(QTreeWidgetItem *item);
     // The check state of `item` was written; whoever keeps its own copy compares.
@@ -90,6 +95,7 @@ private:
     bool m_hideSelection = true;
     bool m_hotTracking = false;
     QPersistentModelIndex m_pressed;
+    QPersistentModelIndex m_selectedBefore;
     QPersistentModelIndex m_hot;
     QTimer m_fitTimer;
 };

@@ -47,6 +47,14 @@ void SilentVolumes::refuse(const QString &id)
         const QScopedValueRollback closing(m_closing, true);
         node.setExpanded(false);
     }
+    notice(id);
+}
+
+void SilentVolumes::notice(const QString &id)
+{
+    const TreeNode node = m_nodes.findId(id);
+    if (node.isNull())
+        return;
     mark(node.item(), true);
     m_ids.insert(id);
     if (!m_timer.isActive())

@@ -19,6 +19,9 @@ public:
 
     // Refuses the opening of the node with identity id; nothing when it is gone.
     void refuse(const QString &id);
+    // Marks the node as not responding and asks again until it answers, leaving it as it is
+    // (a click that could not be followed).
+    void notice(const QString &id);
     // The node is not asked again (a drive gone from the mount table: asking would find the
     // folder below it).
     void forget(const QString &id) { m_ids.remove(id); }

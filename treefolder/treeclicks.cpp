@@ -1,5 +1,6 @@
 #include "treefolder/foldertreeview.h"
 #include "treefolder/nodekeys.h"
+#include "treefolder/silentvolumes.h"
 #include "treefolder/treefolder.h"
 
 #include <QItemSelection>
@@ -8,17 +9,43 @@
 
 void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
 {
-    const QString key = TreeNode(&m_nodes, item).key();
+    const TreeNode node(&m_nodes, item);
+    const QString key = node.key();
     if (isRootKey(key)) {
         raiseRootEvents(key, &TreeFolder::RootClick);
         return;
     }
+    // No host can chart or list a folder whose volume does not answer (a share whose server
+    // is gone); asked before the events, so the answer is the one a host's handler gets.
+    const bool answers = m_FSO.answers(key);
+    const QString id = node.id();
     if (isDriveKey(key))
         emit DriveClick(key);
     emit FolderClick(key);
     emit Change();
+    if (!answers) {
+        keepSelectionBefore(id);
+        return;
+    }
     // Only now: the host's handlers above still see the previous path.
     m_Path = key;
+}
+
+// The click is raised like any other, but the selection and Path stay with the folder chosen
+// before, so that the tree shows what the host still shows; the keyboard's current node stays
+// on the silent one, so that the arrows walk on past it.
+void TreeFolder::keepSelectionBefore(const QString &clickedId)
+{
+    const TreeNode clicked = m_nodes.findId(clickedId);
+    // A host's handler that removed the node or selected another one itself has the last word.
+    if (clicked.isNull() || !clicked.item()->isSelected())
+        return;
+    m_silent->notice(clickedId);
+    const QPersistentModelIndex before = TreeView1->selectedBeforeClick();
+    if (before.isValid())
+        TreeView1->selectionModel()->select(before, QItemSelectionModel::ClearAndSelect);
+    else
+        TreeView1->selectionModel()->clearSelection();
 }
 
 void TreeFolder::ClickNode(const TreeNode &node)
@@ -26,6 +53,7 @@ void TreeFolder::ClickNode(const TreeNode &node)
     if (node.isNull())
         return;
     const QString id = node.id();
+    TreeView1->rememberSelection();
     TreeView1->setCurrentItem(node.item());
     TreeView1->scrollToItem(node.item());
     emit Click();

@@ -11,6 +11,7 @@
 #include "treefolder/silentvolumes.h"
 #include "treefolder/treefolder.h"
 
+#include <QScopedValueRollback>
 #include <QTreeWidget>
 
 namespace {
@@ -29,8 +30,12 @@ void TreeFolder::raiseRootEvents(const QString &key,
 void TreeFolder::onItemExpanded(QTreeWidgetItem *item)
 {
     TreeNode node(&m_nodes, item);
-    if (node.tag() != std::optional<int>(0))
-        return; // the top roots carry no tag and are never reloaded
+    if (node.tag() != std::optional<int>(0)) {
+        // The top roots carry no tag and are never reloaded; a folder without subfolders
+        // (opened from code, or selected with SingleSel) has nothing to open.
+        closeIfEmpty(node);
+        return;
+    }
     const QString id = node.id();
     if (const TreeNode first = node.child(); !first.isNull())
         m_nodes.remove(first);
@@ -69,7 +74,19 @@ void TreeFolder::finishExpansion(const QString &id)
         node.parent().setExpanded(false); // may remove node itself: nothing may follow
     } else {
         node.setTag(1);
+        closeIfEmpty(node);
     }
+}
+
+// A node left open without children would be closed by Left instead of moving to its parent,
+// and its closing would give it an expand button: it is no opened folder, so it is closed
+// again, which is no user's closing either.
+void TreeFolder::closeIfEmpty(TreeNode &node)
+{
+    if (node.children() > 0 || !node.expanded())
+        return;
+    const QScopedValueRollback closing(m_closingEmpty, true);
+    node.setExpanded(false);
 }
 
 void TreeFolder::loadFinished(const QString &id, bool scrollToLastChild)
@@ -85,8 +102,8 @@ void TreeFolder::loadFinished(const QString &id, bool scrollToLastChild)
 
 void TreeFolder::onItemCollapsed(QTreeWidgetItem *item)
 {
-    if (m_silent->closing())
-        return; // a refused opening closes its node again, which is no user's closing
+    if (m_silent->closing() || m_closingEmpty)
+        return; // a refused or empty opening closes its node again, which is no user's closing
     TreeNode node(&m_nodes, item);
     if (node.image() == 1 || node.image() == 2)
         return; // the desktop root and My Computer keep their children

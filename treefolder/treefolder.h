@@ -254,6 +254,7 @@ private:
     // The inner tree's signals and the bridge's pass-through events.
     bool dropHandled() const;
     void onNodeClicked(QTreeWidgetItem *item);
+    void keepSelectionBefore(const QString &clickedId);
     void onCheckStateWritten(QTreeWidgetItem *item);
     void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
     void onItemExpanded(QTreeWidgetItem *item);
@@ -268,6 +269,7 @@ private:
     void addSpecialFolder(int folderId, const QString &parentKey, int iconNumber);
     // Raises an expansion's events once its children are in and sets the node's tag.
     void finishExpansion(const QString &id);
+    void closeIfEmpty(TreeNode &node);
     // answers: whether the parent's volume answered; one that did not is not touched.
     void LoadChildren(const TreeNode &parent, bool checked, bool answers);
     bool isNetworkFolder(const QString &path) const;
@@ -297,6 +299,7 @@ private:
     TreeNode m_WorkSpaceNode, m_MyComputerNode, m_LastNode, m_FolderNode;
     bool m_ListFailed = false;
     bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
+    bool m_closingEmpty = false;  // an opening that found no children is closed again
     int m_syncLoads = 0;          // while above 0 every opening loads its children at once
 
     // Settings.
