@@ -54,6 +54,7 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connect(m_MSChart1, &PieChart::columnActivated, this, &Form1::MSChart1_ColumnActivated);
     connect(m_MSChart1, &PieChart::parentRequested, this, &Form1::MSChart1_ParentRequested);
     connectGeneration();
+    connectHistory();
     createFolderActions();
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));

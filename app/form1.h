@@ -131,6 +131,9 @@ private:
     void folderRefused();
     void beginSubfolder(int index);
     void finishGeneration();
+    // The history: its problems told once in a box; each completed chart recorded.
+    void connectHistory();
+    void recordLook();
     void refuseFolder();
     // Clicks the subfolder path among the children of the selected node; false while it is
     // not among them.

@@ -108,6 +108,7 @@ void Form1::finishGeneration()
     setMousePointer(Default);
     m_ChartDone = true;
     setProgressText(tr("Progress Bar"));
+    recordLook();
 }
 
 std::optional<QStringList> Form1::SideTextLines() const

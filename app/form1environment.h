@@ -7,6 +7,7 @@
 
 class ConfirmBox;
 class DriveProvider;
+class HistoryRecorder;
 class Launcher;
 class MessageBox;
 class SaveDialog;
@@ -40,6 +41,9 @@ struct Form1Environment {
     // Where sizes of folders charted before are remembered; empty: nowhere, every chart walks
     // all (the program hands in its own unless QUORVANE_SIZE_MEMORY=0).
     std::shared_ptr<SizeMemory> sizeMemory;
+    // Where each completed chart is recorded, and earlier looks are asked for; empty: no
+    // history (the program hands in its own unless QUORVANE_HISTORY=0).
+    std::shared_ptr<HistoryRecorder> history;
     // What the scans ask of the system: the real one. Tests hand in readers that stall.
     std::shared_ptr<ScanSystem> scanSystem;
     // How long a folder may keep a chart waiting (its listing, or a subfolder's open or read)

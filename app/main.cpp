@@ -10,6 +10,7 @@
 #include "app/screenfit.h"
 #include "app/translations.h"
 #include "foldersize/sizememory.h"
+#include "history/historyrecorder.h"
 #include "platform/nativepath.h"
 #include "posix/offthread.h"
 
@@ -43,6 +44,8 @@ int openWindow(const QString &folder, std::shared_ptr<SizeMemory> memory)
 {
     Form1Environment environment;
     environment.sizeMemory = std::move(memory);
+    if (historyWanted())
+        environment.history = std::make_shared<HistoryRecorder>(defaultHistoryFolder());
     if (!folder.isEmpty())
         environment.desktopFolder = [start = windowStartFolder(folder)] { return start; };
     // The window speaks the user's language where a translation is installed; the command line

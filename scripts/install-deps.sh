@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev qt6-image-formats-plugins
+    libqt6sql6 libqt6sql6-sqlite  # the history of the charts: Qt SQL and its SQLite driver
     libxlsxwriter-dev zlib1g-dev libacl1-dev rapidjson-dev
     ncdu gdu  # peers: the scan-file tests read their files, scanfile_bench times them
     acl attr

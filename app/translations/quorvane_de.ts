@@ -151,6 +151,10 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
 <context>
     <name>Form1</name>
     <message>
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message>
         <location filename="../form1.cpp" line="74"/>
         <source>Preview</source>
         <translation>Vorschau</translation>
@@ -522,6 +526,37 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
         <location filename="../scanwindow.cpp" line="81"/>
         <source>No subfolders in %1</source>
         <translation>Keine Unterordner in %1</translation>
+    </message>
+</context>
+<context>
+    <name>History</name>
+    <message>
+        <source>History is off: the system could not start a thread for it.</source>
+        <translation>Der Verlauf ist aus: Das System konnte keinen Thread dafür starten.</translation>
+    </message>
+    <message>
+        <source>another program holds it</source>
+        <translation>ein anderes Programm hält sie fest</translation>
+    </message>
+    <message>
+        <source>the folder cannot be made</source>
+        <translation>der Ordner kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>a new database is damaged at once</source>
+        <translation>eine neue Datenbank ist sofort beschädigt</translation>
+    </message>
+    <message>
+        <source>a damaged database cannot be moved aside</source>
+        <translation>eine beschädigte Datenbank kann nicht beiseitegelegt werden</translation>
+    </message>
+    <message>
+        <source>The history of the charts was damaged: it was moved to %1 and a new one started.</source>
+        <translation>Der Verlauf der Diagramme war beschädigt: Er wurde nach %1 verschoben und ein neuer begonnen.</translation>
+    </message>
+    <message>
+        <source>History is off: %1 cannot be written (%2).</source>
+        <translation>Der Verlauf ist aus: %1 kann nicht geschrieben werden (%2).</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,175 @@
+#include "history/historystore.h"
+#include "support/temptree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+constexpr qint64 Hour = 60 * 60 * 1000;
+constexpr qint64 Now = 20000 * HistoryBounds::DayMs;
+
+HistoryLook lookOf(const QByteArray &folder, qint64 takenMs,
+                   std::initializer_list<std::pair<const char *, qint64>> subfolders)
+{
+    HistoryLook look;
+    look.folder = folder;
+    look.takenMs = takenMs;
+    look.device = 2049;
+    look.inode = 77;
+    for (const auto &[name, bytes] : subfolders) {
+        look.entries.append({QString::fromUtf8(name), folder + '/' + name, bytes});
+        look.total += bytes;
+    }
+    return look;
+}
+
+QString historyFolder(const TempTree &tree)
+{
+    return tree.pathQ("data/quorvane");
+}
+
+} // namespace
+
+TEST(HistoryStore, KeepsEachLookWithItsSubfoldersAndFindsTheNewestBeforeATime)
+{
+    TempTree tree;
+    HistoryStore store(historyFolder(tree));
+    ASSERT_EQ(store.open(), HistoryStore::State::Ready);
+    EXPECT_TRUE(store.takeMessage().isEmpty());
+    // A name that is not UTF-8 comes back as its bytes.
+    HistoryLook first = lookOf("/srv", Now - 3 * Hour, {{"a", 10}, {"b", 20}});
+    first.entries.append({QStringLiteral("\uFFFD"), QByteArray("/srv/\xff", 6), 5});
+    ASSERT_TRUE(store.record(first, Now - 3 * Hour));
+    ASSERT_TRUE(store.record(lookOf("/srv", Now - Hour, {{"a", 15}}), Now - Hour));
+    HistoryLook disk = lookOf("/srv", Now - 2 * Hour, {{"a", 4096}});
+    disk.allocated = true;
+    ASSERT_TRUE(store.record(disk, Now - 2 * Hour));
+    ASSERT_TRUE(store.record(lookOf("/home", Now - 2 * Hour, {{"x", 1}}), Now - 2 * Hour));
+
+    const std::optional<HistoryLook> older = store.latestBefore("/srv", false, Now - 2 * Hour);
+    ASSERT_TRUE(older);
+    EXPECT_EQ(older->takenMs, Now - 3 * Hour);
+    EXPECT_EQ(older->device, 2049u);
+    EXPECT_EQ(older->inode, 77u);
+    EXPECT_EQ(older->total, 30);
+    ASSERT_EQ(older->entries.size(), 3);
+    EXPECT_EQ(older->entries[1].name, QStringLiteral("b"));
+    EXPECT_EQ(older->entries[1].path, QByteArray("/srv/b"));
+    EXPECT_EQ(older->entries[1].bytes, 20);
+    EXPECT_EQ(older->entries[2].path, QByteArray("/srv/\xff", 6));
+
+    EXPECT_EQ(store.latestBefore("/srv", false, Now)->entries[0].bytes, 15);
+    EXPECT_EQ(store.latestBefore("/srv", true, Now)->entries[0].bytes, 4096);
+    EXPECT_FALSE(store.latestBefore("/srv", false, Now - 4 * Hour));
+    EXPECT_FALSE(store.latestBefore("/sr", false, Now));
+    EXPECT_EQ(store.looks("/srv", false).size(), 2u);
+}
+
+TEST(HistoryStore, ThinsAFoldersLooksAndKeepsTheFileWithinItsBytes)
+{
+    TempTree tree;
+    HistoryBounds bounds;
+    bounds.looksPerFolder = 5;
+    bounds.maxBytes = 256 * 1024;
+    HistoryStore store(historyFolder(tree), bounds);
+    ASSERT_EQ(store.open(), HistoryStore::State::Ready);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(store.record(lookOf("/small", Now + i, {{"a", i}}), Now + i));
+    const std::vector<HistoryLookTime> small = store.looks("/small", false);
+    ASSERT_EQ(small.size(), 5u);
+    EXPECT_EQ(small.front().takenMs, Now + 7);
+    EXPECT_EQ(small.back().takenMs, Now + 3);
+
+    // Looks of 2,000 subfolders with long names: some 200 KB each.
+    HistoryLook big = lookOf("/big", Now, {});
+    for (int i = 0; i < 2000; ++i)
+        big.entries.append({QString(80, QChar(u'n')) + QString::number(i),
+                            "/big/" + QByteArray(80, 'n') + QByteArray::number(i), i});
+    for (int i = 0; i < 4; ++i) {
+        big.takenMs = Now + 100 + i;
+        ASSERT_TRUE(store.record(big, big.takenMs));
+    }
+    // The oldest looks of every folder went first; the newest look stays although it alone
+    // is near the bound.
+    EXPECT_TRUE(store.looks("/small", false).empty());
+    const std::vector<HistoryLookTime> bigLooks = store.looks("/big", false);
+    ASSERT_FALSE(bigLooks.empty());
+    EXPECT_LT(bigLooks.size(), 4u);
+    EXPECT_EQ(bigLooks.front().takenMs, Now + 103);
+    EXPECT_EQ(store.look(bigLooks.front().id)->entries.size(), 2000);
+    // The file itself gives the freed pages back (the write-ahead log aside).
+    EXPECT_LE(QFileInfo(store.filePath()).size(), 2 * bounds.maxBytes);
+}
+
+TEST(HistoryStore, ADamagedFileIsMovedAsideOnceAndAFreshOneStarted)
+{
+    TempTree tree;
+    const QString folder = historyFolder(tree);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QByteArray garbage(8192, 'x');
+    {
+        QFile file(folder + QStringLiteral("/history.sqlite"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    HistoryStore store(folder);
+    const HistoryStore::State state = store.open();
+    const QString message = store.takeMessage();
+    ASSERT_EQ(state, HistoryStore::State::Ready) << qPrintable(message);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("The history of the charts was damaged")))
+        << qPrintable(message);
+    EXPECT_TRUE(store.takeMessage().isEmpty());
+    const QStringList aside =
+        QDir(folder).entryList({QStringLiteral("history-damaged-*.sqlite")}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(message.contains(aside.front()));
+    QFile kept(folder + u'/' + aside.front());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), garbage);
+    EXPECT_TRUE(store.record(lookOf("/srv", Now, {{"a", 1}}), Now));
+    EXPECT_TRUE(store.latestBefore("/srv", false, Now));
+}
+
+TEST(HistoryStore, AFolderThatCannotBeWrittenTurnsItOff)
+{
+    TempTree tree;
+    tree.makeFile("data", 3); // a file where the data folder should be
+    HistoryStore store(historyFolder(tree));
+    EXPECT_EQ(store.open(), HistoryStore::State::Off);
+    const QString message = store.takeMessage();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("History is off: ") + historyFolder(tree)))
+        << qPrintable(message);
+    EXPECT_FALSE(store.record(lookOf("/srv", Now, {{"a", 1}}), Now));
+    EXPECT_FALSE(store.latestBefore("/srv", false, Now));
+    EXPECT_TRUE(store.takeMessage().isEmpty());
+}
+
+TEST(HistoryStore, TwoConnectionsWriteAtOnceAndLoseNothing)
+{
+    TempTree tree;
+    const QString folder = historyFolder(tree);
+    constexpr int Looks = 25;
+    const auto writer = [&folder](QByteArray name, bool *allKept) {
+        HistoryStore store(folder);
+        *allKept = store.open() == HistoryStore::State::Ready;
+        for (int i = 0; i < Looks && *allKept; ++i)
+            *allKept = store.record(lookOf(name, Now + i, {{"a", i}, {"b", 2 * i}}), Now + i);
+    };
+    bool firstKept = false;
+    bool secondKept = false;
+    std::thread first(writer, QByteArray("/one"), &firstKept);
+    std::thread second(writer, QByteArray("/two"), &secondKept);
+    first.join();
+    second.join();
+    EXPECT_TRUE(firstKept);
+    EXPECT_TRUE(secondKept);
+    HistoryStore reader(folder);
+    ASSERT_EQ(reader.open(), HistoryStore::State::Ready);
+    EXPECT_EQ(reader.looks("/one", false).size(), std::size_t(Looks));
+    EXPECT_EQ(reader.looks("/two", false).size(), std::size_t(Looks));
+    EXPECT_EQ(reader.latestBefore("/two", false, Now + Looks)->entries[1].bytes, 2 * (Looks - 1));
+}
