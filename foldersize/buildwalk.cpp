@@ -3,6 +3,8 @@
 #include "foldersize/folderidentity.h"
 #include "foldersize/sizeamount.h"
 #include "foldersize/sizememory.h"
+#include "posix/listingrecords.h"
+#include "posix/pathtext.h"
 
 #include <cerrno>
 #include <cstring>
@@ -64,15 +66,11 @@ try {
             return true;
         if (got < 0)
             return false;
-        for (ssize_t at = 0; at < got;) {
-            const char *record = buffer + at;
-            unsigned short length;
-            std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
-            at += length;
-            const char *name = record + offsetof(struct dirent64, d_name);
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+        for (const ListingRecord record : ListingRecords(buffer, got)) {
+            const char *name = record.name();
+            if (isDot(name))
                 continue;
-            const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
+            const unsigned char type = record.type();
             struct stat st;
             if (type == DT_DIR) {
                 frame.subfolders.append(name, std::strlen(name) + 1);

@@ -1,6 +1,7 @@
 #include "foldersize/folderread.h"
 
 #include "foldersize/sizememory.h"
+#include "posix/listingrecords.h"
 #include "posix/pathtext.h"
 
 #include <cerrno>
@@ -106,19 +107,14 @@ ReadEnd readFolder(ScanSystem &system, Claim &claim, int fd, char *buffer, std::
             return ReadEnd::Finished;
         if (got < 0) // a folder removed while it is read ends there; any other error is a fault
             return error == ENOENT ? ReadEnd::Finished : ReadEnd::Failed;
-        for (ssize_t at = 0; at < got;) {
+        for (const ListingRecord record : ListingRecords(buffer, got)) {
             if (stopped.load(std::memory_order_relaxed))
                 return ReadEnd::Stopped;
-            const char *record = buffer + at;
-            unsigned short length;
-            std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
-            at += length;
-            const char *name = record + offsetof(struct dirent64, d_name);
+            const char *name = record.name();
             if (isDot(name))
                 continue;
-            const auto type = static_cast<unsigned char>(record[offsetof(struct dirent64, d_type)]);
-            if ((claim.allocated ? countAllocated(claim, root, fd, name, type)
-                                 : countEntry(claim, fd, name, type)) == Counted::GivenUp)
+            if ((claim.allocated ? countAllocated(claim, root, fd, name, record.type())
+                                 : countEntry(claim, fd, name, record.type())) == Counted::GivenUp)
                 return ReadEnd::GivenUp;
         }
     }

@@ -2,12 +2,12 @@
 
 #include "foldersize/scansystem.h"
 #include "foldersize/subfolderopen.h"
+#include "posix/listingrecords.h"
 #include "posix/pathtext.h"
 #include "scanfile/scanentrytext.h"
 
 #include <cerrno>
 #include <cstddef>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -72,12 +72,8 @@ void listScanFolder(int fd, std::string_view name, const struct stat &st, bool n
             out.insert(entryEnd, ",\"read_error\":true");
             return;
         }
-        for (ssize_t at = 0; at < got;) {
-            const char *record = buffer + at;
-            unsigned short length;
-            std::memcpy(&length, record + offsetof(struct dirent64, d_reclen), sizeof length);
-            at += length;
-            const char *entry = record + offsetof(struct dirent64, d_name);
+        for (const ListingRecord record : ListingRecords(buffer, got)) {
+            const char *entry = record.name();
             if (isDot(entry))
                 continue;
             struct stat child;

@@ -1,6 +1,7 @@
 #include "scantestsupport.h"
 
 #include "foldersize/sizescan.h"
+#include "posix/listingrecords.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -130,11 +131,7 @@ ssize_t TestDirectoryReader::readEntries(int fd, char *buffer, std::size_t size)
         std::this_thread::sleep_for(pause);
     const ssize_t got = getdents64(fd, buffer, readLimit ? std::min(size, readLimit) : size);
     if (blankTypes)
-        for (ssize_t at = 0; at < got;) {
-            unsigned short length;
-            std::memcpy(&length, buffer + at + offsetof(struct dirent64, d_reclen), sizeof length);
-            buffer[at + offsetof(struct dirent64, d_type)] = DT_UNKNOWN;
-            at += length;
-        }
+        for (const ListingRecord record : ListingRecords(buffer, got))
+            record.start()[offsetof(struct dirent64, d_type)] = DT_UNKNOWN;
     return got;
 }
