@@ -120,6 +120,8 @@ private:
     // Shows the chart, or the note of a folder without subfolders, after slices came or went
     // without a generation.
     void slicesChanged(bool hasSlices);
+    // Refresh (menu and F5): the charted folder walked again, nothing of it taken from memory.
+    void refresh();
     void layOutControls();
     void setProgressText(const QString &text);
     void connectGeneration();

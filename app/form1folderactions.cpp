@@ -2,12 +2,15 @@
 #include "app/form1.h"
 #include "app/trashbar.h"
 #include "chart/piechart.h"
+#include "foldersize/sizememory.h"
+#include "platform/nativepath.h"
+#include "platform/postback.h"
 #include "treefolder/treefolder.h"
 
 #include <QLabel>
 
 // The menu of a slice, a legend row or a tree node, the keys Delete and F5, and the bar that
-// offers Undo. Refresh charts the folder the chart shows again.
+// offers Undo.
 void Form1::createFolderActions()
 {
     FolderActions::Host host;
@@ -20,12 +23,29 @@ void Form1::createFolderActions()
     host.confirm = m_environment.confirmBox.get();
     host.drives = m_environment.drives.get();
     host.charting = [this] { return !idle(); };
-    host.refresh = [this] {
-        TreeFolder1_FolderClick(m_chart.count() > 0 ? m_chart.folder() : Dir1().path());
-    };
+    host.refresh = [this] { refresh(); };
     host.slicesChanged = [this](bool hasSlices) { this->slicesChanged(hasSlices); };
     m_folderActions = new FolderActions(host, this);
     connect(m_TrashBar, &TrashBar::undoRequested, m_folderActions, &FolderActions::undo);
+}
+
+// Refresh forgets what the size memory remembers under the folder, off the GUI thread (the
+// folder's name is resolved on its volume), then charts it again: every total is walked.
+void Form1::refresh()
+{
+    const QString folder = m_chart.count() > 0 ? m_chart.folder() : Dir1().path();
+    const std::shared_ptr<SizeMemory> memory = m_environment.sizeMemory;
+    if (!memory) {
+        TreeFolder1_FolderClick(folder);
+        return;
+    }
+    runThenPost<bool>(
+        this,
+        [memory, path = nativePath(folder).toStdString()] {
+            memory->forgetUnder(path);
+            return true;
+        },
+        [this, folder](bool) { TreeFolder1_FolderClick(folder); }, WithoutThread::RunHere);
 }
 
 void Form1::slicesChanged(bool hasSlices)

@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -122,6 +125,8 @@ FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &par
     char path[48];
     std::snprintf(path, sizeof path, "/proc/%d/fd/%d", int(getpid()), dirFd);
     const int wd = inotify_add_watch(m_inotify, path, WatchedEvents);
+    char where[PATH_MAX];
+    const ssize_t whereLength = readlink(path, where, sizeof where);
     const std::lock_guard guard(m_lock);
     if (wd < 0) {
         m_table.invalidate(parent);
@@ -129,14 +134,23 @@ FolderTicket SizeMemory::watch(int dirFd, FolderKey key, const FolderTicket &par
     }
     int evictedWd = -1;
     const FolderTicket ticket = m_table.enter(key, wd, parent, &evictedWd);
-    if (evictedWd >= 0)
+    if (evictedWd >= 0) {
         inotify_rm_watch(m_inotify, evictedWd);
+        m_watchPaths.erase(evictedWd);
+    }
     if (!ticket.valid()) {
         // Full: remember less. The watch goes unless another scan holds the same folder.
-        if (!m_table.hasWatch(wd))
+        if (!m_table.hasWatch(wd)) {
             inotify_rm_watch(m_inotify, wd);
+            m_watchPaths.erase(wd);
+        }
         m_table.invalidate(parent);
+        return ticket;
     }
+    if (whereLength > 0 && std::size_t(whereLength) < sizeof where && where[0] == '/')
+        m_watchPaths[wd].assign(where, std::size_t(whereLength));
+    else
+        m_watchPaths.erase(wd);
     return ticket;
 }
 
@@ -169,6 +183,24 @@ void SizeMemory::forgetAll()
     forgetAllLocked();
 }
 
+void SizeMemory::forgetUnder(const std::string &folder)
+{
+    char *resolved = realpath(folder.c_str(), nullptr);
+    const std::lock_guard guard(m_lock);
+    if (!resolved) {
+        forgetAllLocked();
+        return;
+    }
+    const std::string top = resolved;
+    std::free(resolved);
+    for (const auto &[wd, path] : m_watchPaths) {
+        if (path == top || top == "/" ||
+            (path.size() > top.size() && path.compare(0, top.size(), top) == 0 &&
+             path[top.size()] == '/'))
+            m_table.changed(wd);
+    }
+}
+
 void SizeMemory::forgetAllLocked()
 {
     m_table.invalidateAll();
@@ -196,11 +228,38 @@ void SizeMemory::applyEventsLocked(const char *data, std::size_t size)
         at += sizeof event + event.len;
         if (event.mask & IN_Q_OVERFLOW)
             forgetAllLocked(); // events were lost: nothing is known to be unchanged
-        else if (event.mask & (IN_IGNORED | IN_UNMOUNT))
+        else if (event.mask & (IN_IGNORED | IN_UNMOUNT)) {
             m_table.watchGone(event.wd);
-        else
+            m_watchPaths.erase(event.wd);
+        } else {
             m_table.changed(event.wd);
+            if (event.mask & IN_MOVE_SELF)
+                m_watchPaths.erase(event.wd); // its path now names something else, or nothing
+            if ((event.mask & (IN_CREATE | IN_MOVED_TO)) && !(event.mask & IN_ISDIR) &&
+                event.len > 0)
+                nameAddedLocked(event.wd, data + at - event.len);
+        }
     }
+}
+
+// A name added in a watched folder for a file that has other names: a write through it is
+// heard only here, and the folders of the other names may be remembered, anywhere on the
+// device. A folder whose path is not known any more cannot be looked in: its device forgets.
+void SizeMemory::nameAddedLocked(int wd, const char *name)
+{
+    const std::optional<FolderKey> folder = m_table.keyOfWatch(wd);
+    if (!folder)
+        return;
+    const auto known = m_watchPaths.find(wd);
+    if (known == m_watchPaths.end()) {
+        m_table.invalidateDevice(folder->device);
+        return;
+    }
+    const std::string path = known->second + '/' + name;
+    struct stat st;
+    if (fstatat(AT_FDCWD, path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_nlink > 1)
+        m_table.invalidateDevice(st.st_dev);
 }
 
 void SizeMemory::drainLocked()

@@ -30,11 +30,14 @@
 // one name (a write through the other name notifies only the other name's folder), and every
 // folder above one that was not remembered-or-watched. All members are thread-safe.
 //
-// What stays out of sight: a file of a remembered folder given a second name in a folder that
-// is not watched, then written through that name. The kernel tells only watchers of the file
-// itself (a watch per file would be needed). A walk that meets the file (two names, changed
-// since the memory last started trusting) forgets everything, but until one does, the first
-// folder's total is stale.
+// A file given a second name in a watched folder is heard there (the new name), not in the
+// folder of its first name, which may be remembered: a watched folder that gets a name for a
+// file with more than one forgets every total on that device. What stays out of sight: a
+// file of a remembered folder given a second name in a folder that is not watched, then
+// written through that name. The kernel tells only watchers of the file itself (a watch per
+// file would be needed). A walk that meets the file (two names, changed since the memory last
+// started trusting) forgets everything, but until one does, the first folder's total is
+// stale; forgetUnder() is the user's way out.
 //
 // The scanner's walk only looks folders up (step 2 without the watch, with no parent ticket)
 // and hands the folders it was asked for to buildLater() when it is over: the memory's builder
@@ -87,6 +90,9 @@ public:
     bool linkedFileSeen(const timespec &changed);
     // Every total forgotten (watches kept).
     void forgetAll();
+    // Every total of folder and the folders below it forgotten, and of the folders above it,
+    // which count them (watches kept). A folder that cannot be resolved forgets everything.
+    void forgetUnder(const std::string &folder);
 
     // Whether the file system of the open folder dirFd (on device) shows every change to
     // inotify. Asked once per device; may ask the file system, so a walk runs it as a call it
@@ -114,6 +120,7 @@ public:
 
 private:
     void applyEventsLocked(const char *data, std::size_t size);
+    void nameAddedLocked(int wd, const char *name);
     void forgetAllLocked();
     void drainLocked();
     void mountTableChangedLocked();
@@ -127,6 +134,9 @@ private:
     int m_wake = -1;
     mutable std::mutex m_lock;
     SizeMemoryTable m_table;
+    // Where each watched folder was when watched, to look at a name added in it; a folder
+    // moved since has none.
+    std::unordered_map<int, std::string> m_watchPaths;
     std::unordered_map<dev_t, bool> m_trustedDevices;
     timespec m_trustedSince{};
     std::thread m_thread;

@@ -86,6 +86,21 @@ void SizeMemoryTable::invalidateAll()
     }
 }
 
+void SizeMemoryTable::invalidateDevice(dev_t device)
+{
+    for (std::uint32_t slot = 0; slot < m_slots.size(); ++slot) {
+        if (m_slots[slot].wd >= 0 && m_slots[slot].key.device == device)
+            invalidateChain(slot);
+    }
+}
+
+std::optional<FolderKey> SizeMemoryTable::keyOfWatch(int wd) const
+{
+    if (const auto known = m_byWatch.find(wd); known != m_byWatch.end())
+        return m_slots[known->second].key;
+    return std::nullopt;
+}
+
 std::size_t SizeMemoryTable::remembered() const
 {
     std::size_t count = 0;

@@ -56,6 +56,10 @@ public:
     void watchGone(int wd);
     // Every total forgotten, the watches kept.
     void invalidateAll();
+    // Every total of folders on device forgotten, the watches kept.
+    void invalidateDevice(dev_t device);
+    // The folder watched as wd, when there is one.
+    std::optional<FolderKey> keyOfWatch(int wd) const;
     // Starts a round (a scan): what is used from now on is not evicted until the next round.
     void nextRound() { ++m_round; }
 

@@ -3,6 +3,7 @@
 #include "chart/chartlegend.h"
 #include "chart/piechart.h"
 #include "foldersize/foldersize.h"
+#include "foldersize/sizememory.h"
 #include "formfixture.h"
 #include "privatetrash.h"
 #include "treefolder/treefolder.h"
@@ -17,6 +18,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -228,4 +231,30 @@ TEST_F(FolderActionsTest, DeleteOnTheChartAsksForItsCurrentSlice)
     QTest::keyClick(pie->legend(), Qt::Key_F5);
     ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.chartModel().total(), 5596);
+}
+
+// A change the size memory cannot see (a second name made in a folder it does not watch,
+// written through) leaves a stale total in a chart made from memory; Refresh walks the folder
+// again and shows what a walk finds.
+TEST_F(FolderActionsTest, RefreshShowsAChangeTheSizeMemoryCannotSee)
+{
+    Form1Environment env = environment();
+    env.sizeMemory = std::make_shared<SizeMemory>(SizeMemorySettings{});
+    Form1 form(env);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    chartData(form);
+    ASSERT_TRUE(env.sizeMemory->waitBuilt(std::chrono::seconds(30)));
+    TempTree outside;
+    ASSERT_EQ(link(tree.path("Data/Videos/c.mkv").c_str(), outside.path("second").c_str()), 0);
+    std::ofstream(outside.path("second"), std::ios::app) << std::string(100, 'x');
+    chart(form, tree.pathQ("Data"));
+    ASSERT_EQ(form.chartModel().total(), 5500) << "the memory saw the change: nothing to show";
+
+    form.MSChart1()->setFocus();
+    QTest::keyClick(form.MSChart1(), Qt::Key_F5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.chartModel().total() == 5600; }, 30000));
+    ASSERT_TRUE(settle(form));
+    EXPECT_EQ(form.chartModel().total(), FolderSize(tree.path("Data")).bytes());
 }

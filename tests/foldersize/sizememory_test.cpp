@@ -149,6 +149,56 @@ TEST(SizeMemory, FoldersHoldingAFileWithTwoNamesAreNeverRemembered)
     EXPECT_EQ(walk.foldersRead(), Folders + 2); // root, the a folders, names; plain is remembered
 }
 
+// A second name given in a watched folder is heard there; the remembered folder of the first
+// name hears nothing, so every total on the device is forgotten at once, before any walk
+// meets the file. A new file of one name forgets only its own folder.
+TEST(SizeMemory, ASecondNameGivenInAWatchedFolderForgetsTheDevice)
+{
+    TempTree tree;
+    tree.makeFile("first/inner/file", 10);
+    tree.makeDir("second/names");
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.path("first"));
+    walk(tree.path("second"));
+    ASSERT_EQ(memory.usage().remembered, 4u);
+
+    tree.makeFile("second/names/plain", 3);
+    EXPECT_TRUE(forgetsUnaided(memory, 4));
+    walk(tree.path("second"));
+    EXPECT_EQ(memory.usage().remembered, 4u);
+
+    ASSERT_EQ(link(tree.path("first/inner/file").c_str(), tree.path("second/names/other").c_str()),
+              0);
+    EXPECT_TRUE(forgetsUnaided(memory, 1));
+    append(tree.path("second/names/other"), "12345");
+    EXPECT_EQ(walk(tree.path("first")), 15);
+    EXPECT_GT(walk.foldersRead(), 0);
+}
+
+// What the memory cannot see (a second name in a folder it does not watch, written through)
+// is walked again once the folder is forgotten; the folders beside it stay remembered.
+TEST(SizeMemory, ForgettingAFolderWalksItAndItsAncestorsAgain)
+{
+    TempTree tree, outside;
+    tree.makeFile("top/first/inner/file", 10);
+    tree.makeFile("top/beside/file", 4);
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.path("top"));
+    ASSERT_EQ(link(tree.path("top/first/inner/file").c_str(), outside.path("other").c_str()), 0);
+    append(outside.path("other"), "12345");
+    EXPECT_EQ(walk(tree.path("top")), 14); // stale: nothing watched heard it
+
+    ASSERT_EQ(memory.usage().remembered, 4u);
+    memory.forgetUnder(tree.path("top/first") + "/");
+    EXPECT_EQ(memory.usage().remembered, 1u); // beside; top counted first
+    EXPECT_EQ(walk(tree.path("top")), 19);
+    ASSERT_GT(memory.usage().remembered, 0u);
+    memory.forgetUnder(tree.path("gone"));
+    EXPECT_EQ(memory.usage().remembered, 0u);
+}
+
 TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
 {
     TempTree tree;
