@@ -9,6 +9,7 @@
 #include "app/scanwindow.h"
 #include "app/screenfit.h"
 #include "app/translations.h"
+#include "export/savejournal.h"
 #include "foldersize/sizememory.h"
 #include "history/historyrecorder.h"
 #include "platform/nativepath.h"
@@ -71,6 +72,17 @@ int openScanWindow(std::shared_ptr<ScanChartSource> scan, const QString &folder)
     return QApplication::exec();
 }
 
+// An in-place save a kill or a power cut stopped left a file half overwritten: its old
+// contents are put back before anything else, or said to be where they are. Asked off this
+// thread: a noted file on a share that stopped answering must not hold the start.
+void tellStoppedSaves()
+{
+    const std::optional<QStringList> problems =
+        callWithin<QStringList>(std::chrono::seconds(2), restoreStoppedSaves, WithoutThread::Skip);
+    for (const QString &problem : problems.value_or(QStringList()))
+        tellError(problem);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -91,6 +103,7 @@ int main(int argc, char **argv)
     case CommandLine::Action::SaveScan:
         break;
     }
+    tellStoppedSaves();
     QString folder;
     std::shared_ptr<ScanChartSource> scan;
     if (!line.openScanFile.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "export/inplacewrite.h"
 
 #include "export/savecalls.h"
+#include "export/savejournal.h"
 #include "export/savetarget.h"
 #include "export/stopcleanup.h"
 #include "posix/fullwrite.h"
@@ -61,8 +62,10 @@ int openForReading(const QByteArray &path, int target)
 // so that a lock some other program never lets go of fails the save instead of hanging it.
 class FileLock {
 public:
-    explicit FileLock(int fd) : m_fd(fd)
+    enum Wait { Up30Seconds, NotAtAll };
+    explicit FileLock(int fd, Wait wait = Up30Seconds) : m_fd(fd)
     {
+        const int steps = wait == NotAtAll ? 0 : LockWaitSteps;
         for (int waited = 0;; ++waited) {
             struct flock lock {};
             lock.l_type = F_WRLCK;
@@ -74,7 +77,7 @@ public:
             if (errno == EINTR)
                 continue;
             // A file system without such locks (some FUSE ones) still takes the save.
-            if ((errno != EAGAIN && errno != EACCES) || waited == LockWaitSteps) {
+            if ((errno != EAGAIN && errno != EACCES) || waited == steps) {
                 m_error = errno == EAGAIN || errno == EACCES ? EAGAIN : 0;
                 return;
             }
@@ -101,17 +104,6 @@ private:
     bool m_locked = false;
     int m_error = 0;
 };
-
-// The one name the backup of a file has while its overwrite is under way: ".NAME.INODE.backup~"
-// beside it. Found at the next save of the file, it shows that a save was killed before it
-// could finish (SIGKILL, a power cut), and the file may hold a mix of old and new contents.
-QByteArray backupNameOf(const QByteArray &path, const struct stat &old)
-{
-    const QByteArray folder = folderOf(path);
-    return folder + (folder.endsWith('/') ? "" : "/") + '.' +
-           path.mid(path.lastIndexOf('/') + 1).left(namePrefixLimit) + '.' +
-           QByteArray::number(quint64(old.st_ino)) + ".backup~";
-}
 
 // Puts back the contents a killed save left in its backup, and removes it; 0 when there is
 // none. Only a backup of ours is trusted: in a folder others may write, anyone could leave a
@@ -169,6 +161,43 @@ int makeBackup(const QByteArray &path, int target, const QByteArray &backupName,
 
 } // namespace
 
+// Found at the next save of the file, or by the note of the save at the next start, the backup
+// shows that a save was killed before it could finish (SIGKILL, a power cut), and that the
+// file may hold a mix of old and new contents.
+QByteArray inPlaceBackupName(const QByteArray &path, ino_t inode)
+{
+    const QByteArray folder = folderOf(path);
+    return folder + (folder.endsWith('/') ? "" : "/") + '.' +
+           path.mid(path.lastIndexOf('/') + 1).left(namePrefixLimit) + '.' +
+           QByteArray::number(quint64(inode)) + ".backup~";
+}
+
+int restoreStoppedSave(const QByteArray &path, ino_t inode)
+{
+    const QByteArray backupName = inPlaceBackupName(path, inode);
+    const int target = ::open(path.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (target < 0) {
+        const int error = errno;
+        // Gone with its backup: nothing is left to put back.
+        return ::access(backupName.constData(), F_OK) != 0 && errno == ENOENT ? 0 : error;
+    }
+    int error = 0;
+    {
+        const FileLock lock(target, FileLock::NotAtAll);
+        struct stat now {};
+        if (lock.error() != 0)
+            error = EINPROGRESS; // its save is under way in another instance
+        else if (::fstat(target, &now) != 0)
+            error = errno;
+        else if (now.st_ino != inode) // the name leads to another file now
+            error = ::access(backupName.constData(), F_OK) != 0 && errno == ENOENT ? 0 : ESTALE;
+        else
+            error = restoreLeftover(backupName, target);
+    }
+    ::close(target);
+    return error;
+}
+
 int writeInPlace(const QByteArray &path, int target, int source)
 {
     const FileLock lock(target);
@@ -177,21 +206,26 @@ int writeInPlace(const QByteArray &path, int target, int source)
     struct stat old {};
     if (::fstat(target, &old) != 0)
         return errno;
-    const QByteArray backupName = backupNameOf(path, old);
+    const QByteArray backupName = inPlaceBackupName(path, old.st_ino);
     if (const int error = restoreLeftover(backupName, target))
         return error;
+    const QByteArray note = noteSaveUnderWay(path, old);
     int backup = -1;
     int pending = -1;
     int error = makeBackup(path, target, backupName, &backup, &pending);
-    if (error != 0)
+    if (error != 0) {
+        forgetSave(note);
         return error;
+    }
     {
         const HeldStop held;
         error = copyOver(source, target);
         // Neither the new nor the old contents are then whole in the file; the backup is.
         const bool keepBackup = error != 0 && copyOver(backup, target) != 0;
-        if (!keepBackup)
+        if (!keepBackup) {
             ::unlink(backupName.constData());
+            forgetSave(note); // a backup kept is put back at the next start
+        }
         releasePendingName(pending);
         ::close(backup);
     }

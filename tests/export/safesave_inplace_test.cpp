@@ -1,8 +1,10 @@
 #include "export/safesave.h"
+#include "export/savejournal.h"
 #include "savetesting.h"
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <string_view>
 #include <sys/wait.h>
 
@@ -236,6 +238,52 @@ TEST(SafeSaveInPlace, ABackupLeftByAKilledSaveIsPutBackAtTheNextSave)
     const QByteArray fresh(150000, 'f');
     EXPECT_TRUE(safeSave(QFile::decodeName(pair.a.c_str()), fresh).ok());
     pair.expectBoth(fresh);
+}
+
+// The note of a killed save lets the next start put the backup back, though the file is never
+// saved again; a save under way (its lock held) is left alone, and a backup that cannot be put
+// back is told, its note kept for the next start.
+TEST(SafeSaveInPlace, ASaveKilledHalfWayIsPutBackAtTheNextStart)
+{
+    TempTree data;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.root()));
+    const auto notes = [] { return entries(saveNotesFolder().toStdString()); };
+    const auto killedSave = [](const LinkedPair &pair) {
+        EXPECT_EQ(endOfChild([&] {
+                      saveCalls().write = killedHalfWayThroughTheLinkedFile;
+                      safeSave(QFile::decodeName(pair.b.c_str()), QByteArray(200000, 'k'));
+                  }),
+                  "signal " + std::to_string(SIGKILL));
+        EXPECT_NE(contents(pair.a), pair.old);
+    };
+    LinkedPair pair;
+    killedSave(pair);
+    ASSERT_EQ(notes().size(), 1);
+    {
+        const int held = ::open(pair.a.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
+        EXPECT_EQ(restoreStoppedSaves(), QStringList());
+        EXPECT_NE(contents(pair.a), pair.old);
+        ::close(held);
+    }
+    EXPECT_EQ(restoreStoppedSaves(), QStringList());
+    pair.expectBoth(pair.old);
+    EXPECT_EQ(notes(), QStringList());
+
+    killedSave(pair);
+    const QStringList left = entries(pair.tree.root()).filter(QStringLiteral(".backup~"));
+    ASSERT_EQ(left.size(), 1);
+    const std::string backup = pair.tree.root() + '/' + left.first().toStdString();
+    ASSERT_EQ(::link(backup.c_str(), data.path("second name").c_str()), 0); // not ours alone
+    const QStringList told = restoreStoppedSaves();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told.first().contains(QString::fromStdString(backup)))
+        << told.first().toStdString();
+    EXPECT_EQ(notes().size(), 1);
+    qputenv("XDG_DATA_HOME", dataHome);
 }
 
 // Two saves of one hard-linked file at once, through its two names: each ends, and the file
