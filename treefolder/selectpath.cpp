@@ -32,7 +32,7 @@ void TreeFolder::SelectPath(const QString &path)
 {
     const QString target = AddBackslash(path);
     // Every opening on the way loads its children at once: the walk goes on into them.
-    const QScopedValueRollback syncLoads(m_syncLoads, m_syncLoads + 1);
+    const QScopedValueRollback syncLoads(m_openings->atOnce, m_openings->atOnce + 1);
     // Where one folder is shown twice, the walk keeps to the branch of the current node, so
     // that assigning back the path just read selects the very node it was read from.
     const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
@@ -62,10 +62,11 @@ void TreeFolder::SelectPath(const QString &path)
         // into every folder before it, so those load at once.
         const bool isTarget = AddBackslash(best.key()) == target;
         try {
-            const QScopedValueRollback nowOrLater(m_syncLoads, isTarget ? 0 : m_syncLoads);
+            const QScopedValueRollback nowOrLater(m_openings->atOnce,
+                                                  isTarget ? 0 : m_openings->atOnce);
             best.setExpanded(true); // loads the children through the expansion handler
             if (!isTarget)
-                m_loads->finish(id); // a user's opening may still be loading
+                m_openings->loads().finish(id); // a user's opening may still be loading
         } catch (const RuntimeError &) {
         }
         // The opening may have failed and pruned the node's branch.
@@ -74,7 +75,7 @@ void TreeFolder::SelectPath(const QString &path)
             break;
         TreeView1->setCurrentItem(best.item());
         stop = best;
-        if (isTarget && m_loads->scrollWhenLoaded(id))
+        if (isTarget && m_openings->loads().scrollWhenLoaded(id))
             break; // no child can lie deeper on the path
         node = best.child();
     }

@@ -7,6 +7,31 @@
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
+void TreeFolder::raiseRootEvents(const QString &key,
+                                 void (TreeFolder::*event)(TreeFolder::RootKind))
+{
+    for (const int kind : rootKindsOf(key))
+        emit(this->*event)(RootKind(kind));
+}
+
+void TreeFolder::opened(const QString &key)
+{
+    if (isRootKey(key)) {
+        raiseRootEvents(key, &TreeFolder::RootExpand);
+        return;
+    }
+    emit FolderExpand(key);
+    emit Change();
+}
+
+void TreeFolder::closed(const QString &key)
+{
+    if (isRootKey(key))
+        raiseRootEvents(key, &TreeFolder::RootCollapse);
+    else
+        emit FolderCollapse(key);
+}
+
 void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
 {
     const TreeNode node(&m_nodes, item);

@@ -54,8 +54,10 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
-    connect(TreeView1, &QTreeWidget::itemExpanded, this, &TreeFolder::onItemExpanded);
-    connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TreeFolder::onItemCollapsed);
+    connect(TreeView1, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem *item) { m_openings->expanded(item); });
+    connect(TreeView1, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem *item) { m_openings->collapsed(item); });
     connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
     connect(TreeView1, &FolderTreeView::checkStateWritten, this, &TreeFolder::onCheckStateWritten);
     connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -93,8 +95,9 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
     connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
     m_silent = std::make_unique<SilentVolumes>(m_nodes, m_FSO);
-    m_loads =
-        std::make_unique<BackgroundLoads>(static_cast<BackgroundLoads::Host &>(*this), m_nodes);
+    m_openings =
+        std::make_unique<FolderOpenings>(static_cast<FolderOpenings::Host &>(*this), *TreeView1,
+                                         m_nodes, m_pictures, m_FSO, *m_silent);
     m_drives = std::make_unique<DriveFollower>(static_cast<DriveFollower::Host &>(*this), m_nodes,
                                                m_FSO, *m_silent);
     Initialize();
@@ -108,7 +111,7 @@ bool TreeFolder::dropHandled() const
 TreeFolder::~TreeFolder()
 {
     m_drives.reset(); // waits for a listing under way, which reads m_FSO
-    m_loads->cancel({});
+    m_openings->loads().cancel({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     TreeView1->disconnect(this);
     TreeView1->selectionModel()->disconnect(this);
@@ -177,10 +180,9 @@ void TreeFolder::setHideControlPanel(bool hide)
 
 void TreeFolder::Clear()
 {
-    m_loads->cancel({});
+    m_openings->loads().cancel({});
     m_drives->forgetListing();
     m_nodes.clear();
-    m_WorkSpaceNode = m_MyComputerNode = m_LastNode = m_FolderNode = TreeNode();
 }
 
 void TreeFolder::ReloadTree()

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "platform/directorylist.h"
 #include "platform/shellhelpers.h"
-#include "treefolder/backgroundloads.h"
 #include "treefolder/drivefollower.h"
 #include "treefolder/filesystemobject.h"
+#include "treefolder/folderopenings.h"
 #include "treefolder/nodepictures.h"
 #include "treefolder/olecolor.h"
 #include "treefolder/storedproperties.h"
@@ -34,7 +33,7 @@ class TreeEventBridge;
 // Every path the control hands out (events, path, SelectedFolder, the stored "Path",
 // FolderNodes) is a node's key (nodekeys.h, treenodes.h). Volumes that do not answer in time
 // (silentvolumes.h), drives that come and go (drivefollower.h) and folders of many entries
-// (backgroundloads.h) never hold the GUI thread; the events keep their order through them.
+// (folderopenings.h) never hold the GUI thread; the events keep their order through them.
 // Only what the user does to the tree (foldertreeview.h) raises click and check events.
 //
 // Every assignment of a stored property through its setter is reported by PropertyChanged
@@ -43,7 +42,7 @@ class TreeEventBridge;
 // BackColor, Clear and FolderChecked report nothing.
 class TreeFolder : public QWidget,
                    private StoredPropertyTarget,
-                   private BackgroundLoads::Host,
+                   private FolderOpenings::Host,
                    private DriveFollower::Host {
     Q_OBJECT
 
@@ -257,50 +256,33 @@ private:
     void keepSelectionBefore(const QString &clickedId);
     void onCheckStateWritten(QTreeWidgetItem *item);
     void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
-    void onItemExpanded(QTreeWidgetItem *item);
-    void onItemCollapsed(QTreeWidgetItem *item);
     void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
 
-    // Building and loading (treeloading.cpp, treeexpansion.cpp).
+    // Building (treeloading.cpp).
     void Initialize();
     QString displayName() const;
     void rebuildWithFlags();
     void buildRootLevel();
     void addSpecialFolder(int folderId, const QString &parentKey, int iconNumber);
-    // Raises an expansion's events once its children are in and sets the node's tag.
-    void finishExpansion(const QString &id);
-    void closeIfEmpty(TreeNode &node);
-    // answers: whether the parent's volume answered; one that did not is not touched.
-    void LoadChildren(const TreeNode &parent, bool checked, bool answers);
-    bool isNetworkFolder(const QString &path) const;
     bool IsValidNodeIndex(int index) const;
 
-    // The engine's parts call these back (backgroundloads.h, drivefollower.h).
-    void reportProgress(short percent) override { emit Progress(percent); }
-    void addLoadedChild(const QString &parentId, const QString &parentPath,
-                        const ChildListing::Child &child, bool checked, bool underNetwork) override;
-    void listingFailed(const QString &path) override;
-    void loadFinished(const QString &id, bool scrollToLastChild) override;
+    // The engine's parts call these back (folderopenings.h, drivefollower.h).
+    void opened(const QString &key) override;
+    void closed(const QString &key) override;
+    void notReady(const QString &path) override { emit DriveNotReady(path); }
+    void progress(short percent) override { emit Progress(percent); }
     TreeNode addDriveNode(const Drive &drive) override;
 
     // Inner parts.
     FolderTreeView *TreeView1 = nullptr;
     TreeEventBridge *m_bridge = nullptr;
     NodePictures m_pictures;
-    DirectoryList Dir1;
     FileSystemObject m_FSO;
     TreeNodes m_nodes;
     // After m_FSO and m_nodes, which they use.
     std::unique_ptr<SilentVolumes> m_silent;
-    std::unique_ptr<BackgroundLoads> m_loads;
+    std::unique_ptr<FolderOpenings> m_openings;
     std::unique_ptr<DriveFollower> m_drives;
-
-    // Node references of the last build and loading; null once their nodes are removed.
-    TreeNode m_WorkSpaceNode, m_MyComputerNode, m_LastNode, m_FolderNode;
-    bool m_ListFailed = false;
-    bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
-    bool m_closingEmpty = false;  // an opening that found no children is closed again
-    int m_syncLoads = 0;          // while above 0 every opening loads its children at once
 
     // Settings.
     QString m_Path;

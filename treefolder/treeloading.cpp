@@ -53,18 +53,18 @@ void TreeFolder::buildRootLevel()
 {
     using namespace ShellLibrary;
     m_drives->forgetListing(); // a listing under way is older than what is read here
-    m_WorkSpaceNode = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
-    m_WorkSpaceNode.setImage(GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
+    TreeNode workSpace = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
+    workSpace.setImage(GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
 
-    m_MyComputerNode =
-        m_nodes.add(m_WorkSpaceNode.key(), MyComputerKey, string(StringId::Computer), 0);
-    m_MyComputerNode.setImage(GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
+    TreeNode myComputer =
+        m_nodes.add(workSpace.key(), MyComputerKey, string(StringId::Computer), 0);
+    myComputer.setImage(GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
 
     for (const Drive &drive : m_FSO.drives())
         addDriveNode(drive);
 
-    m_WorkSpaceNode.setExpanded(true);
-    m_MyComputerNode.setExpanded(true);
+    workSpace.setExpanded(true);
+    myComputer.setExpanded(true);
 
     if (!m_HideFavorites)
         addSpecialFolder(SpecialFolderId::Favorites, MyComputerKey, 0);
@@ -73,10 +73,10 @@ void TreeFolder::buildRootLevel()
     if (!m_HideNetwork)
         addSpecialFolder(SpecialFolderId::Network, WorkSpaceKey, IconId::Network);
     if (!m_HideControlPanel) {
-        m_LastNode =
-            m_nodes.add(WorkSpaceKey, ControlPanelKey, string(StringId::ControlPanel),
-                        GetIconIndex(ControlPanelKey, IconSize, true, IconId::ControlPanel, true));
-        m_LastNode.setTag(0);
+        m_nodes
+            .add(WorkSpaceKey, ControlPanelKey, string(StringId::ControlPanel),
+                 GetIconIndex(ControlPanelKey, IconSize, true, IconId::ControlPanel, true))
+            .setTag(0);
     }
 }
 
@@ -84,12 +84,11 @@ TreeNode TreeFolder::addDriveNode(const Drive &drive)
 {
     const QString key = AddBackslash(drive.path);
     const int image = GetIconIndex(key, IconSize, false);
-    m_LastNode = m_nodes.add(
+    TreeNode node = m_nodes.add(
         MyComputerKey, key,
         driveLabel(drive) + QStringLiteral(" (") + displayPath(drive.path) + u')', image);
-    TreeNode node = m_LastNode;
     node.setTag(0);
-    m_LastNode = m_nodes.add(key, entryPlaceholderKey(key), {}, 0);
+    m_nodes.add(key, entryPlaceholderKey(key), {}, 0);
     return node;
 }
 
@@ -101,8 +100,8 @@ void TreeFolder::addSpecialFolder(int folderId, const QString &parentKey, int ic
     const int image = iconNumber > 0 ? GetIconIndex(path, IconSize, true, iconNumber, true)
                                      : GetIconIndex(path, IconSize, false);
     // Favorites and Documents may both be the home folder: each is shown, with its own node.
-    m_LastNode =
+    TreeNode node =
         m_nodes.addShown(parentKey, path, displayPath(FileSystemObject::getBaseName(path)), image);
-    m_LastNode.setTag(0);
-    m_LastNode = m_nodes.addShown(m_LastNode.id(), entryPlaceholderKey(path), {}, 0);
+    node.setTag(0);
+    m_nodes.addShown(node.id(), entryPlaceholderKey(path), {}, 0);
 }

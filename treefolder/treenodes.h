@@ -60,6 +60,7 @@ public:
 private:
     friend class BackgroundLoads;
     friend class DriveFollower;
+    friend class FolderOpenings;
     friend class SilentVolumes;
     friend class TreeFolder;
     // The control's own side: nodes by their identity, and nodes that may show a key that is
