@@ -13,8 +13,9 @@
 
 namespace {
 
-// What every builder and walk of the process share. Never destroyed: a builder of the shared
-// memory still waits here when the program exits.
+// What every builder and walk of the process share. Never destroyed: at exit a builder's
+// thread may still wait on it (its memory kept alive by a walk stuck on a volume that stopped
+// answering), and a condition variable must not go while a thread waits on it.
 struct Turns {
     std::mutex lock;
     std::condition_variable changed; // walks ended, work queued, a builder went idle or stops
