@@ -1,6 +1,7 @@
 #include "app/folderactions.h"
 
 #include "app/terminalprogram.h"
+#include "app/trashbar.h"
 #include "chart/chartlegend.h"
 #include "chart/piechart.h"
 #include "platform/drives.h"
@@ -125,14 +126,20 @@ void FolderActions::openMenu(const FolderTarget &target, QPoint globalPos)
 
 void FolderActions::open(const FolderTarget &target)
 {
-    m_host.launcher->openUrl(QUrl::fromLocalFile(QFile::decodeName(target.path)).toString());
+    m_host.launcher->openFolder(
+        QUrl::fromLocalFile(QFile::decodeName(target.path)).toString(),
+        [bar = QPointer<TrashBar>(m_host.bar), name = target.name](bool opened) {
+            if (!opened && bar)
+                bar->say(tr("'%1' could not be opened: no file manager answered").arg(name), false);
+        });
 }
 
 void FolderActions::openTerminal(const FolderTarget &target)
 {
     const QString terminal = installedTerminal();
-    if (!terminal.isEmpty())
-        m_host.launcher->startProgramIn(terminal, {}, QFile::decodeName(target.path));
+    if (terminal.isEmpty() ||
+        !m_host.launcher->startProgramIn(terminal, {}, QFile::decodeName(target.path)))
+        m_host.bar->say(tr("No terminal could be started in '%1'").arg(target.name), false);
 }
 
 void FolderActions::copyPath(const FolderTarget &target)

@@ -5,8 +5,9 @@
 class QLabel;
 class QPushButton;
 
-// The bar under the chart that says what the last move to the Trash did, with an Undo button
-// while it can be undone, and a button that closes it.
+// The bar under the chart that says what the last action on a folder did (a move to the
+// Trash, with an Undo button while it can be undone; an Open that failed), and a button that
+// closes it.
 class TrashBar : public QWidget {
     Q_OBJECT
 

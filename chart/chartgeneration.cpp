@@ -61,7 +61,7 @@ void ChartGeneration::stop()
 
 quint64 ChartGeneration::unreadable(int index) const
 {
-    return m_unreadable.value(index);
+    return index >= 0 && index < m_model.count() ? m_model.at(index).unreadable : 0;
 }
 
 void ChartGeneration::listingCame(quint64 request, ChartListing listing)
@@ -114,7 +114,6 @@ void ChartGeneration::begin(ChartListing listing)
     m_runOptions = m_options;
     m_ready.assign(std::size_t(count), std::nullopt);
     m_notAnswering.assign(std::size_t(count), false);
-    m_unreadable.fill(0, count);
     m_next = 0;
     const QString folder = listing.folder;
     m_model.reset(++m_generation, folder, std::move(listing.subfolders));
@@ -190,8 +189,7 @@ void ChartGeneration::applyReadyTotals()
             return;
         }
         const SubfolderTotal &total = *m_ready[std::size_t(m_next)];
-        m_unreadable[m_next] = total.unreadable;
-        m_model.setDone(m_next, total.bytes, m_notAnswering[std::size_t(m_next)]);
+        m_model.setDone(m_next, total.bytes, m_notAnswering[std::size_t(m_next)], total.unreadable);
         if (!stillApplying(run))
             return;
         if (++m_next == m_model.count()) {

@@ -40,7 +40,8 @@ public:
     QString listingFolder() const { return m_listing ? m_listingFolder : QString(); }
     // A generation fills the model.
     bool running() const { return m_running; }
-    // Folders below the subfolder at index that could not be read, for those sized so far.
+    // Folders below the subfolder at index that could not be read, for those sized so far;
+    // the model keeps them with the subfolder, so a slice taken out takes its count along.
     quint64 unreadable(int index) const;
 
 signals:
@@ -85,7 +86,6 @@ private:
     std::shared_ptr<ChartSizing> m_sizing;
     std::vector<std::optional<SubfolderTotal>> m_ready; // totals that came, by list position
     std::vector<bool> m_notAnswering;                   // by list position
-    QList<quint64> m_unreadable;
-    int m_next = 0; // the subfolder being sized, in list order
+    int m_next = 0;                                     // the subfolder being sized, in list order
     QTimer m_applyTimer;
 };

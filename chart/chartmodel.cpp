@@ -23,6 +23,7 @@ void ChartModel::reset(quint64 generation, const QString &folder, QList<Subfolde
         } else {
             subfolder.bytes = 0;
             subfolder.notAnswering = false;
+            subfolder.unreadable = 0;
         }
     }
     emit modelReset();
@@ -43,7 +44,7 @@ void ChartModel::setSizing(int index)
     emit subfolderChanged(index);
 }
 
-void ChartModel::setDone(int index, qint64 bytes, bool notAnswering)
+void ChartModel::setDone(int index, qint64 bytes, bool notAnswering, quint64 unreadable)
 {
     Subfolder &subfolder = m_subfolders[index];
     if (subfolder.state == State::Done)
@@ -51,6 +52,7 @@ void ChartModel::setDone(int index, qint64 bytes, bool notAnswering)
     subfolder.state = State::Done;
     subfolder.bytes = bytes;
     subfolder.notAnswering = notAnswering;
+    subfolder.unreadable = unreadable;
     ++m_done;
     if (__builtin_add_overflow(m_total, bytes, &m_total))
         m_total = std::numeric_limits<qint64>::max();

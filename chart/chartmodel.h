@@ -25,6 +25,8 @@ public:
         // A folder at or below it did not answer in time (a volume that stopped answering):
         // bytes holds what could be read.
         bool notAnswering = false;
+        // Folders at or below it that could not be opened or read.
+        quint64 unreadable = 0;
     };
 
     explicit ChartModel(QObject *parent = nullptr);
@@ -46,7 +48,7 @@ public:
 
     void setSizing(int index);
     // Records index's size; a sum that would overflow keeps the total at its largest.
-    void setDone(int index, qint64 bytes, bool notAnswering = false);
+    void setDone(int index, qint64 bytes, bool notAnswering = false, quint64 unreadable = 0);
 
 signals:
     void modelReset();

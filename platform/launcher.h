@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Starts other programs: the web browser for an address, or a named program with arguments.
 // Tests hand in a recording fake so that nothing real is ever started.
@@ -12,6 +13,13 @@ public:
     virtual bool openUrl(const QString &url) = 0;
     // Starts the program detached from us; false when it could not be started.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+    // Opens a folder (its file URL) in the desktop's file manager and says through answer,
+    // later, whether that worked: false when no opener could be started or it gave up (no
+    // program for folders). The default asks openUrl at once.
+    virtual void openFolder(const QString &url, std::function<void(bool opened)> answer)
+    {
+        answer(openUrl(url));
+    }
     // Starts the program detached from us in workingFolder; false when it could not be
     // started (a launcher that cannot choose the folder starts nothing).
     virtual bool startProgramIn(const QString &program, const QStringList &arguments,
@@ -28,6 +36,7 @@ public:
 class SystemLauncher : public Launcher {
 public:
     bool openUrl(const QString &url) override;
+    void openFolder(const QString &url, std::function<void(bool opened)> answer) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     bool startProgramIn(const QString &program, const QStringList &arguments,
                         const QString &workingFolder) override;

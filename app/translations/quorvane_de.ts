@@ -104,6 +104,14 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
         <source>Put &apos;%1&apos; back where it was</source>
         <translation>'%1' liegt wieder an seinem Ort</translation>
     </message>
+    <message>
+        <source>&apos;%1&apos; could not be opened: no file manager answered</source>
+        <translation>&apos;%1&apos; konnte nicht geöffnet werden: kein Dateimanager hat geantwortet</translation>
+    </message>
+    <message>
+        <source>No terminal could be started in &apos;%1&apos;</source>
+        <translation>In &apos;%1&apos; konnte kein Terminal gestartet werden</translation>
+    </message>
 </context>
 <context>
     <name>FolderMenu</name>

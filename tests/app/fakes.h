@@ -21,7 +21,7 @@ public:
     bool openUrl(const QString &url) override
     {
         urls.append(url);
-        return true;
+        return opens;
     }
     bool startProgram(const QString &program, const QStringList &arguments) override
     {
@@ -33,10 +33,12 @@ public:
     {
         programs.append(program + u' ' + arguments.join(u' ') + QStringLiteral(" in ") +
                         workingFolder);
-        return true;
+        return starts;
     }
     QStringList urls;
     QStringList programs;
+    bool opens = true;  // what openUrl answers
+    bool starts = true; // what startProgramIn answers
 };
 
 // Records every question; answers each with `answer`, at once, or keeps it for the test to

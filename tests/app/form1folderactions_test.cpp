@@ -258,3 +258,19 @@ TEST_F(FolderActionsTest, RefreshShowsAChangeTheSizeMemoryCannotSee)
     ASSERT_TRUE(settle(form));
     EXPECT_EQ(form.chartModel().total(), FolderSize(tree.path("Data")).bytes());
 }
+
+// An Open or a terminal that could not be started is said in the bar.
+TEST_F(FolderActionsTest, AnOpenThatFailsIsSaid)
+{
+    Form1 form(environment());
+    chartData(form);
+    const auto target = form.folderActions()->targetOfKey(tree.pathQ("Data/Music"));
+    ASSERT_TRUE(target);
+    launcher->opens = false;
+    form.folderActions()->open(*target);
+    EXPECT_EQ(form.trashBar()->text(), "'Music' could not be opened: no file manager answered");
+    EXPECT_FALSE(form.trashBar()->undoButton()->isVisible());
+    launcher->starts = false;
+    form.folderActions()->openTerminal(*target);
+    EXPECT_EQ(form.trashBar()->text(), "No terminal could be started in 'Music'");
+}

@@ -127,6 +127,11 @@ TEST(ChartGeneration, FillsTheModelInListOrderWhateverOrderTheTotalsCome)
     EXPECT_EQ(generation.unreadable(2), 2u);
     EXPECT_FALSE(generation.running());
     EXPECT_FALSE(generation.listing());
+
+    // A slice taken out (moved to the Trash) takes its count along.
+    model.reset(model.generation(), model.folder(), {model.at(0), model.at(2)});
+    EXPECT_EQ(generation.unreadable(1), 2u);
+    EXPECT_EQ(generation.unreadable(2), 0u);
 }
 
 // While a listing is awaited the generation running moves no further; a folder without
