@@ -31,10 +31,12 @@
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
 #include "foldersize/sizescan.h"
+#include "posix/mounttable.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -42,7 +44,6 @@
 #include <malloc.h>
 #include <memory>
 #include <mutex>
-#include <poll.h>
 #include <string>
 #include <sys/stat.h>
 #include <time.h>
@@ -91,22 +92,10 @@ double processorSeconds()
 // total, by design, and what the round timed after that is a walk of everything.
 class MountTableWatch {
 public:
-    MountTableWatch() : m_fd(open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC)) {}
-    ~MountTableWatch()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    MountTableWatch(const MountTableWatch &) = delete;
-    MountTableWatch &operator=(const MountTableWatch &) = delete;
-    bool changed() const
-    {
-        pollfd watched{m_fd, POLLPRI, 0};
-        return m_fd >= 0 && poll(&watched, 1, 0) > 0 && (watched.revents & (POLLPRI | POLLERR));
-    }
+    bool changed() const { return MountTableChanges::shared().count() != m_seen; }
 
 private:
-    int m_fd;
+    std::uint64_t m_seen = MountTableChanges::shared().count();
 };
 
 struct Timed {
