@@ -136,6 +136,9 @@ private:
     // The history: its problems told once in a box; each completed chart recorded.
     void connectHistory();
     void recordLook();
+    // The chart of folder is compared with its newest look at least an hour old, once the
+    // history has found it.
+    void compareWithHistory(const QString &folder);
     void refuseFolder();
     // Clicks the subfolder path among the children of the selected node; false while it is
     // not among them.

@@ -89,6 +89,7 @@ void Form1::GenerateChart(const QString &folder, int count)
         return;
     }
     m_ChartDone = false;
+    compareWithHistory(folder);
     m_NoSubfolders->hide();
     m_MSChart1->setVisible(true);
     show();

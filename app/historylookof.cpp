@@ -3,6 +3,8 @@
 #include "chart/chartmodel.h"
 #include "platform/nativepath.h"
 
+#include <QDateTime>
+
 std::optional<HistoryLook> historyLookOf(const ChartModel &model, bool allocated, qint64 takenMs)
 {
     if (model.generation() == 0 || !model.allDone())
@@ -20,4 +22,14 @@ std::optional<HistoryLook> historyLookOf(const ChartModel &model, bool allocated
         look.entries.append({subfolder.name, subfolder.path, subfolder.bytes});
     }
     return look;
+}
+
+ChartComparison comparisonOf(const HistoryLook &look)
+{
+    QList<ChartComparison::Subfolder> subfolders;
+    subfolders.reserve(look.entries.size());
+    for (const HistoryEntry &entry : look.entries)
+        subfolders.append({entry.name, entry.path, entry.bytes});
+    return ChartComparison(QDateTime::fromMSecsSinceEpoch(look.takenMs, Qt::UTC),
+                           std::move(subfolders));
 }

@@ -1,5 +1,6 @@
 #include "chart/chartlegend.h"
 
+#include "chart/changetext.h"
 #include "chart/chartaccessible.h"
 #include "chart/chartkeyboard.h"
 #include "chart/chartlook.h"
@@ -52,7 +53,20 @@ void ChartLegend::updateScrollRange()
 {
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(visibleRows());
-    bar->setRange(0, std::max(0, rows() - visibleRows()));
+    bar->setRange(0, std::max(0, paintedRows() - visibleRows()));
+}
+
+void ChartLegend::goneChanged()
+{
+    m_gone = GoneSubfolders(m_model);
+    updateScrollRange();
+    viewport()->update();
+}
+
+// A subfolder still waiting may yet be listed as gone: the rows come once all are shown.
+int ChartLegend::goneRows() const
+{
+    return m_model.shownCount() == m_model.count() ? int(m_gone.size()) : 0;
 }
 
 void ChartLegend::countChanged()
@@ -110,9 +124,13 @@ void ChartLegend::paintEvent(QPaintEvent *)
     const int height = rowHeight();
     const int swatch = height - 8;
     const int first = firstVisibleRow();
-    const int last = std::min(rows(), first + visibleRows() + 1);
+    const int last = std::min(paintedRows(), first + visibleRows() + 1);
     painter.setPen(colours.color(QPalette::Text));
     for (int row = first; row < last; ++row) {
+        if (row >= rows()) {
+            paintGoneRow(painter, row);
+            continue;
+        }
         const QRect rect = rowRect(row);
         // The highlighted row is outlined as well as filled, and every swatch is framed, so
         // that neither depends on telling colours apart.
@@ -127,16 +145,51 @@ void ChartLegend::paintEvent(QPaintEvent *)
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.setPen(row == m_highlighted ? colours.color(QPalette::HighlightedText)
                                             : colours.color(QPalette::Text));
-        const QRect text = rect.adjusted(box.right() + 6, 0, -2, 0);
-        painter.drawText(
-            text, Qt::AlignVCenter | Qt::AlignLeft,
-            fontMetrics().elidedText(SliceLabel(m_model.at(row)), Qt::ElideRight, text.width()));
+        drawLabelAndChange(painter, rect.adjusted(box.right() + 6, 0, -2, 0),
+                           SliceLabel(m_model.at(row)), LegendChangeText(m_model, row));
     }
     if (hasFocus()) {
         painter.setPen(QPen(colours.color(QPalette::Highlight), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
     }
+}
+
+// A gone subfolder's swatch is an empty frame: it has no slice.
+void ChartLegend::paintGoneRow(QPainter &painter, int row)
+{
+    const ChartComparison::Subfolder &gone = m_gone.at(row - rows());
+    const QRect rect = rowRect(row);
+    const int swatch = rowHeight() - 8;
+    const QRect box(rect.left() + 4, rect.top() + (rowHeight() - swatch) / 2, swatch, swatch);
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    drawLabelAndChange(painter, rect.adjusted(box.right() + 6, 0, -2, 0),
+                       SliceLabel(gone.name, SliceSizeText(gone.bytes)),
+                       GoneText(m_model.comparison()));
+}
+
+// The label keeps its whole width while it takes at most three fifths of the row; the change
+// sits at the right in what is left. Either is cut short only when both cannot fit.
+void ChartLegend::drawLabelAndChange(QPainter &painter, QRect text, const QString &label,
+                                     const QString &change) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    if (!change.isEmpty()) {
+        constexpr int Space = 8;
+        const int labelWidth = std::min(metrics.horizontalAdvance(label), text.width() * 3 / 5);
+        const int changeWidth = std::min(metrics.horizontalAdvance(change),
+                                         std::max(0, text.width() - labelWidth - Space));
+        painter.drawText(
+            QRect(text.right() - changeWidth + 1, text.top(), changeWidth, text.height()),
+            Qt::AlignVCenter | Qt::AlignRight,
+            metrics.elidedText(change, Qt::ElideRight, changeWidth));
+        text.setRight(text.right() - changeWidth - Space);
+    }
+    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                     metrics.elidedText(label, Qt::ElideRight, text.width()));
 }
 
 void ChartLegend::resizeEvent(QResizeEvent *event)
@@ -167,9 +220,15 @@ bool ChartLegend::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
         const int row = rowAt(help->pos());
+        const int goneRow =
+            help->pos().y() >= 0 ? firstVisibleRow() + help->pos().y() / rowHeight() - rows() : -1;
         if (row >= 0)
             QToolTip::showText(help->globalPos(), SliceToolTip(m_model, row), viewport(),
                                rowRect(row));
+        else if (goneRow >= 0 && goneRow < goneRows())
+            QToolTip::showText(help->globalPos(),
+                               GoneToolTip(m_model.comparison(), m_gone.at(goneRow)), viewport(),
+                               rowRect(rows() + goneRow));
         else
             QToolTip::hideText();
         return true;

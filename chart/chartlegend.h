@@ -1,8 +1,12 @@
 #pragma once
 
+#include "chart/chartcomparison.h"
+
 #include <QAbstractScrollArea>
+#include <QList>
 
 class ChartModel;
+class QPainter;
 
 // The legend beside the pie: one row per slice, in slice order, with the slice's colour
 // swatch and its label. It scrolls by whole rows and paints only the rows in view, so a new
@@ -10,6 +14,11 @@ class ChartModel;
 // slice and shows the slice's details; double-clicking it activates the slice. With the
 // keyboard focus the legend is framed, and its keys (chartkeyboard.h) ask for a row to be
 // highlighted, activated or given its menu; the chart decides.
+//
+// When the chart is compared with an earlier look, each row also says how its subfolder
+// changed since ("+1.50 KB since 3 Dec", "new"), and once every slice is shown, one row more
+// for each subfolder gone since then, with its size then ("gone since 3 Dec"). Those rows
+// have no slice: the keys, clicks and highlight pass them by.
 class ChartLegend : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -18,6 +27,11 @@ public:
 
     // The number of slices changed.
     void countChanged();
+    // The comparison changed, or the subfolders listed: the rows of gone subfolders are
+    // worked out again.
+    void goneChanged();
+    // Rows drawn after the slices' rows for the subfolders gone since the look compared with.
+    int goneRows() const;
     // Row's label or colour changed.
     void rowChanged(int row);
     void ensureVisible(int row);
@@ -52,9 +66,14 @@ protected:
 
 private:
     int visibleRows() const;
+    int paintedRows() const { return rows() + goneRows(); }
+    void paintGoneRow(QPainter &painter, int row);
+    void drawLabelAndChange(QPainter &painter, QRect text, const QString &label,
+                            const QString &change) const;
     void updateScrollRange();
 
     const ChartModel &m_model;
     int rows() const;
     int m_highlighted = -1;
+    QList<ChartComparison::Subfolder> m_gone;
 };

@@ -59,3 +59,11 @@ void ChartModel::setDone(int index, qint64 bytes, bool notAnswering, quint64 unr
     leaveWaiting(index);
     emit subfolderChanged(index);
 }
+
+void ChartModel::setComparison(ChartComparison comparison)
+{
+    if (!comparison.isSet() && !m_comparison.isSet())
+        return;
+    m_comparison = std::move(comparison);
+    emit comparisonChanged();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/chartcomparison.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -46,6 +48,11 @@ public:
     bool allDone() const { return m_done == count(); }
     int doneCount() const { return m_done; }
 
+    // The earlier look the chart is compared with; none until set. A reset keeps it: the
+    // window sets it for the folder it charts.
+    const ChartComparison &comparison() const { return m_comparison; }
+    void setComparison(ChartComparison comparison);
+
     void setSizing(int index);
     // Records index's size; a sum that would overflow keeps the total at its largest.
     void setDone(int index, qint64 bytes, bool notAnswering = false, quint64 unreadable = 0);
@@ -53,6 +60,7 @@ public:
 signals:
     void modelReset();
     void subfolderChanged(int index);
+    void comparisonChanged();
 
 private:
     void leaveWaiting(int index);
@@ -63,4 +71,5 @@ private:
     int m_shown = 0;
     int m_done = 0;
     qint64 m_total = 0;
+    ChartComparison m_comparison;
 };

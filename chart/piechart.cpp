@@ -1,5 +1,6 @@
 #include "chart/piechart.h"
 
+#include "chart/changering.h"
 #include "chart/chartaccessible.h"
 #include "chart/chartlegend.h"
 #include "chart/chartmodel.h"
@@ -40,6 +41,7 @@ PieChart::PieChart(const ChartModel &model, QWidget *parent) : QWidget(parent), 
     connect(m_legend, &ChartLegend::contextMenuRequested, this, &PieChart::requestContextMenu);
     connect(&model, &ChartModel::modelReset, this, &PieChart::modelReset);
     connect(&model, &ChartModel::subfolderChanged, this, &PieChart::subfolderChanged);
+    connect(&model, &ChartModel::comparisonChanged, this, &PieChart::comparisonChanged);
     modelReset();
 }
 
@@ -60,6 +62,7 @@ void PieChart::modelReset()
     m_column = 1;
     m_current = -1;
     setHighlighted(-1);
+    m_legend->goneChanged();
     m_legend->countChanged();
     m_legend->ensureVisible(0);
     pieChanged();
@@ -88,6 +91,13 @@ void PieChart::subfolderChanged(int index)
     }
     pieChanged();
     AnnounceSliceChanged(this, index, added);
+}
+
+// The ring takes room from the pie, and the legend's rows of gone subfolders change.
+void PieChart::comparisonChanged()
+{
+    m_legend->goneChanged();
+    pieChanged();
 }
 
 QStringList PieChart::columnLabels() const
@@ -145,7 +155,9 @@ void PieChart::refreshPie()
     m_pie.fill(palette().color(QPalette::Base));
     m_layout.build(m_model);
     QPainter painter(&m_pie);
-    drawPie(painter, pieSquare().translated(-m_pieArea.topLeft()), m_layout, palette());
+    const QRectF square = pieSquare().translated(-m_pieArea.topLeft());
+    drawPie(painter, square, m_layout, palette());
+    drawChangeRing(painter, square, m_layout, m_model, palette());
     m_pieStale = false;
     m_piePauseNs = drawing.nsecsElapsed() * PauseFactor;
     m_sincePieDrawn.start();
@@ -167,7 +179,9 @@ void PieChart::layOut()
 QRectF PieChart::pieSquare() const
 {
     // Room around the pie for a highlighted slice to stand out.
-    const int side = std::max(0, std::min(m_pieArea.width(), m_pieArea.height()) - 24);
+    int side = std::max(0, std::min(m_pieArea.width(), m_pieArea.height()) - 24);
+    if (m_model.comparison().isSet())
+        side = std::max(0, side - 2 * int(std::ceil(ChangeRingRoom(side))));
     QRectF square(0, 0, side, side);
     square.moveCenter(QRectF(m_pieArea).center());
     // On whole pixels, so that the pie's picture lands on the screen's pixels one to one

@@ -84,6 +84,7 @@ protected:
 private:
     void modelReset();
     void subfolderChanged(int index);
+    void comparisonChanged();
     void pieChanged();
     void refreshPie();
     void layOut();

@@ -1,5 +1,6 @@
 #include "chart/slicetooltip.h"
 
+#include "chart/changetext.h"
 #include "chart/chartmodel.h"
 #include "chart/slicetext.h"
 
@@ -33,5 +34,16 @@ QString SliceToolTip(const ChartModel &model, int index)
     else
         text += QCoreApplication::translate("Chart", "%1% of the total")
                     .arg(locale.toString(share, 'f', share == 0 ? 0 : 1));
+    if (const QString change = ChangeText(model, index); !change.isEmpty())
+        text += u'\n' + change;
     return text;
+}
+
+QString GoneToolTip(const ChartComparison &comparison, const ChartComparison::Subfolder &gone)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return gone.name + u'\n' + GoneText(comparison) + u'\n' +
+           QCoreApplication::translate("Chart", "%1 (%2 bytes)")
+               .arg(SliceSizeText(gone.bytes), locale.toString(gone.bytes));
 }

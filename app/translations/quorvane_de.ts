@@ -4,6 +4,30 @@
 <context>
     <name>Chart</name>
     <message>
+        <source>no change</source>
+        <translation>unverändert</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>neu</translation>
+    </message>
+    <message>
+        <source>+%1 since %2</source>
+        <translation>+%1 seit %2</translation>
+    </message>
+    <message>
+        <source>-%1 since %2</source>
+        <translation>-%1 seit %2</translation>
+    </message>
+    <message>
+        <source>no change since %1</source>
+        <translation>unverändert seit %1</translation>
+    </message>
+    <message>
+        <source>gone since %1</source>
+        <translation>weg seit %1</translation>
+    </message>
+    <message>
         <location filename="../../chart/chartpicture.cpp" line="92"/>
         <source>... and %1 more</source>
         <translation>... und %1 weitere</translation>

@@ -1,3 +1,6 @@
+#include "chart/changetext.h"
+#include "chart/chartlegend.h"
+#include "chart/piechart.h"
 #include "formfixture.h"
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
@@ -60,4 +63,44 @@ TEST_F(HistoryFormTest, AnUnwritableHistoryIsToldOnceInABox)
     ASSERT_EQ(box->boxes.size(), 1u);
     EXPECT_TRUE(box->boxes.front().text.startsWith(QStringLiteral("History is off: ")));
     EXPECT_EQ(box->boxes.front().icon, MessageBox::Icon::Warning);
+}
+
+TEST_F(HistoryFormTest, AChartShowsTheChangeSinceTheNewestLookAtLeastAnHourOld)
+{
+    tree.makeFile("Data/Music/a.mp3", 1536);
+    tree.makeFile("Data/Video/v.mkv", 4096);
+    const QByteArray data = QByteArray::fromStdString(tree.path("Data"));
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    {
+        HistoryStore store(tree.pathQ("data/quorvane"));
+        ASSERT_EQ(store.open(), HistoryStore::State::Ready);
+        HistoryLook look;
+        look.folder = data;
+        look.entries = {{QStringLiteral("Music"), data + "/Music", 512},
+                        {QStringLiteral("Old"), data + "/Old", 50}};
+        look.takenMs = now - 3 * 60 * 60 * 1000;
+        ASSERT_TRUE(store.record(look, now));
+        // Newer than an hour: not the one compared with.
+        look.entries = {{QStringLiteral("Music"), data + "/Music", 1}};
+        look.takenMs = now - 10 * 60 * 1000;
+        ASSERT_TRUE(store.record(look, now));
+    }
+    Form1 form(historyEnvironment());
+    chart(form, tree.pathQ("Data"));
+    const ChartModel &model = form.chartModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.comparison().isSet(); }, 10000));
+    const QString day = ChangeDay(QDateTime::fromMSecsSinceEpoch(now - 3 * 60 * 60 * 1000));
+    EXPECT_EQ(ChangeText(model, 0), "+1.00 KB since " + day);
+    EXPECT_EQ(ChangeText(model, 1), "new");
+    EXPECT_EQ(form.MSChart1()->legend()->goneRows(), 1);
+    EXPECT_EQ(GoneSubfolders(model).front().name, "Old");
+    // The side text is the same as without a history.
+    EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.50 KB", "Video - 4.00 KB"}));
+
+    // A folder charted without an earlier look compares with nothing.
+    tree.makeFile("Other/x/f", 1);
+    chart(form, tree.pathQ("Other"));
+    recorder->waitForWork();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model.comparison().isSet());
 }
