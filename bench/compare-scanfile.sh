@@ -4,7 +4,9 @@
 # reused): opening an `ncdu -o` file of it to the first chart against `ncdu -f FILE -o
 # /dev/null`, the memory that takes per entry, and `quorvane --save-scan` of the tree against
 # `ncdu -0 -o`, alternating, RUNS times each (5 unless set). See bench/scanfile_bench.cpp for
-# the lines it prints: open-ratio, open-bytes-per-entry and save-ratio.
+# the lines it prints: open-ratio, open-bytes-per-entry and save-ratio. Then
+# bench/history_bench prints history-ms: the window's own time for recording a chart of
+# 32,000 subfolders in the history (the writing is on the history's thread).
 #
 #   bench/compare-scanfile.sh [TREE]
 #
@@ -17,6 +19,8 @@ command -v ncdu >/dev/null || { echo "compare-scanfile: ncdu is missing (scripts
 . bench/build-bench.sh
 build_bench foldersize_bench
 maker=$bench_bin
+build_bench history_bench
+history_bin=$bench_bin
 build_bench scanfile_bench
 tree=${1:-}
 if [ -z "$tree" ]; then
@@ -30,3 +34,4 @@ if [ -z "$tree" ]; then
     fi
 fi
 "$bench_bin" "$tree"
+"$history_bin"
