@@ -50,8 +50,11 @@ FolderActions::FolderActions(Host host, QObject *parent) : QObject(parent), m_ho
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
     connect(m_host.pie, &PieChart::contextMenuRequested, this, [this](int column, QPoint at) {
-        if (const auto target = targetOfColumn(column))
+        if (const auto target = targetOfColumn(column)) {
             openMenu(*target, at);
+            if (m_host.chartMenuItems)
+                m_host.chartMenuItems(m_menu);
+        }
     });
 }
 

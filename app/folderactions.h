@@ -46,6 +46,8 @@ public:
         std::function<void()> refresh;  // charts the charted folder again
         // The chart's slices changed without a generation: false when the last one went.
         std::function<void(bool hasSlices)> slicesChanged;
+        // Adds the chart's own items to the menu of a slice or legend row.
+        std::function<void(QMenu *menu)> chartMenuItems;
     };
 
     FolderActions(Host host, QObject *parent = nullptr);

@@ -4,6 +4,7 @@
 #include "app/form1environment.h"
 #include "chart/chartgeneration.h"
 #include "chart/chartmodel.h"
+#include "history/historylook.h"
 #include "platform/directorylist.h"
 
 #include <QCursor>
@@ -11,6 +12,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class FolderActions;
 class Launcher;
@@ -19,6 +21,7 @@ class PieChart;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class SaveDialog;
@@ -109,6 +112,11 @@ public slots:
     void PushButton2_Click();
     void PushButton3_Click();
 
+    // The chart is compared with what file (a scan in ncdu's format) holds for the charted
+    // folder, read off the GUI thread; a file that cannot be read, or holds no scan of the
+    // folder, is told in a box and the comparison is left as it was.
+    void compareWithScanFile(const QString &file);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -139,6 +147,11 @@ private:
     // The chart of folder is compared with its newest look at least an hour old, once the
     // history has found it.
     void compareWithHistory(const QString &folder);
+    // The looks of the charted folder the menu offers, asked of the history again.
+    void listEarlierLooks(const QString &folder);
+    // "Compare With": no comparison, each earlier look, a scan file.
+    void addComparisonItems(QMenu *menu);
+    void compareWithLook(qint64 id);
     void refuseFolder();
     // Clicks the subfolder path among the children of the selected node; false while it is
     // not among them.
@@ -172,4 +185,8 @@ private:
     int m_mousePointer = Default;
     bool m_ending = false;
     bool m_exportRunning = false;
+    // The charted folder's looks in the history, newest first, and the one the chart is
+    // compared with (0: none, or a scan file).
+    std::vector<HistoryLookTime> m_earlierLooks;
+    qint64 m_comparedLook = 0;
 };

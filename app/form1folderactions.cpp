@@ -25,6 +25,7 @@ void Form1::createFolderActions()
     host.charting = [this] { return !idle(); };
     host.refresh = [this] { refresh(); };
     host.slicesChanged = [this](bool hasSlices) { this->slicesChanged(hasSlices); };
+    host.chartMenuItems = [this](QMenu *menu) { addComparisonItems(menu); };
     m_folderActions = new FolderActions(host, this);
     connect(m_TrashBar, &TrashBar::undoRequested, m_folderActions, &FolderActions::undo);
 }

@@ -29,20 +29,51 @@ void Form1::recordLook()
 {
     if (!m_environment.history)
         return;
-    if (auto look = historyLookOf(m_chart, false, QDateTime::currentMSecsSinceEpoch()))
+    if (auto look = historyLookOf(m_chart, false, QDateTime::currentMSecsSinceEpoch())) {
         m_environment.history->record(std::move(*look));
+        listEarlierLooks(m_chart.folder()); // asked after the write, so it is among them
+    }
 }
 
 void Form1::compareWithHistory(const QString &folder)
 {
     m_chart.setComparison({});
+    m_comparedLook = 0;
+    m_earlierLooks.clear();
     if (!m_environment.history)
         return;
-    m_environment.history->latestBefore(nativePath(folder), false,
-                                        QDateTime::currentMSecsSinceEpoch() - ComparedAtLeastMs,
-                                        this, [this, folder](std::optional<HistoryLook> look) {
-                                            // Another folder may have been charted meanwhile.
-                                            if (look && m_chart.folder() == folder)
-                                                m_chart.setComparison(comparisonOf(*look));
-                                        });
+    m_environment.history->latestBefore(
+        nativePath(folder), false, QDateTime::currentMSecsSinceEpoch() - ComparedAtLeastMs, this,
+        [this, folder](std::optional<HistoryLook> look) {
+            // Another folder may have been charted meanwhile, or another comparison chosen.
+            if (look && m_chart.folder() == folder && !m_chart.comparison().isSet()) {
+                m_chart.setComparison(comparisonOf(*look));
+                m_comparedLook = look->id;
+            }
+        });
+    listEarlierLooks(folder);
+}
+
+void Form1::listEarlierLooks(const QString &folder)
+{
+    if (!m_environment.history)
+        return;
+    m_environment.history->looks(nativePath(folder), false, this,
+                                 [this, folder](std::vector<HistoryLookTime> looks) {
+                                     if (m_chart.folder() == folder)
+                                         m_earlierLooks = std::move(looks);
+                                 });
+}
+
+void Form1::compareWithLook(qint64 id)
+{
+    if (!m_environment.history)
+        return;
+    const QString folder = m_chart.folder();
+    m_environment.history->look(id, this, [this, folder, id](std::optional<HistoryLook> look) {
+        if (look && m_chart.folder() == folder) {
+            m_chart.setComparison(comparisonOf(*look));
+            m_comparedLook = id;
+        }
+    });
 }

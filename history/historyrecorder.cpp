@@ -98,20 +98,47 @@ void HistoryRecorder::record(HistoryLook look)
     });
 }
 
+template<class T>
+void HistoryRecorder::ask(std::function<T(HistoryStore &)> question, QObject *context,
+                          std::function<void(T)> done)
+{
+    post([shared = std::weak_ptr<Shared>(m_shared), question = std::move(question),
+          context = QPointer<QObject>(context), done = std::move(done)](HistoryStore &store) {
+        auto answer = std::make_shared<T>(question(store));
+        if (const auto alive = shared.lock())
+            alive->answer([context, done, answer] {
+                if (context)
+                    done(std::move(*answer));
+            });
+    });
+}
+
 void HistoryRecorder::latestBefore(QByteArray folder, bool allocated, qint64 atMostMs,
                                    QObject *context,
                                    std::function<void(std::optional<HistoryLook>)> done)
 {
-    post([shared = std::weak_ptr<Shared>(m_shared), folder = std::move(folder), allocated, atMostMs,
-          context = QPointer<QObject>(context), done = std::move(done)](HistoryStore &store) {
-        auto found = std::make_shared<std::optional<HistoryLook>>(
-            store.latestBefore(folder, allocated, atMostMs));
-        if (const auto alive = shared.lock())
-            alive->answer([context, done, found] {
-                if (context)
-                    done(std::move(*found));
-            });
-    });
+    ask<std::optional<HistoryLook>>(
+        [folder = std::move(folder), allocated, atMostMs](HistoryStore &store) {
+            return store.latestBefore(folder, allocated, atMostMs);
+        },
+        context, std::move(done));
+}
+
+void HistoryRecorder::looks(QByteArray folder, bool allocated, QObject *context,
+                            std::function<void(std::vector<HistoryLookTime>)> done)
+{
+    ask<std::vector<HistoryLookTime>>(
+        [folder = std::move(folder), allocated](HistoryStore &store) {
+            return store.looks(folder, allocated);
+        },
+        context, std::move(done));
+}
+
+void HistoryRecorder::look(qint64 id, QObject *context,
+                           std::function<void(std::optional<HistoryLook>)> done)
+{
+    ask<std::optional<HistoryLook>>([id](HistoryStore &store) { return store.look(id); }, context,
+                                    std::move(done));
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class HistoryStore;
 
@@ -31,6 +32,11 @@ public:
     // thread, unless context is gone by then.
     void latestBefore(QByteArray folder, bool allocated, qint64 atMostMs, QObject *context,
                       std::function<void(std::optional<HistoryLook>)> done);
+    // The folder's looks in one size mode, newest first; none when the history is off.
+    void looks(QByteArray folder, bool allocated, QObject *context,
+               std::function<void(std::vector<HistoryLookTime>)> done);
+    // The look numbered id with its subfolders; none when it is gone or the history is off.
+    void look(qint64 id, QObject *context, std::function<void(std::optional<HistoryLook>)> done);
     // Blocks until the work queued so far is done; for tests and benchmarks.
     void waitForWork();
 
@@ -43,6 +49,10 @@ signals:
 
 private:
     void post(std::function<void(HistoryStore &)> work);
+    // Asks question of the store on its thread and hands the answer to done here.
+    template<class T>
+    void ask(std::function<T(HistoryStore &)> question, QObject *context,
+             std::function<void(T)> done);
     std::shared_ptr<Shared> m_shared;
 };
 

@@ -183,6 +183,38 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
 <context>
     <name>Form1</name>
     <message>
+        <source>Compare With</source>
+        <translation>Vergleichen mit</translation>
+    </message>
+    <message>
+        <source>No Comparison</source>
+        <translation>Kein Vergleich</translation>
+    </message>
+    <message>
+        <source>No earlier looks</source>
+        <translation>Keine früheren Ansichten</translation>
+    </message>
+    <message>
+        <source>Scan File…</source>
+        <translation>Scan-Datei…</translation>
+    </message>
+    <message>
+        <source>Compare With a Scan File</source>
+        <translation>Mit einer Scan-Datei vergleichen</translation>
+    </message>
+    <message>
+        <source>%1 - %2</source>
+        <translation>%1 - %2</translation>
+    </message>
+    <message>
+        <source>%1 holds no scan of %2</source>
+        <translation>%1 enthält keinen Scan von %2</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
         <source>History</source>
         <translation>Verlauf</translation>
     </message>

@@ -5,7 +5,11 @@
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
 
+#include "app/folderactions.h"
+
 #include <QDateTime>
+#include <QFile>
+#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -17,6 +21,42 @@ protected:
         Form1Environment env = environment();
         env.history = recorder;
         return env;
+    }
+
+    // A look of Data three hours ago: Music held 512 bytes, Old 50.
+    qint64 recordEarlierLook()
+    {
+        const QByteArray data = QByteArray::fromStdString(tree.path("Data"));
+        HistoryStore store(tree.pathQ("data/quorvane"));
+        EXPECT_EQ(store.open(), HistoryStore::State::Ready);
+        HistoryLook look;
+        look.folder = data;
+        look.entries = {{QStringLiteral("Music"), data + "/Music", 512},
+                        {QStringLiteral("Old"), data + "/Old", 50}};
+        look.total = 562;
+        look.takenMs = QDateTime::currentMSecsSinceEpoch() - 3 * 60 * 60 * 1000;
+        EXPECT_TRUE(store.record(look, look.takenMs));
+        return look.takenMs;
+    }
+
+    static QMenu *compareMenu(Form1 &form)
+    {
+        emit form.MSChart1()->contextMenuRequested(1, QPoint(10, 10));
+        QMenu *menu = form.folderActions()->menu();
+        if (!menu)
+            return nullptr;
+        for (QAction *action : menu->actions())
+            if (action->text() == "Compare With")
+                return action->menu();
+        return nullptr;
+    }
+
+    static QAction *item(QMenu *menu, const QString &start)
+    {
+        for (QAction *action : menu->actions())
+            if (action->text().startsWith(start))
+                return action;
+        return nullptr;
     }
 
     std::shared_ptr<HistoryRecorder> recorder =
@@ -103,4 +143,82 @@ TEST_F(HistoryFormTest, AChartShowsTheChangeSinceTheNewestLookAtLeastAnHourOld)
     recorder->waitForWork();
     QCoreApplication::processEvents();
     EXPECT_FALSE(model.comparison().isSet());
+}
+
+TEST_F(HistoryFormTest, TheChartsMenuComparesWithAnotherLookOrNothing)
+{
+    tree.makeFile("Data/Music/a.mp3", 1536);
+    const qint64 earlier = recordEarlierLook();
+    Form1 form(historyEnvironment());
+    chart(form, tree.pathQ("Data"));
+    const ChartModel &model = form.chartModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.comparison().isSet(); }, 10000));
+    recorder->waitForWork(); // this chart's own look, and the list of looks after it
+    QCoreApplication::processEvents();
+
+    QMenu *compare = compareMenu(form);
+    ASSERT_NE(compare, nullptr);
+    const QList<QAction *> items = compare->actions();
+    // No Comparison, separator, this chart's look, the earlier one, separator, Scan File…
+    ASSERT_EQ(items.size(), 6);
+    EXPECT_EQ(items[0]->text(), "No Comparison");
+    EXPECT_FALSE(items[0]->isChecked());
+    EXPECT_FALSE(items[2]->isChecked());
+    EXPECT_TRUE(items[3]->isChecked()) << "the look compared with by default";
+    EXPECT_TRUE(items[3]->text().endsWith(" - 562 Bytes")) << qPrintable(items[3]->text());
+    EXPECT_EQ(items[5]->text(), "Scan File\u2026");
+
+    items[0]->trigger();
+    EXPECT_FALSE(model.comparison().isSet());
+    items[2]->trigger(); // the look just taken: nothing changed since
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.comparison().isSet(); }, 10000));
+    EXPECT_EQ(ChangeText(model, 0), "no change since " + ChangeDay(QDateTime::currentDateTime()));
+    items[3]->trigger();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return model.comparison().when().toMSecsSinceEpoch() == earlier; }, 10000));
+    EXPECT_EQ(GoneSubfolders(model).size(), 1);
+}
+
+TEST_F(HistoryFormTest, AScanFileIsComparedWithAndABrokenOneIsToldInABox)
+{
+    tree.makeFile("Data/Music/a.mp3", 1536);
+    tree.makeFile("Data/Video/v.mkv", 10);
+    Form1 form(historyEnvironment());
+    chart(form, tree.pathQ("Data"));
+    recorder->waitForWork();
+    QCoreApplication::processEvents();
+    const QByteArray data = QByteArray::fromStdString(tree.path("Data"));
+    {
+        QFile scan(tree.pathQ("data.json"));
+        ASSERT_TRUE(scan.open(QIODevice::WriteOnly));
+        scan.write("[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1796850830},\n"
+                   "[{\"name\":\"" + data + "\"},\n"
+                   "[{\"name\":\"Music\"},{\"name\":\"a.mp3\",\"asize\":2048}],\n"
+                   "[{\"name\":\"Gone\"},{\"name\":\"g\",\"asize\":7}]]]\n");
+    }
+    form.compareWithScanFile(tree.pathQ("data.json"));
+    const ChartModel &model = form.chartModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.comparison().isSet(); }, 10000));
+    EXPECT_EQ(model.comparison().when(), QDateTime::fromSecsSinceEpoch(1796850830, Qt::UTC));
+    const QString day = ChangeDay(model.comparison().when());
+    EXPECT_EQ(ChangeText(model, 0), "-512 Bytes since " + day);
+    EXPECT_EQ(ChangeText(model, 1), "new");
+    ASSERT_EQ(GoneSubfolders(model).size(), 1);
+    EXPECT_EQ(GoneSubfolders(model).front().bytes, 7);
+    QMenu *compare = compareMenu(form);
+    ASSERT_NE(compare, nullptr);
+    EXPECT_TRUE(item(compare, "Scan File")->isChecked());
+
+    {
+        QFile scan(tree.pathQ("broken.json"));
+        ASSERT_TRUE(scan.open(QIODevice::WriteOnly));
+        scan.write("[1,2,{},[{\"name\":\"/x\"}");
+    }
+    form.compareWithScanFile(tree.pathQ("broken.json"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !box->boxes.empty(); }, 10000));
+    EXPECT_TRUE(box->boxes.front().text.startsWith(tree.pathQ("broken.json") + " cannot be read: "))
+        << qPrintable(box->boxes.front().text);
+    EXPECT_EQ(ChangeText(model, 0), "-512 Bytes since " + day) << "the comparison stays";
+    form.compareWithScanFile(tree.pathQ("Data/Music/a.mp3"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->boxes.size() == 2; }, 10000));
 }
