@@ -10,7 +10,7 @@
 #include <new>
 
 std::optional<ChartComparison> comparisonOfScan(const ScanTree &tree, const QByteArray &folder,
-                                                const QDateTime &fileTime)
+                                                const QDateTime &fileTime, bool allocated)
 {
     // The source only reads the tree; it is made for its path lookup.
     const auto shared = std::shared_ptr<const ScanTree>(&tree, [](const ScanTree *) {});
@@ -23,7 +23,8 @@ std::optional<ChartComparison> comparisonOfScan(const ScanTree &tree, const QByt
         const std::string_view name = tree.name(child);
         const QByteArray bytes(name.data(), qsizetype(name.size()));
         const QByteArray path = (folder == "/" ? folder : folder + '/') + bytes;
-        subfolders.append({displayPath(pathFromNative(bytes)), path, tree.apparent(child)});
+        subfolders.append({displayPath(pathFromNative(bytes)), path,
+                           allocated ? tree.disk(child) : tree.apparent(child)});
     }
     const std::int64_t stamp = tree.origin().timestamp;
     return ChartComparison(stamp >= 0 ? QDateTime::fromSecsSinceEpoch(stamp, Qt::UTC) : fileTime,
@@ -31,11 +32,12 @@ std::optional<ChartComparison> comparisonOfScan(const ScanTree &tree, const QByt
 }
 
 std::optional<ChartComparison> readScanComparison(const QString &file, const QByteArray &folder,
-                                                  QString &problem)
+                                                  QString &problem, bool allocated)
 {
     try {
         const ScanTree tree = readScanPath(nativePath(file).toStdString());
-        auto comparison = comparisonOfScan(tree, folder, QFileInfo(file).lastModified().toUTC());
+        auto comparison =
+            comparisonOfScan(tree, folder, QFileInfo(file).lastModified().toUTC(), allocated);
         if (!comparison)
             problem = QCoreApplication::translate("Form1", "%1 holds no scan of %2")
                           .arg(displayPath(file), displayPath(pathFromNative(folder)));

@@ -1,5 +1,6 @@
 #include "app/cli/chartjson.h"
 
+#include "chart/changetext.h"
 #include "chart/chartmodel.h"
 #include "chart/slicetext.h"
 #include "platform/nativepath.h"
@@ -43,6 +44,35 @@ QByteArray quoted(const QString &text)
     return out + '"';
 }
 
+// ", "before": 100, "change": 23" for a subfolder of a compared chart; nothing otherwise.
+QByteArray comparedSize(const ChartModel &model, int index)
+{
+    if (!model.comparison().isSet())
+        return {};
+    const ChartModel::Subfolder &subfolder = model.at(index);
+    const std::optional<qint64> before = model.comparison().bytesBefore(subfolder.path);
+    return ", \"before\": " + (before ? QByteArray::number(*before) : QByteArray("null")) +
+           ", \"change\": " + QByteArray::number(subfolder.bytes - before.value_or(0));
+}
+
+QByteArray comparedFolder(const ChartModel &model)
+{
+    if (!model.comparison().isSet())
+        return {};
+    QByteArray out =
+        ",\n  \"compared\": " + quoted(model.comparison().when().toUTC().toString(Qt::ISODate)) +
+        ",\n  \"gone\": [";
+    const QList<ChartComparison::Subfolder> gone = GoneSubfolders(model);
+    for (qsizetype i = 0; i < gone.size(); ++i) {
+        const QString path = pathFromNative(gone[i].path);
+        out += i == 0 ? "\n" : ",\n";
+        out += "    {\"name\": " + quoted(SliceName(path, model.folder())) +
+               ", \"path\": " + quoted(path) +
+               ", \"before\": " + QByteArray::number(gone[i].bytes) + "}";
+    }
+    return out + (gone.isEmpty() ? "]" : "\n  ]");
+}
+
 } // namespace
 
 QByteArray chartJson(const ChartModel &model, const ChartJsonExtras &extras)
@@ -59,13 +89,14 @@ QByteArray chartJson(const ChartModel &model, const ChartJsonExtras &extras)
         out += i == 0 ? "\n" : ",\n";
         out += "    {\"name\": " + quoted(SliceName(path, folder)) + ", \"path\": " + quoted(path) +
                ", \"size\": " + QByteArray::number(subfolder.bytes) +
-               ", \"unreadable\": " + QByteArray::number(below) + "}";
+               ", \"unreadable\": " + QByteArray::number(below) + comparedSize(model, i) + "}";
         total += subfolder.bytes;
         unreadable += below;
     }
     out += model.count() == 0 ? "]" : "\n  ]";
     out += ",\n  \"total\": " + QByteArray::number(total) +
            ",\n  \"files\": " + QByteArray::number(extras.files) +
-           ",\n  \"unreadable\": " + QByteArray::number(unreadable) + "\n}\n";
+           ",\n  \"unreadable\": " + QByteArray::number(unreadable) + comparedFolder(model) +
+           "\n}\n";
     return out;
 }

@@ -18,4 +18,10 @@ struct ChartJsonExtras {
 // Names are as the side text names them, paths in full; sizes are whole bytes written as
 // integers, never in floating point. "total" sums the subfolders only; "files" is what lies
 // beside them, and the top "unreadable" sums the subfolders' counts.
+//
+// When the model is compared with an earlier look (--compare), each subfolder also has
+// "before" (its size then, null for a new one) and "change" (the difference, its whole size
+// for a new one), and after the top "unreadable" come "compared" (when the look was taken,
+// "2026-12-05T10:00:00Z") and "gone": [{"name": "...", "path": "...", "before": 123}, ...].
+// Without a comparison not a byte differs.
 QByteArray chartJson(const ChartModel &model, const ChartJsonExtras &extras = {});

@@ -131,6 +131,13 @@ struct Options {
                        "ncdu's JSON export format, which ncdu -f and gdu -f open. No other "
                        "output goes with it."),
         QStringLiteral("FILE")};
+    QCommandLineOption compare{
+        QStringLiteral("compare"),
+        QStringLiteral("Compare with OLD, a scan file, or \"history\" for the newest look of "
+                       "the folder the window recorded: --json gives each subfolder its "
+                       "\"before\" size and \"change\", and the subfolders gone since; standard "
+                       "error gets a summary of the largest growth."),
+        QStringLiteral("OLD")};
 };
 
 CommandLine badUsage(const QString &problem)
@@ -169,7 +176,7 @@ StandardOptions addOptions(QCommandLineParser &parser, const Options &options)
     StandardOptions standard{parser.addHelpOption(), parser.addVersionOption()};
     for (const QCommandLineOption &option :
          {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage,
-          options.timeout, options.saveScan, options.openScan})
+          options.timeout, options.saveScan, options.openScan, options.compare})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -324,6 +331,21 @@ QString readOpenScan(const QCommandLineParser &parser, const Options &options, C
     return {};
 }
 
+QString readCompare(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+{
+    if (!parser.isSet(options.compare))
+        return {};
+    const QStringList values = parser.values(options.compare);
+    if (values.size() > 1)
+        return QStringLiteral("--compare is given more than once");
+    if (values.first().isEmpty())
+        return QStringLiteral("--compare needs a scan file or \"history\"");
+    if (!writesOutput(line) || line.action == CommandLine::Action::SaveScan)
+        return QStringLiteral("--compare applies to --json, --text, --jpg and --xlsx");
+    line.compareWith = values.first();
+    return {};
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -348,6 +370,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         problem = readSaveScan(parser, options, line);
     if (problem.isEmpty())
         problem = readOpenScan(parser, options, line);
+    if (problem.isEmpty())
+        problem = readCompare(parser, options, line);
     if (problem.isEmpty() && line.action != CommandLine::Action::SaveScan && writesOutput(line)) {
         if (line.folder.isEmpty() && line.openScanFile.isEmpty())
             problem = QStringLiteral("the outputs need a FOLDER to chart");

@@ -29,6 +29,10 @@ struct CommandLine {
     QString saveScanFile;
     // Charted instead of the disk (the window, or the outputs); `folder` is a path inside it.
     QString openScanFile;
+    // What the outputs compare with: a scan file, or "history" for the newest look of the
+    // folder the window recorded; empty: nothing.
+    QString compareWith;
+    static inline const QString CompareWithHistory = QStringLiteral("history");
     QSize pictureSize;      // invalid: the window's chart size
     bool diskUsage = false; // sizes as space allocated on disk, as du counts it
     // How long a folder's open or read may take before it is given up (a dead mount).

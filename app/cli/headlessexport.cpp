@@ -1,6 +1,7 @@
 #include "app/cli/headlessexport.h"
 
 #include "app/cli/chartjson.h"
+#include "app/cli/clicomparison.h"
 #include "app/cli/commandline.h"
 #include "app/cli/outputfile.h"
 #include "app/cli/outputtarget.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -154,6 +156,18 @@ int runHeadlessExport(const CommandLine &line, const QString &folder,
                          ? QStringLiteral("it did not answer within %1 s").arg(line.timeout.count())
                          : QStringLiteral("Path not found")));
         return 1;
+    }
+    if (!line.compareWith.isEmpty()) {
+        QString problem;
+        std::optional<ChartComparison> comparison =
+            commandLineComparison(line, model.folder(), problem);
+        if (!comparison) {
+            tellError(QStringLiteral("cannot compare with %1: %2")
+                          .arg(displayPath(line.compareWith), problem));
+            return 1;
+        }
+        model.setComparison(std::move(*comparison));
+        std::fputs(growthSummary(model).toLocal8Bit().constData(), stderr);
     }
     const quint64 unreadableCount = tellWhatCouldNotBeRead(model, gaps, scan.get());
 
