@@ -14,4 +14,6 @@ struct HistoryBounds {
     qint64 maxBytes = 50LL * 1024 * 1024;
     qint64 everyLookFor = DayMs;
     qint64 dailyFor = 4 * WeekMs;
+    // How long a write waits for another writer (a second window) before it is given up.
+    int otherWriterWaitMs = 5000;
 };

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -172,4 +174,26 @@ TEST(HistoryStore, TwoConnectionsWriteAtOnceAndLoseNothing)
     EXPECT_EQ(reader.looks("/one", false).size(), std::size_t(Looks));
     EXPECT_EQ(reader.looks("/two", false).size(), std::size_t(Looks));
     EXPECT_EQ(reader.latestBefore("/two", false, Now + Looks)->entries[1].bytes, 2 * (Looks - 1));
+}
+
+TEST(HistoryStore, AWriteThatWaitsTooLongForAnotherWriterIsLostAndTheStoreGoesOn)
+{
+    TempTree tree;
+    HistoryBounds bounds;
+    bounds.otherWriterWaitMs = 50;
+    HistoryStore store(historyFolder(tree), bounds);
+    ASSERT_EQ(store.open(), HistoryStore::State::Ready);
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        other.setDatabaseName(store.filePath());
+        ASSERT_TRUE(other.open());
+        QSqlQuery hold(other);
+        ASSERT_TRUE(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        EXPECT_FALSE(store.record(lookOf("/srv", Now, {{"a", 1}}), Now));
+        EXPECT_EQ(store.state(), HistoryStore::State::Ready);
+        EXPECT_TRUE(store.takeMessage().isEmpty());
+        hold.exec(QStringLiteral("ROLLBACK"));
+    }
+    QSqlDatabase::removeDatabase("other");
+    EXPECT_TRUE(store.record(lookOf("/srv", Now, {{"a", 1}}), Now));
 }
