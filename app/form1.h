@@ -145,7 +145,7 @@ private:
     void connectHistory();
     void recordLook();
     // The chart of folder is compared with its newest look at least an hour old, once the
-    // history has found it.
+    // history has found it; charted again, it keeps the comparison it has.
     void compareWithHistory(const QString &folder);
     // The looks of the charted folder the menu offers, asked of the history again.
     void listEarlierLooks(const QString &folder);
@@ -189,4 +189,5 @@ private:
     // compared with (0: none, or a scan file).
     std::vector<HistoryLookTime> m_earlierLooks;
     qint64 m_comparedLook = 0;
+    QString m_comparedFolder; // the folder the comparison was asked for
 };

@@ -37,6 +37,13 @@ void Form1::recordLook()
 
 void Form1::compareWithHistory(const QString &folder)
 {
+    // Charting the same folder again (Refresh) keeps the comparison the user sees or chose.
+    // The model holds the new folder already: the folder compared is kept apart.
+    if (folder == m_comparedFolder && m_chart.comparison().isSet()) {
+        listEarlierLooks(folder);
+        return;
+    }
+    m_comparedFolder = folder;
     m_chart.setComparison({});
     m_comparedLook = 0;
     m_earlierLooks.clear();

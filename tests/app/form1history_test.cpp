@@ -1,11 +1,10 @@
+#include "app/folderactions.h"
 #include "chart/changetext.h"
 #include "chart/chartlegend.h"
 #include "chart/piechart.h"
 #include "formfixture.h"
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
-
-#include "app/folderactions.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -136,6 +135,9 @@ TEST_F(HistoryFormTest, AChartShowsTheChangeSinceTheNewestLookAtLeastAnHourOld)
     EXPECT_EQ(GoneSubfolders(model).front().name, "Old");
     // The side text is the same as without a history.
     EXPECT_EQ(form.SideTextLines(), QStringList({"Music - 1.50 KB", "Video - 4.00 KB"}));
+    // Charted again, it keeps the comparison.
+    chart(form, tree.pathQ("Data"));
+    EXPECT_EQ(ChangeText(model, 0), "+1.00 KB since " + day);
 
     // A folder charted without an earlier look compares with nothing.
     tree.makeFile("Other/x/f", 1);
@@ -192,7 +194,9 @@ TEST_F(HistoryFormTest, AScanFileIsComparedWithAndABrokenOneIsToldInABox)
         QFile scan(tree.pathQ("data.json"));
         ASSERT_TRUE(scan.open(QIODevice::WriteOnly));
         scan.write("[1,2,{\"progname\":\"ncdu\",\"progver\":\"1.18\",\"timestamp\":1796850830},\n"
-                   "[{\"name\":\"" + data + "\"},\n"
+                   "[{\"name\":\"" +
+                   data +
+                   "\"},\n"
                    "[{\"name\":\"Music\"},{\"name\":\"a.mp3\",\"asize\":2048}],\n"
                    "[{\"name\":\"Gone\"},{\"name\":\"g\",\"asize\":7}]]]\n");
     }
