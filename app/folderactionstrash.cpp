@@ -95,11 +95,16 @@ void FolderActions::restored(const TrashRestore &restore)
     }
     m_last.reset();
     // The slice comes back at its place while the chart still shows the folder it was in and
-    // has settled; a chart made since has measured what is there.
-    if (last.index >= 0 && !m_host.charting() && m_host.chart->folder() == last.chartFolder) {
-        QList<ChartModel::Subfolder> subfolders;
-        for (int i = 0; i < m_host.chart->count(); ++i)
-            subfolders.append(m_host.chart->at(i));
+    // has settled, unless it followed the disk there already; a chart made since has measured
+    // what is there.
+    QList<ChartModel::Subfolder> subfolders;
+    bool shown = false;
+    for (int i = 0; i < m_host.chart->count(); ++i) {
+        subfolders.append(m_host.chart->at(i));
+        shown = shown || subfolders.constLast().path == last.subfolder.path;
+    }
+    if (last.index >= 0 && !shown && !m_host.charting() &&
+        m_host.chart->folder() == last.chartFolder) {
         subfolders.insert(std::min<qsizetype>(last.index, subfolders.size()), last.subfolder);
         m_host.chart->reset(m_host.chart->generation(), m_host.chart->folder(), subfolders);
         m_host.slicesChanged(true);

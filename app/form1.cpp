@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/livechart.h"
 #include "app/trashbar.h"
 #include "app/wrappingrow.h"
 #include "chart/chartpicture.h"
@@ -56,12 +57,14 @@ Form1::Form1(Form1Environment environment, QWidget *parent)
     connectGeneration();
     connectHistory();
     createFolderActions();
+    createLiveChart();
     setMouseTracking(true);
     resize(pixels(17760), pixels(7575));
 }
 
 Form1::~Form1()
 {
+    delete m_liveChart; // it reads the chart model and sizes through the source
     m_generation.stop();
     // The tree reads the drive and folder services of the environment until it is gone; the
     // chart reads the chart model.

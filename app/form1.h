@@ -15,6 +15,7 @@
 #include <vector>
 
 class FolderActions;
+class LiveChart;
 class Launcher;
 class MessageBox;
 class PieChart;
@@ -86,6 +87,8 @@ public:
     // that says what the last move to the Trash did.
     FolderActions *folderActions() const { return m_folderActions; }
     TrashBar *trashBar() const { return m_TrashBar; }
+    // Keeps a complete chart in step with changes on disk.
+    LiveChart *liveChart() const { return m_liveChart; }
 
 public slots:
     // Starts the chart of the clicked folder. A folder that cannot be listed leaves the chart
@@ -125,6 +128,7 @@ private:
     void createControls();
     void createTreeFolder1();
     void createFolderActions();
+    void createLiveChart();
     // Shows the chart, or the note of a folder without subfolders, after slices came or went
     // without a generation.
     void slicesChanged(bool hasSlices);
@@ -174,6 +178,7 @@ private:
     QLabel *m_NoSubfolders = nullptr;
     TrashBar *m_TrashBar = nullptr;
     FolderActions *m_folderActions = nullptr;
+    LiveChart *m_liveChart = nullptr;
     std::optional<QCursor> m_mouseIcon;
 
     bool m_ChartDone = false;

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/livechart.h"
 #include "chart/piechart.h"
 #include "chart/slicetext.h"
 #include "platform/drives.h"
@@ -60,6 +61,7 @@ void Form1::TreeFolder1_FolderClick(const QString &path)
 void Form1::chartFolder(const QString &path, bool startUp)
 {
     m_startUp = startUp;
+    m_liveChart->stop();
     setProgressText(tr("Generating Chart...Please Wait"));
     setMousePointer(Hourglass);
     m_generation.start(path, {m_environment.stallBound});
@@ -109,6 +111,7 @@ void Form1::finishGeneration()
     setMousePointer(Default);
     m_ChartDone = true;
     setProgressText(tr("Progress Bar"));
+    m_liveChart->follow();
     recordLook();
 }
 

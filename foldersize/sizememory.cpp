@@ -226,9 +226,13 @@ void SizeMemory::applyEventsLocked(const char *data, std::size_t size)
         inotify_event event;
         std::memcpy(&event, data + at, sizeof event);
         at += sizeof event + event.len;
-        if (event.mask & IN_Q_OVERFLOW)
+        if (event.mask & IN_Q_OVERFLOW) {
             forgetAllLocked(); // events were lost: nothing is known to be unchanged
-        else if (event.mask & (IN_IGNORED | IN_UNMOUNT)) {
+            m_changedAll = !m_listeners.empty();
+            continue;
+        }
+        noteChangedLocked(event.wd);
+        if (event.mask & (IN_IGNORED | IN_UNMOUNT)) {
             m_table.watchGone(event.wd);
             m_watchPaths.erase(event.wd);
         } else {
@@ -262,6 +266,47 @@ void SizeMemory::nameAddedLocked(int wd, const char *name)
         m_table.invalidateDevice(st.st_dev);
 }
 
+// At most this many folders are named to the listeners at a time; past it they hear "all".
+constexpr std::size_t MaxChangedFolders = 256;
+
+void SizeMemory::noteChangedLocked(int wd)
+{
+    if (m_listeners.empty() || m_changedAll)
+        return;
+    const auto known = m_watchPaths.find(wd);
+    if (known == m_watchPaths.end() || m_changedFolders.size() > MaxChangedFolders) {
+        m_changedAll = true;
+        m_changedFolders.clear();
+        return;
+    }
+    if (std::find(m_changedFolders.begin(), m_changedFolders.end(), known->second) ==
+        m_changedFolders.end())
+        m_changedFolders.push_back(known->second);
+}
+
+void SizeMemory::tellListenersLocked()
+{
+    if (m_changedFolders.empty() && !m_changedAll)
+        return;
+    for (const auto &[id, listener] : m_listeners)
+        listener(m_changedFolders, m_changedAll);
+    m_changedFolders.clear();
+    m_changedAll = false;
+}
+
+int SizeMemory::addChangeListener(ChangeListener listener)
+{
+    const std::lock_guard guard(m_lock);
+    m_listeners.emplace_back(++m_lastListener, std::move(listener));
+    return m_lastListener;
+}
+
+void SizeMemory::removeChangeListener(int id)
+{
+    const std::lock_guard guard(m_lock);
+    std::erase_if(m_listeners, [id](const auto &entry) { return entry.first == id; });
+}
+
 void SizeMemory::drainLocked()
 {
     alignas(inotify_event) char buffer[64 * 1024];
@@ -274,6 +319,7 @@ void SizeMemory::drainLocked()
         }
         // Read and applied under one hold of the lock: no lookup falls between the two.
         applyEventsLocked(buffer, std::size_t(got));
+        tellListenersLocked();
     }
 }
 

@@ -107,6 +107,14 @@ public:
     // Called on the builder's thread after each folder is watched, before it is read.
     void beforeBuildReadsForTesting(std::function<void()> hook);
 
+    // Told, on the memory's own thread (or a scan's, in catchUp), of the folders in which
+    // something changed: their paths where known, and all = true when some are not known or
+    // events were lost. It must return at once and may not call the memory. Once
+    // removeChangeListener(id) has returned it is never called again.
+    using ChangeListener = std::function<void(const std::vector<std::string> &folders, bool all)>;
+    int addChangeListener(ChangeListener listener);
+    void removeChangeListener(int id);
+
     struct Usage {
         std::size_t folders = 0;    // entries, each holding one watch
         std::size_t remembered = 0; // of which with a valid total
@@ -121,6 +129,8 @@ public:
 private:
     void applyEventsLocked(const char *data, std::size_t size);
     void nameAddedLocked(int wd, const char *name);
+    void noteChangedLocked(int wd);
+    void tellListenersLocked();
     void forgetAllLocked();
     void drainLocked();
     void mountTableChangedLocked();
@@ -137,6 +147,10 @@ private:
     // Where each watched folder was when watched, to look at a name added in it; a folder
     // moved since has none.
     std::unordered_map<int, std::string> m_watchPaths;
+    std::vector<std::pair<int, ChangeListener>> m_listeners;
+    int m_lastListener = 0;
+    std::vector<std::string> m_changedFolders; // since the listeners were last told
+    bool m_changedAll = false;
     std::unordered_map<dev_t, bool> m_trustedDevices;
     timespec m_trustedSince{};
     std::thread m_thread;

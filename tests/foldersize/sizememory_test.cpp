@@ -199,6 +199,43 @@ TEST(SizeMemory, ForgettingAFolderWalksItAndItsAncestorsAgain)
     EXPECT_EQ(memory.usage().remembered, 0u);
 }
 
+// Listeners hear the folders in which something changed, by path, until they are removed.
+TEST(SizeMemory, ListenersHearWhichFoldersChanged)
+{
+    TempTree tree;
+    tree.makeFile("a/b/file", 10);
+    tree.makeFile("c/file", 10);
+    SizeMemory memory(settingsWith(1000));
+    Walk walk(memory);
+    walk(tree.root());
+    std::mutex lock;
+    std::vector<std::string> heard;
+    const int id = memory.addChangeListener([&](const std::vector<std::string> &folders, bool all) {
+        const std::lock_guard guard(lock);
+        EXPECT_FALSE(all);
+        heard.insert(heard.end(), folders.begin(), folders.end());
+    });
+    char *real = realpath(tree.path("a/b").c_str(), nullptr);
+    const std::string changed = real;
+    std::free(real);
+    append(tree.path("a/b/file"), "x");
+    EXPECT_TRUE(forgetsUnaided(memory, 4));
+    memory.catchUp();
+    {
+        const std::lock_guard guard(lock);
+        EXPECT_FALSE(heard.empty());
+        for (const std::string &folder : heard)
+            EXPECT_EQ(folder, changed);
+        heard.clear();
+    }
+    memory.removeChangeListener(id);
+    append(tree.path("c/file"), "x");
+    EXPECT_TRUE(forgetsUnaided(memory, 1));
+    memory.catchUp();
+    const std::lock_guard guard(lock);
+    EXPECT_TRUE(heard.empty());
+}
+
 TEST(SizeMemory, AMountOverOrBelowARememberedFolderForgetsIt)
 {
     TempTree tree;
