@@ -1,13 +1,16 @@
 #include "history/historystore.h"
 #include "support/temptree.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
-#include <thread>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -150,25 +153,40 @@ TEST(HistoryStore, AFolderThatCannotBeWrittenTurnsItOff)
     EXPECT_TRUE(store.takeMessage().isEmpty());
 }
 
-TEST(HistoryStore, TwoConnectionsWriteAtOnceAndLoseNothing)
+// The test program runs this test again as each of the two writers: with
+// QUORVANE_TEST_HISTORY_WRITER set to the folder it writes 25 looks of the folder named
+// in QUORVANE_TEST_HISTORY_LOOKS and ends.
+TEST(HistoryStore, TwoProcessesWriteAtOnceAndLoseNothing)
 {
+    constexpr int Looks = 25;
+    const QString writerFolder = qEnvironmentVariable("QUORVANE_TEST_HISTORY_WRITER");
+    if (!writerFolder.isEmpty()) {
+        const QByteArray name = qgetenv("QUORVANE_TEST_HISTORY_LOOKS");
+        HistoryStore store(writerFolder);
+        ASSERT_EQ(store.open(), HistoryStore::State::Ready);
+        for (int i = 0; i < Looks; ++i)
+            ASSERT_TRUE(store.record(lookOf(name, Now + i, {{"a", i}, {"b", 2 * i}}), Now + i));
+        return;
+    }
     TempTree tree;
     const QString folder = historyFolder(tree);
-    constexpr int Looks = 25;
-    const auto writer = [&folder](QByteArray name, bool *allKept) {
-        HistoryStore store(folder);
-        *allKept = store.open() == HistoryStore::State::Ready;
-        for (int i = 0; i < Looks && *allKept; ++i)
-            *allKept = store.record(lookOf(name, Now + i, {{"a", i}, {"b", 2 * i}}), Now + i);
-    };
-    bool firstKept = false;
-    bool secondKept = false;
-    std::thread first(writer, QByteArray("/one"), &firstKept);
-    std::thread second(writer, QByteArray("/two"), &secondKept);
-    first.join();
-    second.join();
-    EXPECT_TRUE(firstKept);
-    EXPECT_TRUE(secondKept);
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (const char *name : {"/one", "/two"}) {
+        auto writer = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUORVANE_TEST_HISTORY_WRITER"), folder);
+        environment.insert(QStringLiteral("QUORVANE_TEST_HISTORY_LOOKS"),
+                           QString::fromLatin1(name));
+        writer->setProcessEnvironment(environment);
+        writer->start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_filter=HistoryStore.TwoProcessesWriteAtOnceAndLoseNothing")});
+        writers.push_back(std::move(writer));
+    }
+    for (const auto &writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(60000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAll().constData();
+    }
     HistoryStore reader(folder);
     ASSERT_EQ(reader.open(), HistoryStore::State::Ready);
     EXPECT_EQ(reader.looks("/one", false).size(), std::size_t(Looks));
