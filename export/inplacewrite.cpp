@@ -159,6 +159,15 @@ int makeBackup(const QByteArray &path, int target, const QByteArray &backupName,
     return 0;
 }
 
+// Whether the backup is still there; one that cannot be looked at counts as there.
+bool backupLeft(const QByteArray &backupName)
+{
+    struct stat status {};
+    if (::lstat(backupName.constData(), &status) == 0)
+        return true;
+    return errno != ENOENT;
+}
+
 } // namespace
 
 // Found at the next save of the file, or by the note of the save at the next start, the backup
@@ -179,7 +188,7 @@ int restoreStoppedSave(const QByteArray &path, ino_t inode)
     if (target < 0) {
         const int error = errno;
         // Gone with its backup: nothing is left to put back.
-        return ::access(backupName.constData(), F_OK) != 0 && errno == ENOENT ? 0 : error;
+        return backupLeft(backupName) ? error : 0;
     }
     int error = 0;
     {
@@ -190,7 +199,7 @@ int restoreStoppedSave(const QByteArray &path, ino_t inode)
         else if (::fstat(target, &now) != 0)
             error = errno;
         else if (now.st_ino != inode) // the name leads to another file now
-            error = ::access(backupName.constData(), F_OK) != 0 && errno == ENOENT ? 0 : ESTALE;
+            error = backupLeft(backupName) ? ESTALE : 0;
         else
             error = restoreLeftover(backupName, target);
     }

@@ -273,6 +273,17 @@ TEST(SafeSaveInPlace, ASaveKilledHalfWayIsPutBackAtTheNextStart)
     pair.expectBoth(pair.old);
     EXPECT_EQ(notes(), QStringList());
 
+    // Another file under the name now: its backup is told while it is there, then forgotten.
+    LinkedPair replaced;
+    killedSave(replaced);
+    writeFile(replaced.b + ".new", "another file", 0644);
+    ASSERT_EQ(::rename((replaced.b + ".new").c_str(), replaced.b.c_str()), 0);
+    EXPECT_EQ(restoreStoppedSaves().size(), 1);
+    for (const QString &name : entries(replaced.tree.root()).filter(QStringLiteral(".backup~")))
+        ::unlink((replaced.tree.root() + '/' + name.toStdString()).c_str());
+    EXPECT_EQ(restoreStoppedSaves(), QStringList());
+    EXPECT_EQ(notes(), QStringList());
+
     killedSave(pair);
     const QStringList left = entries(pair.tree.root()).filter(QStringLiteral(".backup~"));
     ASSERT_EQ(left.size(), 1);

@@ -4,7 +4,9 @@
 #include "support/temptree.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -226,6 +228,40 @@ TEST(Drives, TheMachinesTableTellsTheEventLoopOfAMountMadeAfterItsWatchOncePerCh
     // The mount and the unmount; a notifier that fired for nothing would count thousands.
     EXPECT_GE(changes - before, 2);
     EXPECT_LE(changes - before, 10);
+}
+
+// The removable flag is read where the kernel keeps it: a disk whose flag says 0 is a fixed
+// one, 1 a removable one.
+TEST(Drives, ADeviceIsRemovableAsItsFlagInSysfsSays)
+{
+    QString device;
+    std::string flag;
+    for (const QString &name :
+         QDir(QStringLiteral("/sys/class/block")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile removable(QStringLiteral("/sys/class/block/") + name + QStringLiteral("/removable"));
+        if (QFile::exists(QStringLiteral("/dev/") + name) && removable.open(QIODevice::ReadOnly)) {
+            device = QStringLiteral("/dev/") + name;
+            flag = removable.readAll().toStdString();
+            break;
+        }
+    }
+    if (device.isEmpty())
+        GTEST_SKIP() << "no block device with a removable flag on this machine";
+    TempTree disk;
+    disk.makeDir("m");
+    const QString mountPoint = disk.pathQ("m");
+    const QByteArray table = "30 28 8:3 / " + QFile::encodeName(mountPoint) + " rw - ext4 " +
+                             QFile::encodeName(device) + " rw\n";
+    const MountedDrives drives([&] { return table; });
+    bool found = false;
+    for (const Drive &drive : drives.drives()) {
+        if (drive.path != mountPoint)
+            continue;
+        found = true;
+        EXPECT_EQ(drive.type, flag.starts_with('1') ? DriveType::Removable : DriveType::Fixed)
+            << device.toStdString() << " says " << flag;
+    }
+    EXPECT_TRUE(found);
 }
 
 } // namespace
