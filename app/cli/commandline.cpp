@@ -40,6 +40,7 @@ const QString Description =
         "Environment:\n"
         "  QUORVANE_SCAN_THREADS  threads that walk folders, 1 to 256 (default 16)\n"
         "  QUORVANE_SIZE_MEMORY   0: no folder's size is remembered between scans\n"
+        "  QUORVANE_HISTORY       0: the window keeps no history of its charts\n"
         "  DISPLAY, WAYLAND_DISPLAY  where the window opens; the outputs never use them\n"
         "  LC_ALL, LC_NUMERIC, LANG  the decimal separator of the sizes shown")
         .arg(FifoReaderWait.count() / 1000);

@@ -1,7 +1,7 @@
 #include "app/cli/commandline.h"
-#include "app/exportfixture.h"
 #include "app/cli/outputfile.h"
 #include "app/cli/terminalprogress.h"
+#include "app/exportfixture.h"
 #include "support/smalltmpfs.h"
 #include "support/stoppedvolume.h"
 #include "support/zipreader.h"
@@ -710,8 +710,8 @@ TEST_F(CommandLineTest, HelpAndVersionNeedNoDisplayAndTheWindowSaysItNeedsOne)
          {"Usage: quorvane [options] [FOLDER]", "--text <FILE>", "--jpg <FILE>", "--xlsx <FILE>",
           "--json <FILE>", "--size <WxH>", "--version"})
         EXPECT_TRUE(help.out.contains(option)) << option;
-    for (const char *more : {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "Exit status",
-                             "exactly", "4096", "--disk-usage"})
+    for (const char *more : {"QUORVANE_SCAN_THREADS", "QUORVANE_SIZE_MEMORY", "QUORVANE_HISTORY",
+                             "Exit status", "exactly", "4096", "--disk-usage"})
         EXPECT_TRUE(help.out.contains(more)) << more;
     EXPECT_FALSE(help.out.contains("-platform")) << "Qt's own options stay out of the help";
     const Outcome helpAll = run({"--help-all"});
