@@ -169,7 +169,8 @@ void drawPie(QPainter &painter, const QRectF &square, const PieLayout &layout,
     double lastEdge = -1;
     for (int i = 0; i < layout.count(); ++i) {
         const auto [start, end] = layout.span(i);
-        if ((end - start) * rim < 3.0 || (start - lastEdge) * rim < 3.0)
+        // A slice that fills the pie has no neighbour to be told apart from.
+        if ((end - start) * rim < 3.0 || (start - lastEdge) * rim < 3.0 || end - start >= 1.0)
             continue;
         for (const double edge : {start, end}) {
             const double angle = edge * 2 * std::numbers::pi;

@@ -3,6 +3,7 @@
 #include "chart/chartmodel.h"
 #include "chart/chartpicture.h"
 #include "chart/piechart.h"
+#include "chart/pielayout.h"
 #include "chart/slicetooltip.h"
 #include "support/runinchild.h"
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <clocale>
 #include <gtest/gtest.h>
 #include <new>
@@ -240,4 +242,24 @@ TEST(ChartPicture, ThrowsWhenThereIsNoMemoryForThePicture)
     if (ended.starts_with("skip: "))
         GTEST_SKIP() << ended;
     EXPECT_EQ(ended, "out of memory");
+}
+
+// Borders part neighbouring slices; a slice that is the whole pie, beside empty ones or alone,
+// shows no seam at twelve o'clock.
+TEST(PieChart, ASliceThatFillsThePieShowsNoBorder)
+{
+    for (const int count : {1, 2}) {
+        ChartModel model;
+        fill(model, count, [](int i) { return i == 0 ? 5 : 0; });
+        PieLayout layout;
+        layout.build(model);
+        QImage image(201, 201, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPalette palette;
+        palette.setColor(QPalette::Base, QColor(255, 0, 255));
+        QPainter painter(&image);
+        drawPie(painter, QRectF(0, 0, 201, 201), layout, palette);
+        painter.end();
+        EXPECT_EQ(image.pixelColor(100, 50), SliceColor(0, count)) << count << " slices";
+    }
 }
