@@ -1,6 +1,7 @@
 #include "app/cli/commandline.h"
 
 #include "app/cli/outputfile.h"
+#include "app/cli/scanfileoptions.h"
 #include "chart/chartpicture.h"
 #include "platform/nativepath.h"
 
@@ -117,28 +118,7 @@ struct Options {
                        "error, counts 0, the rest is finished and the exit status is 1. FOLDER "
                        "itself not answering is refused. Default: 30."),
         QStringLiteral("SECONDS")};
-    QCommandLineOption openScan{
-        QStringLiteral("open-scan"),
-        QStringLiteral("Chart a scan file written by --save-scan, ncdu -o or gdu -o (\"-\": "
-                       "standard input) instead of the disk, in the window or for the outputs: "
-                       "the scan's top folder, or FOLDER as a path inside the scan (relative to "
-                       "its top folder, or the full path that was scanned). Nothing on the disk "
-                       "is looked at."),
-        QStringLiteral("FILE")};
-    QCommandLineOption saveScan{
-        QStringLiteral("save-scan"),
-        QStringLiteral("Write every folder and file below FOLDER (name, length, space on disk, "
-                       "device, inode and link count of a file with several names) to FILE in "
-                       "ncdu's JSON export format, which ncdu -f and gdu -f open. No other "
-                       "output goes with it."),
-        QStringLiteral("FILE")};
-    QCommandLineOption compare{
-        QStringLiteral("compare"),
-        QStringLiteral("Compare with OLD, a scan file, or \"history\" for the newest look of "
-                       "the folder the window recorded: --json gives each subfolder its "
-                       "\"before\" size and \"change\", and the subfolders gone since; standard "
-                       "error gets a summary of the largest growth."),
-        QStringLiteral("OLD")};
+    ScanFileOptions scanFile;
 };
 
 CommandLine badUsage(const QString &problem)
@@ -177,7 +157,8 @@ StandardOptions addOptions(QCommandLineParser &parser, const Options &options)
     StandardOptions standard{parser.addHelpOption(), parser.addVersionOption()};
     for (const QCommandLineOption &option :
          {options.text, options.jpg, options.xlsx, options.json, options.size, options.diskUsage,
-          options.timeout, options.saveScan, options.openScan, options.compare})
+          options.timeout, options.scanFile.saveScan, options.scanFile.openScan,
+          options.scanFile.compare})
         parser.addOption(option);
     for (const QtOption &own : QtOwnOptions) {
         QCommandLineOption option(QString::fromLatin1(own.name));
@@ -230,12 +211,6 @@ QString readFolder(const QCommandLineParser &parser, CommandLine &line)
     return {};
 }
 
-bool writesOutput(const CommandLine &line)
-{
-    return !line.textFile.isEmpty() || !line.jpgFile.isEmpty() || !line.xlsxFile.isEmpty() ||
-           !line.jsonFile.isEmpty();
-}
-
 QString readOutputs(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     struct Output {
@@ -283,7 +258,7 @@ QString readPictureSize(const QCommandLineParser &parser, const Options &options
 QString readScanLimits(const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     line.diskUsage = parser.isSet(options.diskUsage);
-    if (line.diskUsage && !writesOutput(line))
+    if (line.diskUsage && !line.writesOutput())
         return QStringLiteral("--disk-usage applies to the outputs only");
     if (!parser.isSet(options.timeout))
         return {};
@@ -293,57 +268,9 @@ QString readScanLimits(const QCommandLineParser &parser, const Options &options,
         return QStringLiteral("--timeout wants whole seconds from 1 to %1, not '%2'")
             .arg(MaxTimeoutSeconds)
             .arg(parser.value(options.timeout));
-    if (!writesOutput(line))
+    if (!line.writesOutput())
         return QStringLiteral("--timeout applies to the outputs only");
     line.timeout = std::chrono::seconds(seconds);
-    return {};
-}
-
-QString readSaveScan(const QCommandLineParser &parser, const Options &options, CommandLine &line)
-{
-    if (!parser.isSet(options.saveScan))
-        return {};
-    const QStringList values = parser.values(options.saveScan);
-    if (values.size() > 1)
-        return QStringLiteral("--save-scan is given more than once");
-    if (values.first().isEmpty())
-        return QStringLiteral("--save-scan needs a file name");
-    if (writesOutput(line))
-        return QStringLiteral("--save-scan writes no other output");
-    if (line.folder.isEmpty())
-        return QStringLiteral("--save-scan needs a FOLDER to scan");
-    line.saveScanFile = values.first();
-    line.action = CommandLine::Action::SaveScan;
-    return {};
-}
-
-QString readOpenScan(const QCommandLineParser &parser, const Options &options, CommandLine &line)
-{
-    if (!parser.isSet(options.openScan))
-        return {};
-    const QStringList values = parser.values(options.openScan);
-    if (values.size() > 1)
-        return QStringLiteral("--open-scan is given more than once");
-    if (values.first().isEmpty())
-        return QStringLiteral("--open-scan needs a file name");
-    if (line.action == CommandLine::Action::SaveScan)
-        return QStringLiteral("--save-scan writes no other output");
-    line.openScanFile = values.first();
-    return {};
-}
-
-QString readCompare(const QCommandLineParser &parser, const Options &options, CommandLine &line)
-{
-    if (!parser.isSet(options.compare))
-        return {};
-    const QStringList values = parser.values(options.compare);
-    if (values.size() > 1)
-        return QStringLiteral("--compare is given more than once");
-    if (values.first().isEmpty())
-        return QStringLiteral("--compare needs a scan file or \"history\"");
-    if (!writesOutput(line) || line.action == CommandLine::Action::SaveScan)
-        return QStringLiteral("--compare applies to --json, --text, --jpg and --xlsx");
-    line.compareWith = values.first();
     return {};
 }
 
@@ -368,12 +295,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (problem.isEmpty())
         problem = readScanLimits(parser, options, line);
     if (problem.isEmpty())
-        problem = readSaveScan(parser, options, line);
-    if (problem.isEmpty())
-        problem = readOpenScan(parser, options, line);
-    if (problem.isEmpty())
-        problem = readCompare(parser, options, line);
-    if (problem.isEmpty() && line.action != CommandLine::Action::SaveScan && writesOutput(line)) {
+        problem = readScanFileOptions(parser, options.scanFile, line);
+    if (problem.isEmpty() && line.action != CommandLine::Action::SaveScan && line.writesOutput()) {
         if (line.folder.isEmpty() && line.openScanFile.isEmpty())
             problem = QStringLiteral("the outputs need a FOLDER to chart");
         line.action = CommandLine::Action::Export;

@@ -39,6 +39,11 @@ struct CommandLine {
     std::chrono::seconds timeout{30};
 
     bool writesPicture() const { return !jpgFile.isEmpty() || !xlsxFile.isEmpty(); }
+    bool writesOutput() const
+    {
+        return !textFile.isEmpty() || !jpgFile.isEmpty() || !xlsxFile.isEmpty() ||
+               !jsonFile.isEmpty();
+    }
 };
 
 // Reads the arguments (the program's name first). Qt's own window options (-platform,
