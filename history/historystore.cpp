@@ -93,7 +93,10 @@ bool HistoryStore::openConnection()
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(filePath());
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_bounds.otherWriterWaitMs));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_bounds.otherWriterWaitMs);
+    if (m_readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
     return db.open();
 }
 
@@ -120,7 +123,8 @@ bool HistoryStore::run(const std::function<QSqlError(QSqlQuery &)> &body)
     if (!error.isValid())
         return true;
     // Every query on the connection is gone by now, so it can be closed.
-    if (isDamage(error))
+    // A reader leaves a damaged file to the writers, who move it aside.
+    if (isDamage(error) && !m_readOnly)
         startAfresh();
     else if (!isContention(error))
         turnOff(error.text());
@@ -137,15 +141,20 @@ bool HistoryStore::prepare()
     m_state = State::Ready;
     bool sound = true;
     QSqlError failure;
-    const bool ran = run([&sound, &failure](QSqlQuery &query) {
+    const bool readOnly = m_readOnly;
+    const bool ran = run([&sound, &failure, readOnly](QSqlQuery &query) {
         for (const char *statement : Schema)
-            if (!query.exec(QString::fromLatin1(statement)))
+            if (!readOnly && !query.exec(QString::fromLatin1(statement)))
                 return failure = query.lastError();
         if (!query.exec(QStringLiteral("PRAGMA quick_check")))
             return failure = query.lastError();
         sound = query.next() && query.value(0).toString() == QStringLiteral("ok");
         return QSqlError();
     });
+    if (ran && !sound && m_readOnly) {
+        turnOff(QCoreApplication::translate("History", "it is damaged"));
+        return false;
+    }
     if (ran && !sound) {
         startAfresh();
         return m_state == State::Ready;
@@ -164,6 +173,15 @@ HistoryStore::State HistoryStore::open()
         turnOff(QCoreApplication::translate("History", "the folder cannot be made"));
         return m_state;
     }
+    prepare();
+    return m_state;
+}
+
+HistoryStore::State HistoryStore::openToRead()
+{
+    if (m_state != State::Closed)
+        return m_state;
+    m_readOnly = true;
     prepare();
     return m_state;
 }
@@ -196,6 +214,10 @@ void HistoryStore::turnOff(const QString &reason)
 {
     closeConnection();
     m_state = State::Off;
-    m_message = QCoreApplication::translate("History", "History is off: %1 cannot be written (%2).")
-                    .arg(QDir::toNativeSeparators(filePath()), reason);
+    m_message =
+        m_readOnly
+            ? QCoreApplication::translate("History", "The history %1 cannot be read (%2).")
+                  .arg(QDir::toNativeSeparators(filePath()), reason)
+            : QCoreApplication::translate("History", "History is off: %1 cannot be written (%2).")
+                  .arg(QDir::toNativeSeparators(filePath()), reason);
 }

@@ -28,6 +28,9 @@ public:
 
     // Opens the file, making it and its folder when missing. Ready, or Off.
     State open();
+    // Opens the file to read looks only: nothing is made or changed, and a damaged file stays
+    // where it is (the store is off and says the history cannot be read). Ready, or Off.
+    State openToRead();
     State state() const { return m_state; }
     QString filePath() const;
 
@@ -64,4 +67,5 @@ private:
     State m_state = State::Closed;
     QString m_message;
     bool m_startedAfresh = false;
+    bool m_readOnly = false;
 };

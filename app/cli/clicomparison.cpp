@@ -31,17 +31,19 @@ std::optional<ChartComparison> historyComparison(const QString &folder, bool all
         problem = QStringLiteral("there is no history (%1)").arg(displayPath(store.filePath()));
         return std::nullopt;
     }
-    const HistoryStore::State state = store.open();
-    const QString message = store.takeMessage();
-    if (state != HistoryStore::State::Ready) {
-        problem = message;
+    // A read only: a damaged file is left for the window, which moves it aside.
+    if (store.openToRead() != HistoryStore::State::Ready) {
+        problem = store.takeMessage();
         return std::nullopt;
     }
     const std::optional<HistoryLook> look =
         store.latestBefore(nativePath(folder), allocated, QDateTime::currentMSecsSinceEpoch());
+    if (store.state() != HistoryStore::State::Ready) {
+        problem = store.takeMessage();
+        return std::nullopt;
+    }
     if (!look) {
-        problem = (message.isEmpty() ? QString() : message + u' ') +
-                  QStringLiteral("the history holds no look of %1%2")
+        problem = QStringLiteral("the history holds no look of %1%2")
                       .arg(displayPath(folder),
                            allocated ? QStringLiteral(" with --disk-usage") : QString());
         return std::nullopt;

@@ -622,5 +622,13 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
         <source>History is off: %1 cannot be written (%2).</source>
         <translation>Der Verlauf ist aus: %1 kann nicht geschrieben werden (%2).</translation>
     </message>
+    <message>
+        <source>it is damaged</source>
+        <translation>sie ist beschädigt</translation>
+    </message>
+    <message>
+        <source>The history %1 cannot be read (%2).</source>
+        <translation>Der Verlauf %1 kann nicht gelesen werden (%2).</translation>
+    </message>
 </context>
 </TS>

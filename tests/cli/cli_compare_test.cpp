@@ -97,6 +97,28 @@ TEST(CommandLineCompare, HistoryMeansTheNewestLookTheWindowRecorded)
     EXPECT_EQ(run(tree, {"--compare", "history", "--disk-usage", "--json", "-", "Data"}).status, 1);
 }
 
+TEST(CommandLineCompare, ADamagedHistoryIsOnlyReadSoItStaysWhereItIs)
+{
+    TempTree tree;
+    tree.makeFile("Data/A/f", 1000);
+    const QByteArray garbage(8192, 'x');
+    ASSERT_TRUE(QDir().mkpath(tree.pathQ("data/quorvane")));
+    {
+        QFile file(tree.pathQ("data/quorvane/history.sqlite"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(garbage) == garbage.size());
+    }
+    const Outcome compared = run(tree, {"--compare", "history", "--json", "-", "Data"});
+    EXPECT_EQ(compared.status, 1);
+    EXPECT_TRUE(compared.err.contains("history.sqlite cannot be read")) << compared.err.constData();
+    EXPECT_TRUE(compared.out.isEmpty());
+    QFile kept(tree.pathQ("data/quorvane/history.sqlite"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), garbage);
+    EXPECT_TRUE(QDir(tree.pathQ("data/quorvane"))
+                    .entryList({QStringLiteral("history-damaged*")}, QDir::Files)
+                    .isEmpty());
+}
+
 TEST(CommandLineCompare, NeedsAnOutputAndAReadableScan)
 {
     TempTree tree;
