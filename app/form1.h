@@ -29,6 +29,10 @@ class SaveDialog;
 class TrashBar;
 class TreeFolder;
 
+// The last component of a folder's path, as the chart's note names it; a root keeps its
+// separator.
+QString chartFolderName(const QString &path);
+
 // The main window: the folder tree on the left, the pie chart of the chosen folder's
 // subfolders on the right, the progress bar and three command buttons.
 //

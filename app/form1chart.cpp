@@ -8,14 +8,13 @@
 #include <QProgressBar>
 #include <cmath>
 
-namespace {
-
-// The last component of a folder's path; the root keeps its separator.
-QString folderName(const QString &path)
+QString chartFolderName(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     return slash < 0 || slash == path.size() - 1 ? path : path.mid(slash + 1);
 }
+
+namespace {
 
 // A progress bar repaints itself at once whenever its value moves far enough. Between two
 // subfolders that paint would hold the GUI thread up; with updates off for the change the
@@ -83,7 +82,7 @@ void Form1::GenerateChart(const QString &folder, int count)
     setProgressText(tr("Generating Chart...Please Wait"));
     if (count == 0) {
         m_MSChart1->setVisible(false);
-        m_NoSubfolders->setText(tr("No subfolders in %1").arg(folderName(folder)));
+        m_NoSubfolders->setText(tr("No subfolders in %1").arg(chartFolderName(folder)));
         m_NoSubfolders->show();
         // The pointer was the click's; a generation still running keeps it.
         if (!m_generation.running())

@@ -53,11 +53,6 @@ void Form1::slicesChanged(bool hasSlices)
 {
     m_MSChart1->setVisible(hasSlices);
     m_NoSubfolders->setVisible(!hasSlices);
-    if (!hasSlices) {
-        const QString folder = m_chart.folder();
-        const qsizetype slash = folder.lastIndexOf(u'/');
-        m_NoSubfolders->setText(
-            tr("No subfolders in %1")
-                .arg(slash < 0 || slash == folder.size() - 1 ? folder : folder.mid(slash + 1)));
-    }
+    if (!hasSlices)
+        m_NoSubfolders->setText(tr("No subfolders in %1").arg(chartFolderName(m_chart.folder())));
 }

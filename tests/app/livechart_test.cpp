@@ -9,9 +9,24 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <dirent.h>
 #include <fstream>
+#include <string>
 
 namespace {
+
+int inotifyWatchesOfThisProcess()
+{
+    int count = 0;
+    DIR *fds = opendir("/proc/self/fdinfo");
+    while (const dirent *entry = readdir(fds)) {
+        std::ifstream info(std::string("/proc/self/fdinfo/") + entry->d_name);
+        for (std::string line; std::getline(info, line);)
+            count += line.rfind("inotify wd:", 0) == 0;
+    }
+    closedir(fds);
+    return count;
+}
 
 class LiveChartTest : public FormTest {
 protected:
@@ -110,4 +125,21 @@ TEST_F(LiveChartTest, AChangeUnderAFolderNoLongerChartedIsLeftAlone)
     QTest::qWait(1500);
     EXPECT_TRUE(updates.isEmpty());
     EXPECT_EQ(form.chartModel().total(), 7);
+}
+
+// Each chart followed holds one watch of its folder: a new chart gives up the last one's.
+TEST_F(LiveChartTest, EachChartFollowedHoldsOneWatchOfItsFolder)
+{
+    env.sizeMemory = nullptr;
+    Form1 form(env);
+    std::vector<int> watches;
+    for (int folder = 0; folder < 4; ++folder) {
+        const std::string name = "Folder" + std::to_string(folder);
+        tree.makeDir(name + "/sub");
+        chart(form, tree.pathQ(name));
+        QTest::qWait(300); // the watch is added off the GUI thread
+        watches.push_back(inotifyWatchesOfThisProcess());
+    }
+    EXPECT_GE(watches.front(), 1);
+    EXPECT_EQ(watches, std::vector<int>(4, watches.front()));
 }
