@@ -4,6 +4,7 @@
 #include "chart/slicetext.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QSet>
 
@@ -50,9 +51,34 @@ QString LegendChangeText(const ChartModel &model, int index)
     return ChangeText(model, index);
 }
 
+QString LegendChangeAmount(const ChartModel &model, int index)
+{
+    const std::optional<qint64> change = ChangeBytes(model, index);
+    if (!change || !model.comparison().bytesBefore(model.at(index).path))
+        return LegendChangeText(model, index);
+    if (*change > 0)
+        return QStringLiteral("+") + SliceSizeText(*change);
+    if (*change < 0)
+        return QStringLiteral("-") + SliceSizeText(-*change);
+    return LegendChangeText(model, index);
+}
+
 QString GoneText(const ChartComparison &comparison)
 {
     return QCoreApplication::translate("Chart", "gone since %1").arg(ChangeDay(comparison.when()));
+}
+
+QString GoneAmount()
+{
+    return QCoreApplication::translate("Chart", "gone");
+}
+
+QString FittedChangeText(const QFontMetrics &metrics, int room, const QString &whole,
+                         const QString &amount)
+{
+    if (metrics.horizontalAdvance(whole) <= room)
+        return whole;
+    return metrics.elidedText(amount, Qt::ElideRight, room);
 }
 
 QList<ChartComparison::Subfolder> GoneSubfolders(const ChartModel &model)

@@ -8,6 +8,7 @@
 #include <optional>
 
 class ChartModel;
+class QFontMetrics;
 
 // What the chart says of a subfolder's change since the look it is compared with. Only the
 // legend, the tooltips and the pie's ring show it: the side text, the exports and the command
@@ -25,8 +26,20 @@ QString ChangeText(const ChartModel &model, int index);
 // (the other rows and the tooltip say it).
 QString LegendChangeText(const ChartModel &model, int index);
 
+// LegendChangeText without its day, for a row too narrow for all of it: "+1.50 KB",
+// "-512 Bytes", "no change" or "new"; empty where ChangeText is.
+QString LegendChangeAmount(const ChartModel &model, int index);
+
 // "gone since 3 Dec".
 QString GoneText(const ChartComparison &comparison);
+// GoneText without its day: "gone".
+QString GoneAmount();
+
+// What a legend row shows of a change in room pixels: the whole text when it fits, else the
+// amount alone rather than a day cut in half (the tooltip still gives the day), cut short only
+// when even the amount does not fit.
+QString FittedChangeText(const QFontMetrics &metrics, int room, const QString &whole,
+                         const QString &amount);
 
 // The change in bytes of subfolder index since the look compared with; for a new one, its
 // whole size. None where ChangeText is empty.

@@ -146,7 +146,8 @@ void ChartLegend::paintEvent(QPaintEvent *)
         painter.setPen(row == m_highlighted ? colours.color(QPalette::HighlightedText)
                                             : colours.color(QPalette::Text));
         drawLabelAndChange(painter, rect.adjusted(box.right() + 6, 0, -2, 0),
-                           SliceLabel(m_model.at(row)), LegendChangeText(m_model, row));
+                           SliceLabel(m_model.at(row)), LegendChangeText(m_model, row),
+                           LegendChangeAmount(m_model, row));
     }
     if (hasFocus()) {
         painter.setPen(QPen(colours.color(QPalette::Highlight), 2));
@@ -168,24 +169,25 @@ void ChartLegend::paintGoneRow(QPainter &painter, int row)
     painter.setPen(palette().color(QPalette::PlaceholderText));
     drawLabelAndChange(painter, rect.adjusted(box.right() + 6, 0, -2, 0),
                        SliceLabel(gone.name, SliceSizeText(gone.bytes)),
-                       GoneText(m_model.comparison()));
+                       GoneText(m_model.comparison()), GoneAmount());
 }
 
 // The label keeps its whole width while it takes at most three fifths of the row; the change
-// sits at the right in what is left. Either is cut short only when both cannot fit.
+// sits at the right in what is left, without its day when that does not fit. Either is cut
+// short only when both cannot fit.
 void ChartLegend::drawLabelAndChange(QPainter &painter, QRect text, const QString &label,
-                                     const QString &change) const
+                                     const QString &change, const QString &amount) const
 {
     const QFontMetrics metrics = fontMetrics();
     if (!change.isEmpty()) {
         constexpr int Space = 8;
         const int labelWidth = std::min(metrics.horizontalAdvance(label), text.width() * 3 / 5);
-        const int changeWidth = std::min(metrics.horizontalAdvance(change),
-                                         std::max(0, text.width() - labelWidth - Space));
+        const QString shown = FittedChangeText(
+            metrics, std::max(0, text.width() - labelWidth - Space), change, amount);
+        const int changeWidth = metrics.horizontalAdvance(shown);
         painter.drawText(
             QRect(text.right() - changeWidth + 1, text.top(), changeWidth, text.height()),
-            Qt::AlignVCenter | Qt::AlignRight,
-            metrics.elidedText(change, Qt::ElideRight, changeWidth));
+            Qt::AlignVCenter | Qt::AlignRight, shown);
         text.setRight(text.right() - changeWidth - Space);
     }
     painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,

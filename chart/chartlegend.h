@@ -69,7 +69,7 @@ private:
     int paintedRows() const { return rows() + goneRows(); }
     void paintGoneRow(QPainter &painter, int row);
     void drawLabelAndChange(QPainter &painter, QRect text, const QString &label,
-                            const QString &change) const;
+                            const QString &change, const QString &amount) const;
     void updateScrollRange();
 
     const ChartModel &m_model;

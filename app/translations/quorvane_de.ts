@@ -28,6 +28,10 @@
         <translation>weg seit %1</translation>
     </message>
     <message>
+        <source>gone</source>
+        <translation>weg</translation>
+    </message>
+    <message>
         <location filename="../../chart/chartpicture.cpp" line="92"/>
         <source>... and %1 more</source>
         <translation>... und %1 weitere</translation>

@@ -6,6 +6,8 @@
 #include "chart/slicetext.h"
 #include "chart/slicetooltip.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
@@ -71,6 +73,26 @@ TEST_F(ChangeTest, EachSubfolderSaysHowItChangedSinceTheLookComparedWith)
     EXPECT_EQ(GoneToolTip(model.comparison(), gone.front()),
               "Old\ngone since " + day + "\n50 Bytes (50 bytes)");
     EXPECT_TRUE(SliceToolTip(model, 0).endsWith("\n+1.00 KB since " + day));
+}
+
+TEST_F(ChangeTest, ARowTooNarrowForTheDayShowsTheAmountAlone)
+{
+    compare();
+    EXPECT_EQ(LegendChangeAmount(model, 0), "+1.00 KB");
+    EXPECT_EQ(LegendChangeAmount(model, 1), "new");
+    EXPECT_EQ(LegendChangeAmount(model, 2), "no change");
+    EXPECT_EQ(LegendChangeAmount(model, 3), "-200 Bytes");
+    EXPECT_EQ(LegendChangeAmount(model, 4), "") << "not sized yet";
+    EXPECT_EQ(GoneAmount(), "gone");
+
+    const QFontMetrics metrics{QFont()};
+    const QString whole = ChangeText(model, 0);
+    const int room = metrics.horizontalAdvance(whole);
+    EXPECT_EQ(FittedChangeText(metrics, room, whole, "+1.00 KB"), whole);
+    EXPECT_EQ(FittedChangeText(metrics, room - 1, whole, "+1.00 KB"), "+1.00 KB");
+    const QString cut =
+        FittedChangeText(metrics, metrics.horizontalAdvance("+1.00 KB") - 1, whole, "+1.00 KB");
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026))) << cut.toStdString();
 }
 
 TEST_F(ChangeTest, TheDayCarriesItsYearOnlyWhenItIsNotThisYears)
