@@ -1,8 +1,10 @@
 #include "posix/mounttable.h"
+#include "support/runinchild.h"
 #include "support/smalltmpfs.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -68,6 +70,24 @@ TEST(MountTableChanges, EveryReaderSeesAMountMadeBeforeItAsksAndTheWakeFires)
     EXPECT_GT(afterUnmount, first);
     EXPECT_EQ(changes.count(), afterUnmount); // nothing more until the next change
     close(wake);
+}
+
+// A forked child that keeps running (a test's child, a scan in one) asks on a descriptor of its
+// own: on the parent's it would take the notice of a change the parent has not counted yet.
+TEST(MountTableChanges, AForkedChildThatAsksTakesNoNoticeFromItsParent)
+{
+    MountTableChanges &changes = MountTableChanges::shared();
+    ASSERT_TRUE(changes.watches());
+    const std::uint64_t before = changes.count();
+    SmallTmpfs volume(64);
+    if (!volume.mounted())
+        GTEST_SKIP() << volume.why();
+    EXPECT_EQ(runInChild([] {
+                  MountTableChanges::shared().count();
+                  return std::string("asked");
+              }),
+              "asked");
+    EXPECT_GT(changes.count(), before);
 }
 
 } // namespace
