@@ -139,10 +139,10 @@ void FolderOpenings::loadChildren(const TreeNode &parent, bool checked, bool ans
                 throw RuntimeError(RuntimeErrorNumber::PathNotFound,
                                    QStringLiteral("Path not found"));
             }
-            m_listing.setPath(path);
-            folders.reserve(m_listing.listCount());
-            for (int i = 0; i < m_listing.listCount(); ++i)
-                folders.append(m_listing.list(i));
+            Dir1.setPath(path);
+            folders.reserve(Dir1.listCount());
+            for (int i = 0; i < Dir1.listCount(); ++i)
+                folders.append(Dir1.list(i));
         } catch (const RuntimeError &) {
             listingFailed(path);
         }

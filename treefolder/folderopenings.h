@@ -67,7 +67,7 @@ private:
     NodePictures &m_pictures;
     const FileSystemObject &m_fso;
     SilentVolumes &m_silent;
-    DirectoryList m_listing;
+    DirectoryList Dir1; // the system's own name for the folder listing control
     BackgroundLoads m_loads;
     bool m_listFailed = false;
     bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
