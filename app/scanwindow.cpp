@@ -4,7 +4,9 @@
 #include "chart/chartpicture.h"
 #include "chart/piechart.h"
 #include "chart/slicetext.h"
+#include "platform/messagebox.h"
 #include "platform/nativepath.h"
+#include "platform/savedialog.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -34,10 +36,23 @@ QString scanDescription(const QString &top, std::int64_t timestamp, const QStrin
 ScanWindow::ScanWindow(std::shared_ptr<ScanChartSource> scan, QWidget *parent)
     : QMainWindow(parent), m_scan(std::move(scan)), m_generation(m_model, m_scan),
       m_pie(new PieChart(m_model)), m_note(new QLabel), m_pathBar(new QWidget),
-      m_path(new QHBoxLayout(m_pathBar))
+      m_path(new QHBoxLayout(m_pathBar)), m_saveDialog(std::make_unique<QtSaveDialog>(this)),
+      m_box(std::make_unique<QtMessageBox>(this))
 {
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
+    // The main window's captions, so the two windows read (and translate) alike.
+    auto *exports = new QHBoxLayout;
+    const auto exportButton = [this, exports](const char *caption, void (ScanWindow::*run)()) {
+        auto *button = new QPushButton(QCoreApplication::translate("Form1", caption));
+        connect(button, &QPushButton::clicked, this, run);
+        exports->addWidget(button);
+    };
+    exportButton("Save Chart As JPG", &ScanWindow::saveChartAsJpg);
+    exportButton("Export Chart To Excel", &ScanWindow::exportWorkbook);
+    exportButton("Save Side Text To Text File", &ScanWindow::saveSideText);
+    exports->addStretch(1);
+    layout->addLayout(exports);
     m_path->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pathBar);
     layout->addWidget(m_pie, 1);
@@ -46,6 +61,11 @@ ScanWindow::ScanWindow(std::shared_ptr<ScanChartSource> scan, QWidget *parent)
     setCentralWidget(central);
     m_pie->setTitle(FolderSizesTitle());
     statusBar()->showMessage(description());
+    // What is shown stays in the bar; an export's note stands there for a while only.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+        if (message.isEmpty())
+            statusBar()->showMessage(description());
+    });
     setWindowTitle(description() + QStringLiteral(" - Quorvane"));
     resize(900, 560);
 
@@ -58,6 +78,14 @@ ScanWindow::ScanWindow(std::shared_ptr<ScanChartSource> scan, QWidget *parent)
     auto *back = new QShortcut(QKeySequence(Qt::Key_Backspace), this);
     connect(back, &QShortcut::activated, this, &ScanWindow::up);
     chart(m_scan->topFolder());
+}
+
+ScanWindow::~ScanWindow() = default;
+
+void ScanWindow::useDialogs(std::unique_ptr<SaveDialog> saveDialog, std::unique_ptr<MessageBox> box)
+{
+    m_saveDialog = std::move(saveDialog);
+    m_box = std::move(box);
 }
 
 QString ScanWindow::description() const

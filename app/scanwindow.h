@@ -4,10 +4,13 @@
 #include "chart/chartmodel.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+class MessageBox;
 class PieChart;
 class QHBoxLayout;
+class SaveDialog;
 class QLabel;
 class ScanChartSource;
 
@@ -15,12 +18,22 @@ class ScanChartSource;
 // of that folder as buttons that chart each folder on it, and a bar saying what is shown
 // ("Scan of /srv, 1 Dec 2026, from ncdu 1.18"). Double-clicking a slice or its legend row (or
 // Enter) charts that subfolder, Backspace the folder above. Everything comes from the scan:
-// the disk is never looked at, nothing is moved to the trash, refreshed or watched.
+// the disk is never looked at, nothing is moved to the trash, refreshed or watched. The
+// main window's three exports save what is shown: the picture, the side text, a workbook.
 class ScanWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     ScanWindow(std::shared_ptr<ScanChartSource> scan, QWidget *parent = nullptr);
+    ~ScanWindow() override;
+
+    // The dialogs the exports use (the real ones unless a test hands in its own).
+    void useDialogs(std::unique_ptr<SaveDialog> saveDialog, std::unique_ptr<MessageBox> box);
+    // The exports of the folder shown; each asks for its file (the workbook goes to a new
+    // file in the documents folder, named in the status bar) and reports a failure in a box.
+    void saveChartAsJpg();
+    void saveSideText();
+    void exportWorkbook();
 
     // Charts folder (a path inside the scan, as the chart names it).
     void chart(const QString &folder);
@@ -39,6 +52,8 @@ private:
     void listed(const QString &folder, int count);
     void showPath();
     void up();
+    // Runs one export step, showing a raised error in a box; whether it succeeded.
+    bool reported(const std::function<void()> &step);
 
     const std::shared_ptr<ScanChartSource> m_scan;
     ChartModel m_model;
@@ -48,6 +63,8 @@ private:
     QWidget *m_pathBar;
     QHBoxLayout *m_path;
     QString m_folder;
+    std::unique_ptr<SaveDialog> m_saveDialog;
+    std::unique_ptr<MessageBox> m_box;
 };
 
 // "Scan of /srv, 1 Dec 2026, from ncdu 1.18"; what the file does not say is left out.

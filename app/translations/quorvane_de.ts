@@ -581,6 +581,11 @@ Ein neues Diagramm des Ordners fragt erneut</translation>
 <context>
     <name>ScanWindow</name>
     <message>
+        <location filename="../scanwindowexports.cpp" line="84"/>
+        <source>Workbook written to %1</source>
+        <translation>Arbeitsmappe geschrieben nach %1</translation>
+    </message>
+    <message>
         <location filename="../scanwindow.cpp" line="21"/>
         <source>Scan of %1</source>
         <translation>Scan von %1</translation>

@@ -1,10 +1,14 @@
 #include "app/scanchartsource.h"
 #include "app/scanwindow.h"
 #include "chart/piechart.h"
+#include "fakes.h"
 #include "scanfile/scanfileread.h"
+#include "support/recordingmessagebox.h"
+#include "support/temptree.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -79,7 +83,47 @@ TEST(ScanWindow, ChartsTheTopFolderThenDrillsDownAndBackUp)
 
     emit window.pie()->columnActivated(2);
     ASSERT_TRUE(settle(window));
-    window.findChildren<QPushButton *>().first()->click(); // the path's first button: /srv
+    for (QPushButton *button : window.findChildren<QPushButton *>())
+        if (button->text() == "/srv") // the path's first button
+            button->click();
     ASSERT_TRUE(settle(window));
     EXPECT_EQ(window.model().folder(), "/srv");
+}
+
+// The picture and the side text of the folder shown go to the files chosen; a file that
+// cannot be written is told in a box, and a cancelled dialog writes nothing.
+TEST(ScanWindow, SavesThePictureAndTheSideTextOfTheFolderShown)
+{
+    TempTree tree;
+    ScanWindow window(scanOf(Scan));
+    auto dialog = std::make_unique<ScriptedSaveDialog>();
+    auto box = std::make_unique<RecordingMessageBox>();
+    ScriptedSaveDialog &dialogRef = *dialog;
+    RecordingMessageBox &boxRef = *box;
+    window.useDialogs(std::move(dialog), std::move(box));
+    ASSERT_TRUE(settle(window));
+
+    dialogRef.answer = tree.pathQ("chart.jpg");
+    window.saveChartAsJpg();
+    QFile picture(dialogRef.answer);
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(picture.read(2) == QByteArray("\xff\xd8", 2));
+
+    dialogRef.answer = tree.pathQ("side.txt");
+    window.saveSideText();
+    QFile text(dialogRef.answer);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QByteArray written = text.readAll();
+    EXPECT_EQ(written, "db - 100 Bytes\r\nwww - 12 Bytes\r\n");
+    EXPECT_TRUE(boxRef.boxes.empty());
+
+    dialogRef.answer = tree.pathQ("missing/side.txt");
+    window.saveSideText();
+    ASSERT_EQ(boxRef.boxes.size(), 1u);
+    EXPECT_TRUE(boxRef.boxes[0].text.contains("missing")) << boxRef.boxes[0].text.toStdString();
+
+    dialogRef.answer.clear();
+    window.saveChartAsJpg();
+    EXPECT_EQ(boxRef.boxes.size(), 1u);
+    EXPECT_EQ(dialogRef.shown.size(), 4u);
 }
