@@ -120,12 +120,26 @@ def main(expected):
     for label, keysym, index in steps:
         want = found[index].name
         tries = 3 if label == "Home" else 1
+
+        # The chart may already stand on the first slice when it takes the focus, and its
+        # announcement can come before the key: then Home moves nothing and says nothing new.
+        def arrived():
+            if want in announced:
+                return True
+            if label != "Home":
+                return False
+            try:
+                current = focused_slice(chart)
+            except Exception:  # a slice that went away while it was read
+                return False
+            return current is not None and current.name == want
+
         for attempt in range(tries):
             del announced[:]
             pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
             if attempt + 1 == tries:
-                wait_for(f"announcement of {want!r} after {label}", lambda: want in announced, 10)
-            elif wait_for_quietly(lambda: want in announced, 3):
+                wait_for(f"announcement of {want!r} after {label}", arrived, 10)
+            elif wait_for_quietly(arrived, 3):
                 break
             else:
                 print(f"{label} was lost; pressed again")
