@@ -29,6 +29,7 @@
 #include "platform/confirmbox.h"
 #include "platform/launcher.h"
 #include "platform/messagebox.h"
+#include "timedapplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,48 +56,6 @@ constexpr int FoldersPerSubfolder = 25;
 constexpr int FilesPerFolder = 1000;
 constexpr int TrashFiles = 100000;
 constexpr int SettleMs = 1200; // past the live chart's gathering of changes
-
-// Times every event the event loop delivers itself: each is a stretch the GUI thread spends
-// away from its loop.
-class TimedApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        if (m_depth > 0 || !m_measuring)
-            return nested(receiver, event);
-        QElapsedTimer clock;
-        clock.start();
-        const qint64 cpuStart = threadCpuNs();
-        const bool handled = nested(receiver, event);
-        m_longestNs = std::max(m_longestNs, threadCpuNs() - cpuStart);
-        m_longestWallNs = std::max(m_longestWallNs, clock.nsecsElapsed());
-        return handled;
-    }
-    void setMeasuring(bool on) { m_measuring = on; }
-    double longestMs() const { return double(m_longestNs) / 1e6; }
-    double longestWallMs() const { return double(m_longestWallNs) / 1e6; }
-
-private:
-    static qint64 threadCpuNs()
-    {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-    }
-    bool nested(QObject *receiver, QEvent *event)
-    {
-        ++m_depth;
-        const bool handled = QApplication::notify(receiver, event);
-        --m_depth;
-        return handled;
-    }
-    int m_depth = 0;
-    bool m_measuring = false;
-    qint64 m_longestNs = 0;
-    qint64 m_longestWallNs = 0;
-};
 
 class Yes : public ConfirmBox {
 public:
