@@ -2,6 +2,7 @@
 #include "treefolder/foldertreeview.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QScopedValueRollback>
 #include <QTreeWidget>
@@ -32,13 +33,13 @@ void TreeFolder::SelectPath(const QString &path)
 {
     const QString target = AddBackslash(path);
     // Every opening on the way loads its children at once: the walk goes on into them.
-    const QScopedValueRollback syncLoads(m_openings->atOnce, m_openings->atOnce + 1);
+    const QScopedValueRollback syncLoads(d->m_openings->atOnce, d->m_openings->atOnce + 1);
     // Where one folder is shown twice, the walk keeps to the branch of the current node, so
     // that assigning back the path just read selects the very node it was read from.
-    const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
-    const TreeNode current(&m_nodes, selected.isEmpty() ? nullptr : selected.first());
+    const QList<QTreeWidgetItem *> selected = d->TreeView1->selectedItems();
+    const TreeNode current(&d->m_nodes, selected.isEmpty() ? nullptr : selected.first());
     // The walk starts at the first drive, right after the desktop root and My Computer.
-    TreeNode node = m_nodes.at(3);
+    TreeNode node = d->m_nodes.at(3);
     TreeNode stop = node;
     while (!node.isNull()) {
         TreeNode best;
@@ -62,23 +63,23 @@ void TreeFolder::SelectPath(const QString &path)
         // into every folder before it, so those load at once.
         const bool isTarget = AddBackslash(best.key()) == target;
         try {
-            const QScopedValueRollback nowOrLater(m_openings->atOnce,
-                                                  isTarget ? 0 : m_openings->atOnce);
+            const QScopedValueRollback nowOrLater(d->m_openings->atOnce,
+                                                  isTarget ? 0 : d->m_openings->atOnce);
             best.setExpanded(true); // loads the children through the expansion handler
             if (!isTarget)
-                m_openings->loads().finish(id); // a user's opening may still be loading
+                d->m_openings->loads().finish(id); // a user's opening may still be loading
         } catch (const RuntimeError &) {
         }
         // The opening may have failed and pruned the node's branch.
-        best = m_nodes.findId(id);
+        best = d->m_nodes.findId(id);
         if (best.isNull())
             break;
-        TreeView1->setCurrentItem(best.item());
+        d->TreeView1->setCurrentItem(best.item());
         stop = best;
-        if (isTarget && m_openings->loads().scrollWhenLoaded(id))
+        if (isTarget && d->m_openings->loads().scrollWhenLoaded(id))
             break; // no child can lie deeper on the path
         node = best.child();
     }
-    if (!stop.isNull() && !m_nodes.findId(stop.id()).isNull())
-        TreeView1->scrollToItem(stop.item());
+    if (!stop.isNull() && !d->m_nodes.findId(stop.id()).isNull())
+        d->TreeView1->scrollToItem(stop.item());
 }

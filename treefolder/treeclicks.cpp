@@ -2,37 +2,38 @@
 #include "treefolder/nodekeys.h"
 #include "treefolder/silentvolumes.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QItemSelection>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
 
-void TreeFolder::raiseRootEvents(const QString &key,
-                                 void (TreeFolder::*event)(TreeFolder::RootKind))
+void TreeFolderPrivate::raiseRootEvents(const QString &key,
+                                        void (TreeFolder::*event)(TreeFolder::RootKind))
 {
     for (const int kind : rootKindsOf(key))
-        emit(this->*event)(RootKind(kind));
+        emit(q.*event)(TreeFolder::RootKind(kind));
 }
 
-void TreeFolder::opened(const QString &key)
+void TreeFolderPrivate::opened(const QString &key)
 {
     if (isRootKey(key)) {
         raiseRootEvents(key, &TreeFolder::RootExpand);
         return;
     }
-    emit FolderExpand(key);
-    emit Change();
+    emit q.FolderExpand(key);
+    emit q.Change();
 }
 
-void TreeFolder::closed(const QString &key)
+void TreeFolderPrivate::closed(const QString &key)
 {
     if (isRootKey(key))
         raiseRootEvents(key, &TreeFolder::RootCollapse);
     else
-        emit FolderCollapse(key);
+        emit q.FolderCollapse(key);
 }
 
-void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
+void TreeFolderPrivate::onNodeClicked(QTreeWidgetItem *item)
 {
     const TreeNode node(&m_nodes, item);
     const QString key = node.key();
@@ -45,9 +46,9 @@ void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
     const bool answers = m_FSO.answers(key);
     const QString id = node.id();
     if (isDriveKey(key))
-        emit DriveClick(key);
-    emit FolderClick(key);
-    emit Change();
+        emit q.DriveClick(key);
+    emit q.FolderClick(key);
+    emit q.Change();
     if (!answers) {
         keepSelectionBefore(id);
         return;
@@ -59,7 +60,7 @@ void TreeFolder::onNodeClicked(QTreeWidgetItem *item)
 // The click is raised like any other, but the selection and Path stay with the folder chosen
 // before, so that the tree shows what the host still shows; the keyboard's current node stays
 // on the silent one, so that the arrows walk on past it.
-void TreeFolder::keepSelectionBefore(const QString &clickedId)
+void TreeFolderPrivate::keepSelectionBefore(const QString &clickedId)
 {
     const TreeNode clicked = m_nodes.findId(clickedId);
     // A host's handler that removed the node or selected another one itself has the last word.
@@ -78,16 +79,16 @@ void TreeFolder::ClickNode(const TreeNode &node)
     if (node.isNull())
         return;
     const QString id = node.id();
-    TreeView1->rememberSelection();
-    TreeView1->setCurrentItem(node.item());
-    TreeView1->scrollToItem(node.item());
+    d->TreeView1->rememberSelection();
+    d->TreeView1->setCurrentItem(node.item());
+    d->TreeView1->scrollToItem(node.item());
     emit Click();
     // The host's handler of Click may have changed the tree.
-    if (const TreeNode clicked = m_nodes.findId(id); !clicked.isNull())
-        onNodeClicked(clicked.item());
+    if (const TreeNode clicked = d->m_nodes.findId(id); !clicked.isNull())
+        d->onNodeClicked(clicked.item());
 }
 
-void TreeFolder::onCheckStateWritten(QTreeWidgetItem *item)
+void TreeFolderPrivate::onCheckStateWritten(QTreeWidgetItem *item)
 {
     if (!m_nodes.checkBoxes() || !item->data(0, Qt::CheckStateRole).isValid())
         return;
@@ -100,12 +101,12 @@ void TreeFolder::onCheckStateWritten(QTreeWidgetItem *item)
     const QString key = TreeNode(&m_nodes, item).key();
     if (isRootKey(key)) {
         for (const int kind : rootKindsOf(key))
-            emit RootCheck(RootKind(kind), checked);
+            emit q.RootCheck(TreeFolder::RootKind(kind), checked);
         return;
     }
     if (isDriveKey(key))
-        emit DriveCheck(key, checked);
-    emit FolderCheck(key, checked);
+        emit q.DriveCheck(key, checked);
+    emit q.FolderCheck(key, checked);
 }
 
 QString TreeFolder::selectedFolder() const
@@ -116,12 +117,12 @@ QString TreeFolder::selectedFolder() const
 
 TreeNode TreeFolder::selectedNode() const
 {
-    const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
-    return TreeNode(&m_nodes, selected.isEmpty() ? nullptr : selected.first());
+    const QList<QTreeWidgetItem *> selected = d->TreeView1->selectedItems();
+    return TreeNode(&d->m_nodes, selected.isEmpty() ? nullptr : selected.first());
 }
 
-void TreeFolder::onSelectionChanged(const QItemSelection &selected,
-                                    const QItemSelection &deselected)
+void TreeFolderPrivate::onSelectionChanged(const QItemSelection &selected,
+                                           const QItemSelection &deselected)
 {
     if (!m_SingleSel || m_singleExpanding || selected.isEmpty())
         return;

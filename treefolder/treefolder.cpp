@@ -9,6 +9,7 @@
 #include "treefolder/silentvolumes.h"
 #include "treefolder/treeeventargs.h"
 #include "treefolder/treeeventbridge.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QHeaderView>
 #include <QMetaMethod>
@@ -34,10 +35,23 @@ TreeFolder::TreeFolder(QWidget *parent) : TreeFolder(nullptr, nullptr, parent) {
 
 TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specialFolders,
                        QWidget *parent)
-    : QWidget(parent), TreeView1(new FolderTreeView(this)),
-      m_FSO(drives ? *drives : machineDrives(),
-            specialFolders ? *specialFolders : machineSpecialFolders()),
+    : QWidget(parent), d(std::make_unique<TreeFolderPrivate>(
+                           *this, drives ? *drives : machineDrives(),
+                           specialFolders ? *specialFolders : machineSpecialFolders()))
+{
+    d->setUpInnerTree();
+    d->Initialize();
+}
+
+TreeFolderPrivate::TreeFolderPrivate(TreeFolder &control, const DriveProvider &drives,
+                                     const SpecialFolders &specialFolders)
+    : q(control), TreeView1(new FolderTreeView(&control)), m_FSO(drives, specialFolders),
       m_nodes(TreeView1, &m_pictures.list())
+{}
+
+TreeFolderPrivate::~TreeFolderPrivate() = default;
+
+void TreeFolderPrivate::setUpInnerTree()
 {
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     auto *style = new ReadableTreeStyle;
@@ -54,138 +68,168 @@ TreeFolder::TreeFolder(const DriveProvider *drives, const SpecialFolders *specia
     TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                                QAbstractItemView::EditKeyPressed);
 
-    connect(TreeView1, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem *item) { m_openings->expanded(item); });
-    connect(TreeView1, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem *item) { m_openings->collapsed(item); });
-    connect(TreeView1, &FolderTreeView::nodeClicked, this, &TreeFolder::onNodeClicked);
-    connect(TreeView1, &FolderTreeView::checkStateWritten, this, &TreeFolder::onCheckStateWritten);
-    connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TreeFolder::onSelectionChanged);
+    using T = TreeFolder;
+    QObject::connect(TreeView1, &QTreeWidget::itemExpanded, &q,
+                     [this](QTreeWidgetItem *item) { m_openings->expanded(item); });
+    QObject::connect(TreeView1, &QTreeWidget::itemCollapsed, &q,
+                     [this](QTreeWidgetItem *item) { m_openings->collapsed(item); });
+    QObject::connect(TreeView1, &FolderTreeView::nodeClicked, &q,
+                     [this](QTreeWidgetItem *item) { onNodeClicked(item); });
+    QObject::connect(TreeView1, &FolderTreeView::checkStateWritten, &q,
+                     [this](QTreeWidgetItem *item) { onCheckStateWritten(item); });
+    QObject::connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, &q,
+                     [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                         onSelectionChanged(selected, deselected);
+                     });
 
     // The host's handlers get the tree's own argument variables: direct connections only.
-    m_bridge = new TreeEventBridge(TreeView1, this);
-    connect(m_bridge, &TreeEventBridge::AfterRename, this, &TreeFolder::AfterRename);
-    connect(m_bridge, &TreeEventBridge::BeforeRename, this, &TreeFolder::BeforeRename);
-    connect(m_bridge, &TreeEventBridge::Click, this, &TreeFolder::Click);
-    connect(m_bridge, &TreeEventBridge::DblClick, this, &TreeFolder::DblClick);
-    connect(m_bridge, &TreeEventBridge::KeyDown, this, &TreeFolder::KeyDown);
-    connect(m_bridge, &TreeEventBridge::KeyPress, this, &TreeFolder::KeyPress);
-    connect(m_bridge, &TreeEventBridge::KeyUp, this, &TreeFolder::KeyUp);
-    connect(m_bridge, &TreeEventBridge::MouseDown, this, &TreeFolder::MouseDown);
-    connect(m_bridge, &TreeEventBridge::MouseMove, this, &TreeFolder::MouseMove);
-    connect(m_bridge, &TreeEventBridge::MouseUp, this, &TreeFolder::MouseUp);
-    connect(m_bridge, &TreeEventBridge::OLECompleteDrag, this, &TreeFolder::OLECompleteDrag);
+    m_bridge = new TreeEventBridge(TreeView1, &q);
+    const auto pass = [this](auto bridgeEvent, auto controlEvent) {
+        QObject::connect(m_bridge, bridgeEvent, &q, controlEvent);
+    };
+    pass(&TreeEventBridge::AfterRename, &T::AfterRename);
+    pass(&TreeEventBridge::BeforeRename, &T::BeforeRename);
+    pass(&TreeEventBridge::Click, &T::Click);
+    pass(&TreeEventBridge::DblClick, &T::DblClick);
+    pass(&TreeEventBridge::KeyDown, &T::KeyDown);
+    pass(&TreeEventBridge::KeyPress, &T::KeyPress);
+    pass(&TreeEventBridge::KeyUp, &T::KeyUp);
+    pass(&TreeEventBridge::MouseDown, &T::MouseDown);
+    pass(&TreeEventBridge::MouseMove, &T::MouseMove);
+    pass(&TreeEventBridge::MouseUp, &T::MouseUp);
+    pass(&TreeEventBridge::OLECompleteDrag, &T::OLECompleteDrag);
     // A drop nobody handles is refused: taken with Move, its source would delete what it sent.
-    connect(m_bridge, &TreeEventBridge::OLEDragDrop, this,
-            [this](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y) {
-                if (dropHandled())
-                    emit OLEDragDrop(Data, Effect, Button, Shift, X, Y);
-                else
-                    Effect = DropEffect::None;
-            });
-    connect(m_bridge, &TreeEventBridge::OLEDragOver, this,
-            [this](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y,
-                   short &State) {
-                emit OLEDragOver(Data, Effect, Button, Shift, X, Y, State);
-                if (!dropHandled())
-                    Effect = DropEffect::None; // shows the drag that it cannot drop here
-            });
-    connect(m_bridge, &TreeEventBridge::OLEGiveFeedback, this, &TreeFolder::OLEGiveFeedback);
-    connect(m_bridge, &TreeEventBridge::OLESetData, this, &TreeFolder::OLESetData);
-    connect(m_bridge, &TreeEventBridge::OLEStartDrag, this, &TreeFolder::OLEStartDrag);
+    // These outlive this part while the control is destroyed, so they hold the control only.
+    T *const control = &q;
+    QObject::connect(
+        m_bridge, &TreeEventBridge::OLEDragDrop, control,
+        [control](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X, float &Y) {
+            if (dropHandled(*control))
+                emit control->OLEDragDrop(Data, Effect, Button, Shift, X, Y);
+            else
+                Effect = DropEffect::None;
+        });
+    QObject::connect(m_bridge, &TreeEventBridge::OLEDragOver, control,
+                     [control](QMimeData *Data, int &Effect, short &Button, short &Shift, float &X,
+                               float &Y, short &State) {
+                         emit control->OLEDragOver(Data, Effect, Button, Shift, X, Y, State);
+                         if (!dropHandled(*control))
+                             Effect = DropEffect::None; // shows the drag that it cannot drop here
+                     });
+    pass(&TreeEventBridge::OLEGiveFeedback, &T::OLEGiveFeedback);
+    pass(&TreeEventBridge::OLESetData, &T::OLESetData);
+    pass(&TreeEventBridge::OLEStartDrag, &T::OLEStartDrag);
     m_silent = std::make_unique<SilentVolumes>(m_nodes, m_FSO);
     m_openings =
         std::make_unique<FolderOpenings>(static_cast<FolderOpenings::Host &>(*this), *TreeView1,
                                          m_nodes, m_pictures, m_FSO, *m_silent);
     m_drives = std::make_unique<DriveFollower>(static_cast<DriveFollower::Host &>(*this), m_nodes,
                                                m_FSO, *m_silent);
-    Initialize();
 }
 
-bool TreeFolder::dropHandled() const
+bool TreeFolderPrivate::dropHandled(const TreeFolder &control)
 {
-    return isSignalConnected(QMetaMethod::fromSignal(&TreeFolder::OLEDragDrop));
+    return control.isSignalConnected(QMetaMethod::fromSignal(&TreeFolder::OLEDragDrop));
 }
 
 TreeFolder::~TreeFolder()
 {
-    m_drives.reset(); // waits for a listing under way, which reads m_FSO
-    m_openings->loads().cancel({});
+    d->m_drives.reset(); // waits for a listing under way, which reads m_FSO
+    d->m_openings->loads().cancel({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
-    TreeView1->disconnect(this);
-    TreeView1->selectionModel()->disconnect(this);
+    d->TreeView1->disconnect(this);
+    d->TreeView1->selectionModel()->disconnect(this);
 }
 
 QTreeWidget *TreeFolder::treeView() const
 {
-    return TreeView1;
+    return d->TreeView1;
 }
 
-QString TreeFolder::displayName() const
+QString TreeFolderPrivate::displayName() const
 {
-    return objectName().isEmpty() ? QStringLiteral("TreeFolder") : objectName();
+    return q.objectName().isEmpty() ? QStringLiteral("TreeFolder") : q.objectName();
 }
 
 QString TreeFolder::path() const
 {
-    const QList<QTreeWidgetItem *> selected = TreeView1->selectedItems();
+    const QList<QTreeWidgetItem *> selected = d->TreeView1->selectedItems();
     if (selected.isEmpty())
-        return m_Path;
-    return TreeNode(&m_nodes, selected.first()).key();
+        return d->m_Path;
+    return TreeNode(&d->m_nodes, selected.first()).key();
 }
 
 void TreeFolder::setPath(const QString &p)
 {
-    m_Path = p;
+    d->m_Path = p;
     ReloadTree();
     SelectPath(p);
-    reportChange(QStringLiteral("Path"));
+    d->reportChange(QStringLiteral("Path"));
     emit Change();
 }
 
-void TreeFolder::rebuildWithFlags()
+void TreeFolderPrivate::rebuildWithFlags()
 {
-    Clear();
-    ReloadTree();
+    q.Clear();
+    q.ReloadTree();
 }
 
 void TreeFolder::setHideFavorites(bool hide)
 {
-    m_HideFavorites = hide;
-    reportChange(QStringLiteral("HideFavorites"));
-    rebuildWithFlags();
+    d->m_HideFavorites = hide;
+    d->reportChange(QStringLiteral("HideFavorites"));
+    d->rebuildWithFlags();
 }
 
 void TreeFolder::setHideMyDocuments(bool hide)
 {
-    m_HideMyDocuments = hide;
-    reportChange(QStringLiteral("HideMyDocuments"));
-    rebuildWithFlags();
+    d->m_HideMyDocuments = hide;
+    d->reportChange(QStringLiteral("HideMyDocuments"));
+    d->rebuildWithFlags();
 }
 
 void TreeFolder::setHideNetwork(bool hide)
 {
-    m_HideNetwork = hide;
-    reportChange(QStringLiteral("HideNetwork"));
-    rebuildWithFlags();
+    d->m_HideNetwork = hide;
+    d->reportChange(QStringLiteral("HideNetwork"));
+    d->rebuildWithFlags();
 }
 
 void TreeFolder::setHideControlPanel(bool hide)
 {
-    m_HideControlPanel = hide;
-    reportChange(QStringLiteral("HideControlPanel"));
-    rebuildWithFlags();
+    d->m_HideControlPanel = hide;
+    d->reportChange(QStringLiteral("HideControlPanel"));
+    d->rebuildWithFlags();
 }
 
 void TreeFolder::Clear()
 {
-    m_openings->loads().cancel({});
-    m_drives->forgetListing();
-    m_nodes.clear();
+    d->m_openings->loads().cancel({});
+    d->m_drives->forgetListing();
+    d->m_nodes.clear();
 }
 
 void TreeFolder::ReloadTree()
 {
-    LoadTreeView(AddBackslash(m_Path));
+    LoadTreeView(AddBackslash(d->m_Path));
+}
+
+bool TreeFolder::hideFavorites() const
+{
+    return d->m_HideFavorites;
+}
+
+bool TreeFolder::hideMyDocuments() const
+{
+    return d->m_HideMyDocuments;
+}
+
+bool TreeFolder::hideNetwork() const
+{
+    return d->m_HideNetwork;
+}
+
+bool TreeFolder::hideControlPanel() const
+{
+    return d->m_HideControlPanel;
 }

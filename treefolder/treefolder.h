@@ -1,11 +1,7 @@
 #pragma once
 
 #include "platform/shellhelpers.h"
-#include "treefolder/drivefollower.h"
-#include "treefolder/filesystemobject.h"
-#include "treefolder/folderopenings.h"
-#include "treefolder/nodepictures.h"
-#include "treefolder/olecolor.h"
+#include "treefolder/imagelist.h"
 #include "treefolder/storedproperties.h"
 #include "treefolder/treenodes.h"
 
@@ -15,15 +11,12 @@
 #include <functional>
 #include <memory>
 
-class FolderTreeView;
+class DriveProvider;
 class MessageBox;
-class QItemSelection;
 class QMimeData;
 class QTreeWidget;
-class QTreeWidgetItem;
-class SilentVolumes;
 class SpecialFolders;
-class TreeEventBridge;
+struct TreeFolderPrivate;
 
 // TreeFolder: an explorer-style folder tree. One desktop root; under it My Computer with one
 // node per drive (mounted volume), the Favorites and Documents folders, then the network
@@ -40,10 +33,7 @@ class TreeEventBridge;
 // with the property's stored name ("Style", "Path", ...) once the value took effect; a value
 // the tree rejects throws RuntimeError 380 (6 for BorderStyle outside 16 bits) before that.
 // BackColor, Clear and FolderChecked report nothing.
-class TreeFolder : public QWidget,
-                   private StoredPropertyTarget,
-                   private FolderOpenings::Host,
-                   private DriveFollower::Host {
+class TreeFolder : public QWidget {
     Q_OBJECT
 
 public:
@@ -73,7 +63,7 @@ public:
     QSize sizeHint() const override; // the tree's own; there is no minimum
 
     // The message box AboutBox shows, not owned; nullptr: a QMessageBox over the window.
-    void setMessageBox(MessageBox *box) { m_messageBox = box; }
+    void setMessageBox(MessageBox *box);
 
     // The public members in their declared order; treeFont, controlEnabled and drawingStyle
     // are Font, Enabled and Style, whose names QWidget takes.
@@ -84,7 +74,7 @@ public:
     void AboutBox();
     // 3. BorderStyle: 0 none, 1 fixed single (a frame around the tree). Outside -32768..32767
     // throws RuntimeError 6, any other 16-bit value 380; nothing changes then.
-    int borderStyle() const { return m_BorderStyle; }
+    int borderStyle() const;
     void setBorderStyle(int style);
     // 4. path: the selected node's key, or the start path when nothing is selected.
     // Assigning makes p the start path, builds the tree when it is empty, opens and selects
@@ -98,7 +88,7 @@ public:
     bool fullRowSelect() const;
     void setFullRowSelect(bool on);
     // 7. CheckBoxes: every node shows a check box; each node keeps its state while hidden.
-    bool checkBoxes() const { return m_nodes.checkBoxes(); }
+    bool checkBoxes() const;
     void setCheckBoxes(bool shown);
     // 8. Enabled: the control's own state; assigning sets the tree's too.
     bool controlEnabled() const;
@@ -134,10 +124,10 @@ public:
     int subFolderCount() const;
     // 19. MousePointer over the tree: 0 default, 1..15 the native pointers (treeproperties.cpp),
     // 99 MouseIcon.
-    int mousePointer() const { return m_MousePointer; }
+    int mousePointer() const;
     void setMousePointer(int pointer);
     // 20. MouseIcon: the pointer shown while MousePointer is 99; a null pixmap for none.
-    QPixmap mouseIcon() const { return m_MouseIcon; }
+    QPixmap mouseIcon() const;
     void setMouseIcon(const QPixmap &icon);
     // 21. OleDragMode: 0 manual, 1 automatic (dragging a node raises OLEStartDrag).
     int oleDragMode() const;
@@ -148,21 +138,21 @@ public:
     void setOleDropMode(int mode);
     // 23. SingleSel: selecting a node opens it and closes the one selected before, unless
     // that one contains it.
-    bool singleSel() const { return m_SingleSel; }
+    bool singleSel() const;
     void setSingleSel(bool on);
     // 24.-27. Each assignment stores the flag, reports it, empties the tree and builds it
     // again, also when the value does not change; open branches are lost.
-    bool hideFavorites() const { return m_HideFavorites; }
+    bool hideFavorites() const;
     void setHideFavorites(bool hide);
-    bool hideMyDocuments() const { return m_HideMyDocuments; }
+    bool hideMyDocuments() const;
     void setHideMyDocuments(bool hide);
-    bool hideNetwork() const { return m_HideNetwork; }
+    bool hideNetwork() const;
     void setHideNetwork(bool hide);
-    bool hideControlPanel() const { return m_HideControlPanel; }
+    bool hideControlPanel() const;
     void setHideControlPanel(bool hide);
     // 28. FolderNodes: the live node collection of the tree.
-    TreeNodes &FolderNodes() { return m_nodes; }
-    const TreeNodes &FolderNodes() const { return m_nodes; }
+    TreeNodes &FolderNodes();
+    const TreeNodes &FolderNodes() const;
     // 29. BackColor: the tree's background as RGB (0x00BBGGRR), the system window colour's
     // by default. Assigning takes an OLE colour (olecolor.h); one that cannot be translated
     // gives back the default. No report. What the tree draws stays readable on it
@@ -171,7 +161,7 @@ public:
     void setBackColor(quint32 oleColor);
 
     QTreeWidget *treeView() const; // the inner tree widget
-    const ImageList &imageList() const { return m_pictures.list(); }
+    const ImageList &imageList() const;
 
     // Builds the root level when the tree has no node; does nothing otherwise. A failure is
     // thrown again with the source "<object name>_LoadTreeView"; the nodes added before it stay.
@@ -240,62 +230,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // The stored set's view of the control: its rows name the control's getters and setters.
+    // What the control keeps and does behind this surface (treefolderprivate.h).
+    friend struct TreeFolderPrivate;
+    // The stored set's rows name the control's getters, setters and kept values.
     friend const QList<StoredProperty> &storedPropertySet();
-    void setStored(const StoredProperty &property, const QVariant &value) override;
-    QVariant stored(const StoredProperty &property) const override;
-    QFont ambientFont() const override;
-    // PropertyChanged, except while a stored set gives the tree a value directly.
-    void reportChange(const QString &name);
-    void applyCursor();
-    void applyReadableColors();
-
-    // The inner tree's signals and the bridge's pass-through events.
-    bool dropHandled() const;
-    void onNodeClicked(QTreeWidgetItem *item);
-    void keepSelectionBefore(const QString &clickedId);
-    void onCheckStateWritten(QTreeWidgetItem *item);
-    void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
-    void raiseRootEvents(const QString &key, void (TreeFolder::*event)(TreeFolder::RootKind));
-
-    // Building (treeloading.cpp).
-    void Initialize();
-    QString displayName() const;
-    void rebuildWithFlags();
-    void buildRootLevel();
-    void addSpecialFolder(int folderId, const QString &parentKey, int iconNumber);
-    bool IsValidNodeIndex(int index) const;
-
-    // The engine's parts call these back (folderopenings.h, drivefollower.h).
-    void opened(const QString &key) override;
-    void closed(const QString &key) override;
-    void notReady(const QString &path) override { emit DriveNotReady(path); }
-    void progress(short percent) override { emit Progress(percent); }
-    TreeNode addDriveNode(const Drive &drive) override;
-
-    // Inner parts.
-    FolderTreeView *TreeView1 = nullptr;
-    TreeEventBridge *m_bridge = nullptr;
-    NodePictures m_pictures;
-    FileSystemObject m_FSO;
-    TreeNodes m_nodes;
-    // After m_FSO and m_nodes, which they use.
-    std::unique_ptr<SilentVolumes> m_silent;
-    std::unique_ptr<FolderOpenings> m_openings;
-    std::unique_ptr<DriveFollower> m_drives;
-
-    // Settings.
-    QString m_Path;
-    bool m_HideFavorites = false, m_HideMyDocuments = false, m_HideNetwork = false,
-         m_HideControlPanel = false;
-    bool m_ShowFolders = false; // nothing sets it; saved as "ShowFolders" all the same
-    qint32 m_BackColor = OleColor::TranslationFailed;
-    bool m_ownBackground = false; // false: the tree shows the system window colour
-    int m_BorderStyle = 1;
-    int m_MousePointer = 0;
-    QPixmap m_MouseIcon;
-    bool m_SingleSel = false;
-    bool m_singleExpanding = false; // SingleSel is opening and closing nodes
-    bool m_quietReports = false;
-    MessageBox *m_messageBox = nullptr;
+    std::unique_ptr<TreeFolderPrivate> d;
 };

@@ -2,41 +2,42 @@
 #include "treefolder/foldertreeview.h"
 #include "treefolder/storedpropaboutbox.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QApplication>
 
-void TreeFolder::Initialize()
+void TreeFolderPrivate::Initialize()
 {
     // A host that saves an instance it never initialised still saves a real colour.
     m_BackColor = TranslateColor(OleColor::WindowBackground);
-    ReloadTree();
+    q.ReloadTree();
 }
 
 void TreeFolder::InitProperties()
 {
-    m_BackColor = TranslateColor(OleColor::WindowBackground);
+    d->m_BackColor = TranslateColor(OleColor::WindowBackground);
     setPath(ProcessCurrentDirectory());
 }
 
 void TreeFolder::ReadProperties(const PropertyBag &bag,
                                 const std::function<QString()> &desktopFolderPath)
 {
-    readStoredProperties(bag, *this, desktopFolderPath);
+    readStoredProperties(bag, *d, desktopFolderPath);
 }
 
 void TreeFolder::WriteProperties(PropertyBag &bag) const
 {
-    writeStoredProperties(bag, *this);
+    writeStoredProperties(bag, *d);
 }
 
 void TreeFolder::Resize()
 {
-    TreeView1->setGeometry(0, 0, qMax(0, width()), qMax(0, height()));
+    d->TreeView1->setGeometry(0, 0, qMax(0, width()), qMax(0, height()));
 }
 
 QSize TreeFolder::sizeHint() const
 {
-    return TreeView1->sizeHint();
+    return d->TreeView1->sizeHint();
 }
 
 void TreeFolder::resizeEvent(QResizeEvent *event)
@@ -45,16 +46,21 @@ void TreeFolder::resizeEvent(QResizeEvent *event)
     Resize();
 }
 
-QFont TreeFolder::ambientFont() const
+QFont TreeFolderPrivate::ambientFont() const
 {
-    return parentWidget() ? parentWidget()->font() : QApplication::font();
+    return q.parentWidget() ? q.parentWidget()->font() : QApplication::font();
+}
+
+void TreeFolder::setMessageBox(MessageBox *box)
+{
+    d->m_messageBox = box;
 }
 
 void TreeFolder::AboutBox()
 {
     const AboutBoxTexts texts = aboutBoxTexts();
-    if (m_messageBox) {
-        m_messageBox->show(texts.text, texts.title, MessageBox::Icon::NoIcon);
+    if (d->m_messageBox) {
+        d->m_messageBox->show(texts.text, texts.title, MessageBox::Icon::NoIcon);
         return;
     }
     QtMessageBox box(window());

@@ -6,6 +6,7 @@
 #include "treefolder/nodekeys.h"
 #include "treefolder/pathtext.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 namespace {
 
@@ -34,31 +35,31 @@ void TreeFolder::LoadTreeView(const QString &startPath)
 {
     // The start path needs no listing of its own: its drive loads its children when opened.
     Q_UNUSED(startPath);
-    if (m_nodes.count() > 0)
+    if (d->m_nodes.count() > 0)
         return;
     try {
-        buildRootLevel();
+        d->buildRootLevel();
     } catch (const RuntimeError &error) {
-        throw error.withSource(displayName() + QStringLiteral("_LoadTreeView"));
+        throw error.withSource(d->displayName() + QStringLiteral("_LoadTreeView"));
     }
 }
 
 int TreeFolder::GetIconIndex(const QString &key, int size, bool fromLibrary, int iconNumber,
                              bool useShellLibrary)
 {
-    return m_pictures.indexOf(key, size, fromLibrary, iconNumber, useShellLibrary);
+    return d->m_pictures.indexOf(key, size, fromLibrary, iconNumber, useShellLibrary);
 }
 
-void TreeFolder::buildRootLevel()
+void TreeFolderPrivate::buildRootLevel()
 {
     using namespace ShellLibrary;
     m_drives->forgetListing(); // a listing under way is older than what is read here
     TreeNode workSpace = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
-    workSpace.setImage(GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
+    workSpace.setImage(q.GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
 
     TreeNode myComputer =
         m_nodes.add(workSpace.key(), MyComputerKey, string(StringId::Computer), 0);
-    myComputer.setImage(GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
+    myComputer.setImage(q.GetIconIndex(MyComputerKey, IconSize, true, IconId::Computer, true));
 
     for (const Drive &drive : m_FSO.drives())
         addDriveNode(drive);
@@ -75,15 +76,15 @@ void TreeFolder::buildRootLevel()
     if (!m_HideControlPanel) {
         m_nodes
             .add(WorkSpaceKey, ControlPanelKey, string(StringId::ControlPanel),
-                 GetIconIndex(ControlPanelKey, IconSize, true, IconId::ControlPanel, true))
+                 q.GetIconIndex(ControlPanelKey, IconSize, true, IconId::ControlPanel, true))
             .setTag(0);
     }
 }
 
-TreeNode TreeFolder::addDriveNode(const Drive &drive)
+TreeNode TreeFolderPrivate::addDriveNode(const Drive &drive)
 {
     const QString key = AddBackslash(drive.path);
-    const int image = GetIconIndex(key, IconSize, false);
+    const int image = q.GetIconIndex(key, IconSize, false);
     TreeNode node = m_nodes.add(
         MyComputerKey, key,
         driveLabel(drive) + QStringLiteral(" (") + displayPath(drive.path) + u')', image);
@@ -92,13 +93,13 @@ TreeNode TreeFolder::addDriveNode(const Drive &drive)
     return node;
 }
 
-void TreeFolder::addSpecialFolder(int folderId, const QString &parentKey, int iconNumber)
+void TreeFolderPrivate::addSpecialFolder(int folderId, const QString &parentKey, int iconNumber)
 {
     const QString path = m_FSO.specialFolder(folderId);
     if (path.isEmpty())
         return; // a folder this platform does not have is left out, not a failed build
-    const int image = iconNumber > 0 ? GetIconIndex(path, IconSize, true, iconNumber, true)
-                                     : GetIconIndex(path, IconSize, false);
+    const int image = iconNumber > 0 ? q.GetIconIndex(path, IconSize, true, iconNumber, true)
+                                     : q.GetIconIndex(path, IconSize, false);
     // Favorites and Documents may both be the home folder: each is shown, with its own node.
     TreeNode node =
         m_nodes.addShown(parentKey, path, displayPath(FileSystemObject::getBaseName(path)), image);

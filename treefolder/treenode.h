@@ -50,6 +50,7 @@ private:
     friend class FolderOpenings;
     friend class SilentVolumes;
     friend class TreeFolder;
+    friend struct TreeFolderPrivate;
     friend class TreeNodes;
     // The node's identity inside the control; never handed out.
     QString id() const;

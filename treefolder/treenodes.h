@@ -63,6 +63,7 @@ private:
     friend class FolderOpenings;
     friend class SilentVolumes;
     friend class TreeFolder;
+    friend struct TreeFolderPrivate;
     // The control's own side: nodes by their identity, and nodes that may show a key that is
     // shown already. parentId names the parent by its identity.
     TreeNode findId(const QString &id) const { return TreeNode(this, m_byId.value(id)); }

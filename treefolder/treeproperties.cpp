@@ -3,6 +3,7 @@
 #include "treefolder/readablecolors.h"
 #include "treefolder/treeeventbridge.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -50,43 +51,53 @@ constexpr std::array<Qt::CursorShape, 16> pointerShapes = {{
 
 } // namespace
 
+int TreeFolder::borderStyle() const
+{
+    return d->m_BorderStyle;
+}
+
 void TreeFolder::setBorderStyle(int style)
 {
     if (style < std::numeric_limits<short>::min() || style > std::numeric_limits<short>::max())
         throw RuntimeError(RuntimeErrorNumber::Overflow, QStringLiteral("Overflow"));
     requireIn(style, 0, 1);
-    m_BorderStyle = style;
-    TreeView1->setFrameShape(style == 1 ? QFrame::StyledPanel : QFrame::NoFrame);
-    reportChange(QStringLiteral("BorderStyle"));
+    d->m_BorderStyle = style;
+    d->TreeView1->setFrameShape(style == 1 ? QFrame::StyledPanel : QFrame::NoFrame);
+    d->reportChange(QStringLiteral("BorderStyle"));
 }
 
 QFont TreeFolder::treeFont() const
 {
-    return TreeView1->font();
+    return d->TreeView1->font();
 }
 
 void TreeFolder::setTreeFont(const QFont &font)
 {
-    TreeView1->setFont(font);
-    reportChange(QStringLiteral("Font"));
+    d->TreeView1->setFont(font);
+    d->reportChange(QStringLiteral("Font"));
 }
 
 bool TreeFolder::fullRowSelect() const
 {
-    return TreeView1->fullRowSelect();
+    return d->TreeView1->fullRowSelect();
 }
 
 void TreeFolder::setFullRowSelect(bool on)
 {
-    TreeView1->setFullRowSelect(on);
-    reportChange(QStringLiteral("FullRowSelect"));
+    d->TreeView1->setFullRowSelect(on);
+    d->reportChange(QStringLiteral("FullRowSelect"));
+}
+
+bool TreeFolder::checkBoxes() const
+{
+    return d->m_nodes.checkBoxes();
 }
 
 void TreeFolder::setCheckBoxes(bool shown)
 {
-    m_nodes.setCheckBoxes(shown);
-    reportChange(QStringLiteral("CheckBoxes"));
-    TreeView1->viewport()->update();
+    d->m_nodes.setCheckBoxes(shown);
+    d->reportChange(QStringLiteral("CheckBoxes"));
+    d->TreeView1->viewport()->update();
 }
 
 bool TreeFolder::controlEnabled() const
@@ -97,75 +108,75 @@ bool TreeFolder::controlEnabled() const
 void TreeFolder::setControlEnabled(bool enabled)
 {
     setEnabled(enabled);
-    TreeView1->setEnabled(enabled);
-    reportChange(QStringLiteral("Enabled"));
+    d->TreeView1->setEnabled(enabled);
+    d->reportChange(QStringLiteral("Enabled"));
 }
 
 bool TreeFolder::hideSelection() const
 {
-    return TreeView1->hideSelection();
+    return d->TreeView1->hideSelection();
 }
 
 void TreeFolder::setHideSelection(bool on)
 {
-    TreeView1->setHideSelection(on);
-    reportChange(QStringLiteral("HideSelection"));
+    d->TreeView1->setHideSelection(on);
+    d->reportChange(QStringLiteral("HideSelection"));
 }
 
 bool TreeFolder::hotTracking() const
 {
-    return TreeView1->hotTracking();
+    return d->TreeView1->hotTracking();
 }
 
 void TreeFolder::setHotTracking(bool on)
 {
-    TreeView1->setHotTracking(on);
-    reportChange(QStringLiteral("HotTracking"));
+    d->TreeView1->setHotTracking(on);
+    d->reportChange(QStringLiteral("HotTracking"));
 }
 
 int TreeFolder::labelEdit() const
 {
-    return TreeView1->editTriggers() == QAbstractItemView::NoEditTriggers ? 1 : 0;
+    return d->TreeView1->editTriggers() == QAbstractItemView::NoEditTriggers ? 1 : 0;
 }
 
 void TreeFolder::setLabelEdit(int mode)
 {
     requireIn(mode, 0, 1);
-    TreeView1->setEditTriggers(mode == 0 ? QAbstractItemView::SelectedClicked |
-                                               QAbstractItemView::EditKeyPressed
-                                         : QAbstractItemView::NoEditTriggers);
-    reportChange(QStringLiteral("LabelEdit"));
+    d->TreeView1->setEditTriggers(mode == 0 ? QAbstractItemView::SelectedClicked |
+                                                  QAbstractItemView::EditKeyPressed
+                                            : QAbstractItemView::NoEditTriggers);
+    d->reportChange(QStringLiteral("LabelEdit"));
 }
 
 int TreeFolder::lineStyle() const
 {
-    return TreeView1->rootIsDecorated() ? 1 : 0;
+    return d->TreeView1->rootIsDecorated() ? 1 : 0;
 }
 
 void TreeFolder::setLineStyle(int style)
 {
     requireIn(style, 0, 1);
-    TreeView1->setRootIsDecorated(style == 1);
-    reportChange(QStringLiteral("LineStyle"));
+    d->TreeView1->setRootIsDecorated(style == 1);
+    d->reportChange(QStringLiteral("LineStyle"));
 }
 
 int TreeFolder::drawingStyle() const
 {
-    return (TreeView1->picturesShown() ? StylePictures : 0) +
-           (TreeView1->plusMinusShown() ? StylePlusMinus : 0) +
-           (TreeView1->linesShown() ? StyleLines : 0);
+    return (d->TreeView1->picturesShown() ? StylePictures : 0) +
+           (d->TreeView1->plusMinusShown() ? StylePlusMinus : 0) +
+           (d->TreeView1->linesShown() ? StyleLines : 0);
 }
 
 void TreeFolder::setDrawingStyle(int style)
 {
     requireIn(style, 0, 7);
-    TreeView1->setPicturesShown(style & StylePictures);
-    TreeView1->setPlusMinusShown(style & StylePlusMinus);
-    TreeView1->setLinesShown(style & StyleLines);
-    reportChange(QStringLiteral("Style"));
+    d->TreeView1->setPicturesShown(style & StylePictures);
+    d->TreeView1->setPlusMinusShown(style & StylePlusMinus);
+    d->TreeView1->setLinesShown(style & StyleLines);
+    d->reportChange(QStringLiteral("Style"));
 }
 
-void TreeFolder::applyCursor()
+void TreeFolderPrivate::applyCursor()
 {
     if (m_MousePointer == 0 || (m_MousePointer == CustomPointer && m_MouseIcon.isNull()))
         TreeView1->unsetCursor();
@@ -175,77 +186,92 @@ void TreeFolder::applyCursor()
         TreeView1->setCursor(pointerShapes.at(std::size_t(m_MousePointer)));
 }
 
+int TreeFolder::mousePointer() const
+{
+    return d->m_MousePointer;
+}
+
 void TreeFolder::setMousePointer(int pointer)
 {
     if (pointer != CustomPointer)
         requireIn(pointer, 0, int(pointerShapes.size()) - 1);
-    m_MousePointer = pointer;
-    applyCursor();
-    reportChange(QStringLiteral("MousePointer"));
+    d->m_MousePointer = pointer;
+    d->applyCursor();
+    d->reportChange(QStringLiteral("MousePointer"));
+}
+
+QPixmap TreeFolder::mouseIcon() const
+{
+    return d->m_MouseIcon;
 }
 
 void TreeFolder::setMouseIcon(const QPixmap &icon)
 {
-    m_MouseIcon = icon;
-    applyCursor();
-    reportChange(QStringLiteral("MouseIcon"));
+    d->m_MouseIcon = icon;
+    d->applyCursor();
+    d->reportChange(QStringLiteral("MouseIcon"));
 }
 
 int TreeFolder::oleDragMode() const
 {
-    return m_bridge->automaticDrag() ? 1 : 0;
+    return d->m_bridge->automaticDrag() ? 1 : 0;
 }
 
 void TreeFolder::setOleDragMode(int mode)
 {
     requireIn(mode, 0, 1);
-    m_bridge->setAutomaticDrag(mode == 1);
-    reportChange(QStringLiteral("OleDragMode"));
+    d->m_bridge->setAutomaticDrag(mode == 1);
+    d->reportChange(QStringLiteral("OleDragMode"));
 }
 
 int TreeFolder::oleDropMode() const
 {
-    return TreeView1->viewport()->acceptDrops() ? 1 : 0;
+    return d->TreeView1->viewport()->acceptDrops() ? 1 : 0;
 }
 
 void TreeFolder::setOleDropMode(int mode)
 {
     requireIn(mode, 0, 1);
-    TreeView1->viewport()->setAcceptDrops(mode == 1);
-    reportChange(QStringLiteral("OleDropMode"));
+    d->TreeView1->viewport()->setAcceptDrops(mode == 1);
+    d->reportChange(QStringLiteral("OleDropMode"));
+}
+
+bool TreeFolder::singleSel() const
+{
+    return d->m_SingleSel;
 }
 
 void TreeFolder::setSingleSel(bool on)
 {
-    m_SingleSel = on;
-    reportChange(QStringLiteral("SingleSel"));
+    d->m_SingleSel = on;
+    d->reportChange(QStringLiteral("SingleSel"));
 }
 
 qint32 TreeFolder::backColor() const
 {
-    if (!m_ownBackground)
+    if (!d->m_ownBackground)
         return TranslateColor(OleColor::WindowBackground);
-    return rgbFromColor(TreeView1->palette().color(QPalette::Active, QPalette::Base));
+    return rgbFromColor(d->TreeView1->palette().color(QPalette::Active, QPalette::Base));
 }
 
 void TreeFolder::setBackColor(quint32 oleColor)
 {
-    m_BackColor = TranslateColor(oleColor);
+    d->m_BackColor = TranslateColor(oleColor);
     // -1 hands the background back to the system colour, as the native tree does.
-    m_ownBackground = colorFromRgb(m_BackColor).isValid();
-    applyReadableColors();
+    d->m_ownBackground = colorFromRgb(d->m_BackColor).isValid();
+    d->applyReadableColors();
     // Turning the lines off and on again repaints them over the new background.
-    if (TreeView1->linesShown()) {
-        TreeView1->setLinesShown(false);
-        TreeView1->setLinesShown(true);
+    if (d->TreeView1->linesShown()) {
+        d->TreeView1->setLinesShown(false);
+        d->TreeView1->setLinesShown(true);
     }
 }
 
-void TreeFolder::applyReadableColors()
+void TreeFolderPrivate::applyReadableColors()
 {
     // The host's palette, as the control inherits it, with what the tree draws made readable
     // on the tree's background.
-    const QPalette host = palette();
+    const QPalette host = q.palette();
     const QColor background =
         m_ownBackground ? colorFromRgb(m_BackColor) : host.color(QPalette::Active, QPalette::Base);
     TreeView1->setPalette(readablePalette(host, background));
@@ -255,5 +281,5 @@ void TreeFolder::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
-        applyReadableColors(); // a theme changed under the stored background
+        d->applyReadableColors(); // a theme changed under the stored background
 }

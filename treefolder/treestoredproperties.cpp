@@ -1,5 +1,6 @@
 #include "treefolder/storedproperties.h"
 #include "treefolder/treefolder.h"
+#include "treefolder/treefolderprivate.h"
 
 #include <QScopedValueRollback>
 #include <functional>
@@ -12,7 +13,7 @@ template<class Class, class Argument> struct SetterArgument<void (Class::*)(Argu
     using Type = std::remove_cvref_t<Argument>;
 };
 
-// A value the control keeps, through a getter or a field.
+// A value the control gives through a getter.
 template<auto Get> QVariant from(const TreeFolder &tree)
 {
     return QVariant::fromValue(std::invoke(Get, tree));
@@ -35,10 +36,10 @@ const QList<StoredProperty> &storedPropertySet()
     // repaint request.
     static const QList<StoredProperty> set = {
         {"BackColor", Color, Fixed, qint32(OleColor::WindowBackground), 3, false,
-         from<&T::m_BackColor>, to<&T::setBackColor>},
+         [](const T &tree) { return QVariant(tree.d->m_BackColor); }, to<&T::setBackColor>},
         {"BorderStyle", Short, Fixed, 1, 2, false, from<&T::borderStyle>, to<&T::setBorderStyle>},
         {"CheckBoxes", Boolean, Fixed, false, 4, false, from<&T::checkBoxes>,
-         [](T &tree, const QVariant &v) { tree.m_nodes.setCheckBoxes(v.toBool()); }},
+         [](T &tree, const QVariant &v) { tree.d->m_nodes.setCheckBoxes(v.toBool()); }},
         {"Enabled", Boolean, Fixed, true, 1, false, from<&T::controlEnabled>,
          to<&QWidget::setEnabled>},
         {"Font", Font, AmbientFont, {}, 5, false, from<&T::treeFont>, to<&T::setTreeFont>},
@@ -68,25 +69,33 @@ const QList<StoredProperty> &storedPropertySet()
         {"Style", Integer, Current, 7, 20, true, from<&T::drawingStyle>, to<&T::setDrawingStyle>},
         {"LineStyle", Integer, Current, 1, 21, true, from<&T::lineStyle>, to<&T::setLineStyle>},
         // Never read; m_ShowFolders is always false, so "ShowFolders" is always kept.
-        {"ShowFolders", Boolean, Fixed, true, 0, false, from<&T::m_ShowFolders>, nullptr},
-        {"Path", Text, Desktop, {}, 19, true, from<&T::m_Path>, to<&T::setPath>},
+        {"ShowFolders", Boolean, Fixed, true, 0, false,
+         [](const T &tree) { return QVariant(tree.d->m_ShowFolders); }, nullptr},
+        {"Path",
+         Text,
+         Desktop,
+         {},
+         19,
+         true,
+         [](const T &tree) { return QVariant(tree.d->m_Path); },
+         to<&T::setPath>},
     };
     return set;
 }
 
-void TreeFolder::setStored(const StoredProperty &property, const QVariant &value)
+void TreeFolderPrivate::setStored(const StoredProperty &property, const QVariant &value)
 {
     const QScopedValueRollback quiet(m_quietReports, !property.reported);
-    property.set(*this, value);
+    property.set(q, value);
 }
 
-QVariant TreeFolder::stored(const StoredProperty &property) const
+QVariant TreeFolderPrivate::stored(const StoredProperty &property) const
 {
-    return property.get(*this);
+    return property.get(q);
 }
 
-void TreeFolder::reportChange(const QString &name)
+void TreeFolderPrivate::reportChange(const QString &name)
 {
     if (!m_quietReports)
-        emit PropertyChanged(name);
+        emit q.PropertyChanged(name);
 }
