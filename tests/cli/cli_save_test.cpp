@@ -1,4 +1,5 @@
 #include "export/savetesting.h"
+#include "support/runtimefolder.h"
 
 #include <QProcess>
 #include <chrono>
@@ -17,6 +18,8 @@ void start(QProcess *program, const std::string &folder, const QStringList &argu
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (asOrdinaryUser && ::geteuid() == 0)
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), userRuntimeFolder(folder, nobody));
     program->setProcessEnvironment(environment);
     // Progress lines are of no interest; unread they could fill the pipe and stop the program.
     program->setStandardOutputFile(QProcess::nullDevice());

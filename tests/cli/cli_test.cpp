@@ -2,6 +2,7 @@
 #include "app/cli/outputfile.h"
 #include "app/cli/terminalprogress.h"
 #include "app/exportfixture.h"
+#include "support/runtimefolder.h"
 #include "support/smalltmpfs.h"
 #include "support/stoppedvolume.h"
 #include "support/zipreader.h"
@@ -96,7 +97,9 @@ protected:
             argv.push_back(text.data());
         argv.push_back(nullptr);
         std::vector<QByteArray> settings;
-        for (const QString &setting : programEnvironment({}).toStringList())
+        const QStringList extra{"XDG_RUNTIME_DIR=" + userRuntimeFolder(tree.root(), 65534)};
+        for (const QString &setting :
+             programEnvironment(child.asNobody ? extra : QStringList{}).toStringList())
             settings.push_back(setting.toUtf8());
         std::vector<char *> envp;
         for (QByteArray &text : settings)
@@ -487,8 +490,11 @@ TEST_F(CommandLineTest, StandardOutputTakesEveryFormatButNoPictureOnATerminal)
 TEST_F(CommandLineTest, OutputsWorkInAnyEnvironmentAndFromAnyCurrentFolder)
 {
     makeDataFolder();
-    const Outcome stale = run({"-platform", "xcb", "--text", "-", "Data"},
-                              {"DISPLAY=:99", "XDG_RUNTIME_DIR=" + tree.pathQ("Data")});
+    // Qt then makes a runtime folder of its own in the temporary folder: the tree's, so that it
+    // goes with the test.
+    const Outcome stale =
+        run({"-platform", "xcb", "--text", "-", "Data"},
+            {"DISPLAY=:99", "XDG_RUNTIME_DIR=" + tree.pathQ("Data"), "TMPDIR=" + tree.rootQ()});
     EXPECT_EQ(stale.status, 0);
     EXPECT_EQ(stale.err, "");
     EXPECT_TRUE(stale.out.startsWith("Alpha - 2.93 KB\r\n"));
