@@ -2,6 +2,7 @@
 
 #include "chart/chartlegend.h"
 #include "chart/chartmodel.h"
+#include "chart/goneaccessible.h"
 #include "chart/piechart.h"
 #include "chart/sliceaccessible.h"
 
@@ -104,21 +105,50 @@ LegendAccessible::LegendAccessible(ChartLegend *legend, PieChart *chart)
     : ChartAccessible(legend, QAccessible::List, chart)
 {}
 
+LegendAccessible::~LegendAccessible()
+{
+    for (const QAccessible::Id id : m_gone)
+        if (id != 0)
+            QAccessible::deleteAccessibleInterface(id);
+}
+
 ChartLegend *LegendAccessible::legend() const
 {
     return static_cast<ChartLegend *>(widget());
 }
 
-QRect LegendAccessible::sliceRect(int index) const
+int LegendAccessible::goneRows() const
 {
-    if (!legend()->isRowVisible(index))
+    return chart() ? legend()->goneRows() : 0;
+}
+
+QRect LegendAccessible::rowRect(int row) const
+{
+    if (!legend()->isRowVisible(row))
         return {};
-    const QRect row = legend()->rowRect(index);
-    return QRect(legend()->viewport()->mapToGlobal(row.topLeft()), row.size());
+    const QRect area = legend()->rowRect(row);
+    return QRect(legend()->viewport()->mapToGlobal(area.topLeft()), area.size());
+}
+
+QAccessibleInterface *LegendAccessible::child(int index) const
+{
+    const int gone = index - slices();
+    if (gone < 0 || gone >= goneRows())
+        return gone < 0 ? ChartAccessible::child(index) : nullptr;
+    if (std::size_t(gone) >= m_gone.size())
+        m_gone.resize(std::size_t(gone) + 1, 0);
+    QAccessible::Id &id = m_gone[std::size_t(gone)];
+    if (id == 0)
+        id = QAccessible::registerAccessibleInterface(
+            new GoneRowAccessible(const_cast<LegendAccessible *>(this), gone));
+    return QAccessible::accessibleInterface(id);
 }
 
 int LegendAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
+    for (std::size_t i = 0; child != nullptr && i < m_gone.size() && int(i) < goneRows(); ++i)
+        if (m_gone[i] != 0 && QAccessible::accessibleInterface(m_gone[i]) == child)
+            return slices() + int(i);
     const int index = ChartAccessible::indexOfChild(child);
     return index < slices() ? index : -1;
 }
@@ -185,4 +215,10 @@ void AnnounceSlicesReset(PieChart *chart)
         return;
     for (QObject *part : {static_cast<QObject *>(chart), static_cast<QObject *>(chart->legend())})
         announce(part, QAccessible::ObjectReorder, -1);
+}
+
+void AnnounceGoneRowsChanged(ChartLegend *legend)
+{
+    if (QAccessible::isActive())
+        announce(legend, QAccessible::ObjectReorder, -1);
 }

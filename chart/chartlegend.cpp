@@ -61,6 +61,17 @@ void ChartLegend::goneChanged()
     m_gone = GoneSubfolders(m_model);
     updateScrollRange();
     viewport()->update();
+    announceGoneRows(true);
+}
+
+// Assistive technology hears of the gone rows when they come, go or are replaced, as a sighted
+// user sees them.
+void ChartLegend::announceGoneRows(bool replaced)
+{
+    if (goneRows() == m_goneAnnounced && !(replaced && goneRows() > 0))
+        return;
+    m_goneAnnounced = goneRows();
+    AnnounceGoneRowsChanged(this);
 }
 
 // A subfolder still waiting may yet be listed as gone: the rows come once all are shown.
@@ -73,6 +84,7 @@ void ChartLegend::countChanged()
 {
     updateScrollRange();
     viewport()->update();
+    announceGoneRows(false);
 }
 
 QRect ChartLegend::rowRect(int row) const
@@ -82,7 +94,8 @@ QRect ChartLegend::rowRect(int row) const
 
 bool ChartLegend::isRowVisible(int row) const
 {
-    return row >= firstVisibleRow() && row < firstVisibleRow() + visibleRows() && row < rows();
+    return row >= firstVisibleRow() && row < firstVisibleRow() + visibleRows() &&
+           row < paintedRows();
 }
 
 void ChartLegend::rowChanged(int row)

@@ -32,9 +32,12 @@ public:
     void goneChanged();
     // Rows drawn after the slices' rows for the subfolders gone since the look compared with.
     int goneRows() const;
+    // The subfolder of the gone row index, counted from the first gone row.
+    const ChartComparison::Subfolder &goneAt(int index) const { return m_gone.at(index); }
     // Row's label or colour changed.
     void rowChanged(int row);
     void ensureVisible(int row);
+    // Whether row, a slice's or one after them of a gone subfolder, is in view.
     bool isRowVisible(int row) const;
     int firstVisibleRow() const;
     // Row at a point of the viewport; -1 for none.
@@ -71,9 +74,11 @@ private:
     void drawLabelAndChange(QPainter &painter, QRect text, const QString &label,
                             const QString &change, const QString &amount) const;
     void updateScrollRange();
+    void announceGoneRows(bool replaced);
 
     const ChartModel &m_model;
     int rows() const;
     int m_highlighted = -1;
     QList<ChartComparison::Subfolder> m_gone;
+    int m_goneAnnounced = 0; // goneRows() when assistive technology was last told
 };

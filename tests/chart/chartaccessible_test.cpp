@@ -1,3 +1,4 @@
+#include "chart/changetext.h"
 #include "chart/chartlegend.h"
 #include "chart/chartmodel.h"
 #include "chart/piechart.h"
@@ -137,4 +138,50 @@ TEST_F(ChartAccessibility, RowsOutOfTheLegendsViewAreOffScreen)
     EXPECT_FALSE(legend()->child(199)->state().offscreen);
     EXPECT_TRUE(legend()->child(0)->state().offscreen);
     EXPECT_TRUE(legend()->child(0)->rect().isEmpty());
+}
+
+// A subfolder gone since the look compared with is read after the slices in the legend, named
+// as its row reads and described as its tooltip; like its row it cannot be opened or chosen,
+// and the pie and the keys keep to the slices.
+TEST_F(ChartAccessibility, AGoneSubfolderIsALegendRowAfterTheSlices)
+{
+    show(3);
+    model.setDone(2, 3 * 1024);
+    EXPECT_EQ(legend()->childCount(), 3) << "no comparison, no gone rows";
+    const QDateTime when = QDateTime::currentDateTime().addDays(-3);
+    model.setComparison(ChartComparison(when, {{QStringLiteral("folder 0"), "/data/f0", 512},
+                                               {QStringLiteral("old"), "/data/old", 2048}}));
+
+    ASSERT_EQ(legend()->childCount(), 4);
+    EXPECT_EQ(pie()->childCount(), 4) << "the pie: its three slices and the legend";
+    QAccessibleInterface *gone = legend()->child(3);
+    ASSERT_NE(gone, nullptr);
+    EXPECT_EQ(legend()->child(3), gone);
+    EXPECT_EQ(legend()->child(4), nullptr);
+    EXPECT_EQ(gone->role(), QAccessible::ListItem);
+    EXPECT_EQ(gone->parent(), legend());
+    EXPECT_EQ(legend()->indexOfChild(gone), 3);
+    EXPECT_EQ(legend()->indexOfChild(legend()->child(2)), 2);
+    EXPECT_EQ(pie()->indexOfChild(gone), -1);
+    const QString since = "gone since " + ChangeDay(when);
+    EXPECT_EQ(gone->text(QAccessible::Name), "old - 2.00 KB, " + since);
+    EXPECT_EQ(gone->text(QAccessible::Description), since + ", 2.00 KB (2,048 bytes)");
+    EXPECT_EQ(gone->actionInterface(), nullptr);
+    EXPECT_FALSE(gone->state().focusable);
+    EXPECT_FALSE(gone->state().selectable);
+    EXPECT_FALSE(gone->state().offscreen);
+    EXPECT_TRUE(legend()->rect().contains(gone->rect()));
+    EXPECT_GT(gone->rect().top(), legend()->child(2)->rect().top());
+    EXPECT_EQ(legend()->childAt(gone->rect().center().x(), gone->rect().center().y()), gone);
+
+    chart.legend()->setFocus();
+    QTest::keyClick(chart.legend(), Qt::Key_End);
+    QTest::keyClick(chart.legend(), Qt::Key_Down);
+    EXPECT_EQ(legend()->focusChild(), legend()->child(2)) << "the keys stop at the last slice";
+    EXPECT_FALSE(gone->state().focused);
+
+    model.setComparison({});
+    EXPECT_EQ(legend()->childCount(), 3);
+    EXPECT_FALSE(gone->isValid());
+    EXPECT_EQ(gone->text(QAccessible::Name), "");
 }
