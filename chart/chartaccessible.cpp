@@ -217,8 +217,11 @@ void AnnounceSlicesReset(PieChart *chart)
         announce(part, QAccessible::ObjectReorder, -1);
 }
 
-void AnnounceGoneRowsChanged(ChartLegend *legend)
+void AnnounceGoneRowsChanged(ChartLegend *legend, int firstRow, int rows)
 {
-    if (QAccessible::isActive())
-        announce(legend, QAccessible::ObjectReorder, -1);
+    if (!QAccessible::isActive())
+        return;
+    for (int row = firstRow; row < firstRow + rows; ++row)
+        announce(legend, QAccessible::ObjectCreated, row);
+    announce(legend, QAccessible::ObjectReorder, -1);
 }

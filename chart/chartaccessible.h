@@ -76,5 +76,6 @@ void InstallChartAccessibility();
 void AnnounceCurrentSlice(PieChart *chart, int index);
 void AnnounceSliceChanged(PieChart *chart, int index, bool added);
 void AnnounceSlicesReset(PieChart *chart);
-// The legend's rows of gone subfolders came, went or were replaced.
-void AnnounceGoneRowsChanged(ChartLegend *legend);
+// The legend's rows of gone subfolders came, went or were replaced: those it shows now are
+// new. Both events are sent, as Qt's bridges differ in which of them they pass on.
+void AnnounceGoneRowsChanged(ChartLegend *legend, int firstRow, int rows);

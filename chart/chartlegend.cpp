@@ -71,7 +71,7 @@ void ChartLegend::announceGoneRows(bool replaced)
     if (goneRows() == m_goneAnnounced && !(replaced && goneRows() > 0))
         return;
     m_goneAnnounced = goneRows();
-    AnnounceGoneRowsChanged(this);
+    AnnounceGoneRowsChanged(this, rows(), goneRows());
 }
 
 // A subfolder still waiting may yet be listed as gone: the rows come once all are shown.
