@@ -53,7 +53,7 @@ public:
     }
 
 private:
-    void answered(); // in stalledfolders.cpp
+    void answered(); // the slow path, out of line: tells the stalled folders list
 
     std::atomic<std::uint64_t> m_count{0};
     std::atomic<bool> m_stalledNote{false};

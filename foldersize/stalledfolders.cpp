@@ -47,8 +47,3 @@ void StalledFolders::dropAnsweredLocked(KernelCalls &calls)
     calls.clearStalledNote(left);
     m_count.store(m_entries.size());
 }
-
-void KernelCalls::answered()
-{
-    StalledFolders::instance().answered(*this);
-}
