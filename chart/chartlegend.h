@@ -18,7 +18,8 @@ class QPainter;
 // When the chart is compared with an earlier look, each row also says how its subfolder
 // changed since ("+1.50 KB since 3 Dec", "new"), and once every slice is shown, one row more
 // for each subfolder gone since then, with its size then ("gone since 3 Dec"). Those rows
-// have no slice: the keys, clicks and highlight pass them by.
+// have no slice: the keys, clicks and highlight pass them by, while assistive technology reads
+// them after the slices' rows (goneaccessible.h).
 class ChartLegend : public QAbstractScrollArea {
     Q_OBJECT
 
