@@ -1,6 +1,6 @@
 #include "foldersize/sizememory.h"
 
-#include "foldersize/changevisiblefilesystem.h"
+#include "posix/changevisiblefilesystem.h"
 #include "posix/mounttable.h"
 #include "posix/offthread.h"
 

@@ -1,7 +1,6 @@
 // The size memory: totals taken from it must equal a walk made without it, after every kind of
 // change the kernel reports, and after those it does not.
 
-#include "foldersize/changevisiblefilesystem.h"
 #include "foldersize/foldersize.h"
 #include "foldersize/scanpool.h"
 #include "foldersize/sizememory.h"
@@ -282,8 +281,6 @@ TEST(SizeMemory, FileSystemsThatChangeUnseenAreNeverRemembered)
     TempTree tree;
     const int local = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const int proc = open("/proc/self", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    EXPECT_TRUE(changesVisibleToInotify(local));
-    EXPECT_FALSE(changesVisibleToInotify(proc));
 
     // A folder on such a file system makes the folder above it inexact too.
     SizeMemory memory(settingsWith(1000));

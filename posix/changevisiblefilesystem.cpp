@@ -1,4 +1,4 @@
-#include "foldersize/changevisiblefilesystem.h"
+#include "posix/changevisiblefilesystem.h"
 
 #include <algorithm>
 #include <array>
