@@ -44,12 +44,17 @@ void FolderOpenings::expanded(QTreeWidgetItem *item)
         m_nodes.remove(first);
     // A volume that does not answer is not ready: opening it could block for ever.
     const bool answers = m_fso.answers(node.key());
-    if (answers && atOnce == 0 && BackgroundLoads::isLarge(node.key())) {
+    const bool large = answers && BackgroundLoads::isLarge(node.key());
+    if (large && atOnce == 0) {
         m_loads.start(node, isNetworkFolder(node.key()), m_fso.mountPoints());
         return; // the events follow once the last child is in
     }
     loadChildren(node, node.checked(), answers);
     finish(id);
+    // A large folder does not follow the disk: listing it again at every change would hold
+    // the window as long as its opening did.
+    if (!large && !m_nodes.findId(id).isNull())
+        m_host.listed(id);
 }
 
 void FolderOpenings::finish(const QString &id)
@@ -163,9 +168,22 @@ bool FolderOpenings::isNetworkFolder(const QString &path) const
     return !network.isEmpty() && path == network;
 }
 
-void FolderOpenings::addLoadedChild(const QString &parentId, const QString &parentKey,
+void FolderOpenings::addLoadedChild(const QString &parentId, const QString &parentPath,
                                     const ChildListing::Child &child, bool checked,
                                     bool underNetwork)
+{
+    addChild(parentId, parentPath, child, checked, underNetwork);
+}
+
+TreeNode FolderOpenings::addFollowedChild(const TreeNode &parent, const QString &path)
+{
+    const QScopedValueRollback quiet(m_following, true);
+    return addChild(parent.id(), parent.key(), ChildListing::Child{path, {}, false},
+                    parent.checked(), isNetworkFolder(parent.key()));
+}
+
+TreeNode FolderOpenings::addChild(const QString &parentId, const QString &parentKey,
+                                  const ChildListing::Child &child, bool checked, bool underNetwork)
 {
     // A folder shown elsewhere too (Documents at the top and inside the home folder) is shown
     // here with the same path as key; the nodes are kept apart inside the control alone.
@@ -189,15 +207,17 @@ void FolderOpenings::addLoadedChild(const QString &parentId, const QString &pare
         node = m_nodes.addShown(parentId, folder, displayPath(name), image);
         node.setChecked(checked);
     } catch (const RuntimeError &) {
-        listingFailed(parentKey);
-        return;
+        if (!m_following) // a folder following the disk is no opening: no DriveNotReady
+            listingFailed(parentKey);
+        return {};
     }
     // A subfolder that cannot be opened gets no expand button; it is no failure of the parent.
     if (!answers)
-        return;
+        return node;
     const std::optional<bool> has = child.probed ? child.hasSubfolder : hasSubfolder(folder);
     if (!has.value_or(false))
-        return;
+        return node;
     m_nodes.addShown(node.id(), folderPlaceholderKey(folder), {}, 0);
     node.setTag(0);
+    return node;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/directorylist.h"
 #include "treefolder/backgroundloads.h"
+#include "treefolder/treenode.h"
 
 #include <QString>
 
@@ -10,7 +11,6 @@ class NodePictures;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SilentVolumes;
-class TreeNode;
 class TreeNodes;
 
 // Openings and closings of the tree's folders. An opening lists the folder's subfolders, at
@@ -30,6 +30,8 @@ public:
         virtual void closed(const QString &key) = 0;
         virtual void notReady(const QString &path) = 0; // DriveNotReady
         virtual void progress(short percent) = 0;
+        // The node's children were all listed at once: it may follow the disk from now on.
+        virtual void listed(const QString &id) = 0;
 
     protected:
         ~Host() = default;
@@ -43,6 +45,10 @@ public:
     void expanded(QTreeWidgetItem *item);
     void collapsed(QTreeWidgetItem *item);
 
+    // Adds the subfolder at path under parent as an opening adds a child, but as no opening:
+    // a failure raises no event. A null node when it could not be added.
+    TreeNode addFollowedChild(const TreeNode &parent, const QString &path);
+
     // While above 0 every opening loads its children at once (a path walk goes on into them).
     int atOnce = 0;
     BackgroundLoads &loads() { return m_loads; }
@@ -55,6 +61,8 @@ private:
     void loadChildren(const TreeNode &parent, bool checked, bool answers);
     bool isNetworkFolder(const QString &path) const;
 
+    TreeNode addChild(const QString &parentId, const QString &parentPath,
+                      const ChildListing::Child &child, bool checked, bool underNetwork);
     void reportProgress(short percent) override { m_host.progress(percent); }
     void addLoadedChild(const QString &parentId, const QString &parentPath,
                         const ChildListing::Child &child, bool checked, bool underNetwork) override;
@@ -72,4 +80,5 @@ private:
     bool m_listFailed = false;
     bool m_refusedSilent = false; // the last listing was refused: its volume did not answer
     bool m_closingEmpty = false;  // an opening that found no children is closed again
+    bool m_following = false;     // a child found on disk later is added, by no opening
 };

@@ -125,6 +125,8 @@ void TreeFolderPrivate::setUpInnerTree()
                                          m_nodes, m_pictures, m_FSO, *m_silent);
     m_drives = std::make_unique<DriveFollower>(static_cast<DriveFollower::Host &>(*this), m_nodes,
                                                m_FSO, *m_silent);
+    m_follower =
+        std::make_unique<FolderFollower>(static_cast<FolderFollower::Host &>(*this), m_nodes);
 }
 
 bool TreeFolderPrivate::dropHandled(const TreeFolder &control)
@@ -135,6 +137,7 @@ bool TreeFolderPrivate::dropHandled(const TreeFolder &control)
 TreeFolder::~TreeFolder()
 {
     d->m_drives.reset(); // waits for a listing under way, which reads m_FSO
+    d->m_follower.reset();
     d->m_openings->loads().cancel({});
     // The tree widget goes before the node collection would notice; nothing may react to it.
     d->TreeView1->disconnect(this);
@@ -206,6 +209,7 @@ void TreeFolder::Clear()
 {
     d->m_openings->loads().cancel({});
     d->m_drives->forgetListing();
+    d->m_follower->forgetAll();
     d->m_nodes.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include "treefolder/drivefollower.h"
 #include "treefolder/filesystemobject.h"
+#include "treefolder/folderfollower.h"
 #include "treefolder/folderopenings.h"
 #include "treefolder/nodepictures.h"
 #include "treefolder/olecolor.h"
@@ -23,7 +24,10 @@ class TreeEventBridge;
 // reactions to the inner tree, and what the engine's parts and the stored set call back.
 // The member functions live beside the control's own, in the file of their job
 // (treeclicks.cpp, treeloading.cpp, treeproperties.cpp, ...).
-struct TreeFolderPrivate final : StoredPropertyTarget, FolderOpenings::Host, DriveFollower::Host {
+struct TreeFolderPrivate final : StoredPropertyTarget,
+                                 FolderOpenings::Host,
+                                 DriveFollower::Host,
+                                 FolderFollower::Host {
     TreeFolderPrivate(TreeFolder &control, const DriveProvider &drives,
                       const SpecialFolders &specialFolders);
     ~TreeFolderPrivate() override;
@@ -55,12 +59,17 @@ struct TreeFolderPrivate final : StoredPropertyTarget, FolderOpenings::Host, Dri
     // Whether a 1-based node index names a node (treenodequeries.cpp).
     bool IsValidNodeIndex(int index) const;
 
-    // The engine's parts call these back (folderopenings.h, drivefollower.h).
+    // The engine's parts call these back (folderopenings.h, drivefollower.h, folderfollower.h).
     void opened(const QString &key) override;
     void closed(const QString &key) override;
     void notReady(const QString &path) override { emit q.DriveNotReady(path); }
     void progress(short percent) override { emit q.Progress(percent); }
     TreeNode addDriveNode(const Drive &drive) override;
+    void listed(const QString &id) override { m_follower->follow(id); }
+    TreeNode addFollowedChild(const TreeNode &parent, const QString &path) override
+    {
+        return m_openings->addFollowedChild(parent, path);
+    }
 
     TreeFolder &q;
 
@@ -74,6 +83,7 @@ struct TreeFolderPrivate final : StoredPropertyTarget, FolderOpenings::Host, Dri
     std::unique_ptr<SilentVolumes> m_silent;
     std::unique_ptr<FolderOpenings> m_openings;
     std::unique_ptr<DriveFollower> m_drives;
+    std::unique_ptr<FolderFollower> m_follower; // after m_openings, which adds its nodes
 
     // Settings.
     QString m_Path;

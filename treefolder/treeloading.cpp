@@ -54,6 +54,7 @@ void TreeFolderPrivate::buildRootLevel()
 {
     using namespace ShellLibrary;
     m_drives->forgetListing(); // a listing under way is older than what is read here
+    m_follower->forgetAll();   // the nodes followed are gone
     TreeNode workSpace = m_nodes.add({}, WorkSpaceKey, string(StringId::Desktop), 0);
     workSpace.setImage(q.GetIconIndex(WorkSpaceKey, IconSize, true, IconId::Desktop, true));
 

@@ -47,6 +47,7 @@ private:
     // The control and its parts, which keep nodes apart by their identity.
     friend class BackgroundLoads;
     friend class DriveFollower;
+    friend class FolderFollower;
     friend class FolderOpenings;
     friend class SilentVolumes;
     friend class TreeFolder;

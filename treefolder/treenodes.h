@@ -60,6 +60,7 @@ public:
 private:
     friend class BackgroundLoads;
     friend class DriveFollower;
+    friend class FolderFollower;
     friend class FolderOpenings;
     friend class SilentVolumes;
     friend class TreeFolder;

@@ -1,0 +1,134 @@
+#include "fakeservices.h"
+#include "recordinghost.h"
+#include "support/temptree.h"
+#include "treeprobe.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Changes settle for a fifth of a second before the tree follows them; this is ample.
+constexpr int FollowWaitMilliseconds = 5000;
+
+// The inotify watches this process holds, as the kernel lists them.
+int inotifyWatches()
+{
+    int watches = 0;
+    for (const auto &fd : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
+        std::ifstream info(fd.path());
+        for (std::string line; std::getline(info, line);)
+            watches += line.rfind("inotify wd:", 0) == 0 ? 1 : 0;
+    }
+    return watches;
+}
+
+class FolderFollow : public ::testing::Test {
+protected:
+    FolderFollow()
+    {
+        disk.makeDir("d/a/x");
+        disk.makeDir("d/b");
+        disk.makeDir("d/c/y");
+        disk.makeDir("d/e");
+        drives.list = {fixedDrive(disk.pathQ("d"))};
+        tree = std::make_unique<TreeFolder>(&drives, &special);
+        tree->resize(500, 700);
+        tree->show();
+        QApplication::processEvents();
+    }
+    QString key(const std::string &relative) const { return disk.pathQ(relative); }
+    TreeNode node(const std::string &relative) const
+    {
+        return tree->FolderNodes().find(relative == "d" ? key("d") + '/' : key(relative));
+    }
+    QStringList keys(std::initializer_list<const char *> relatives) const
+    {
+        QStringList all;
+        for (const char *relative : relatives)
+            all << key(relative);
+        return all;
+    }
+    // Lets the tree see the disk's changes for a while, long after they settled.
+    static void letChangesSettle() { QTest::qWait(600); }
+
+    TempTree disk;
+    FakeDrives drives;
+    FakeSpecialFolders special;
+    std::unique_ptr<TreeFolder> tree;
+};
+
+TEST_F(FolderFollow, AnOpenFolderGainsAndLosesSubfoldersMadeOnDiskAndKeepsAllElse)
+{
+    node("d").setExpanded(true);
+    node("d/c").setExpanded(true);
+    tree->setCheckBoxes(true);
+    node("d").setChecked(true); // after the opening: its children stay unchecked
+    tree->treeView()->setCurrentItem(node("d/e").item());
+    RecordingHost host(*tree);
+
+    disk.makeDir("d/bb");
+    std::filesystem::remove_all(disk.path("d/a")); // with its closed branch
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return childKeys(node("d")) == keys({"d/b", "d/bb", "d/c", "d/e"});
+        },
+        FollowWaitMilliseconds))
+        << childKeys(node("d")).join(' ').toStdString();
+
+    EXPECT_TRUE(node("d/bb").checked()); // the parent's state, as an opening gives it
+    EXPECT_FALSE(node("d/b").checked());
+    EXPECT_EQ(node("d/bb").children(), 0); // nothing to open: no expand button
+    EXPECT_TRUE(node("d/c").expanded());
+    EXPECT_EQ(childKeys(node("d/c")), keys({"d/c/y"}));
+    EXPECT_TRUE(node("d/e").selected());
+    EXPECT_EQ(tree->treeView()->currentItem(), node("d/e").item());
+    EXPECT_EQ(tree->selectedFolder(), key("d/e"));
+    EXPECT_TRUE(host.events.isEmpty()) << host.events.join(", ").toStdString();
+
+    // The selected folder, gone from disk, stays where the user put it until he moves on.
+    std::filesystem::remove(disk.path("d/e"));
+    letChangesSettle();
+    EXPECT_TRUE(node("d/e").selected());
+    tree->treeView()->setCurrentItem(node("d/b").item());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return node("d/e").isNull(); }, FollowWaitMilliseconds));
+    EXPECT_TRUE(node("d/b").selected());
+}
+
+TEST_F(FolderFollow, ANewSubfolderThatHasSubfoldersGetsAnExpandButton)
+{
+    node("d").setExpanded(true);
+    disk.makeDir("d/n/inner");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !node("d/n").isNull(); }, FollowWaitMilliseconds));
+    EXPECT_EQ(node("d/n").children(), 1); // the placeholder until it is opened
+    node("d/n").setExpanded(true);
+    EXPECT_EQ(childKeys(node("d/n")), keys({"d/n/inner"}));
+}
+
+TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
+{
+    const int before = inotifyWatches();
+    node("d").setExpanded(true);
+    EXPECT_EQ(inotifyWatches(), before + 1);
+    node("d").setExpanded(false);
+    QApplication::processEvents();
+    EXPECT_EQ(inotifyWatches(), before); // closing stops the watch
+
+    disk.makeDir("d/z");
+    letChangesSettle();
+    EXPECT_EQ(node("d").children(), 1); // still the one placeholder child
+    EXPECT_TRUE(node("d/z").isNull());
+    node("d").setExpanded(true);
+    EXPECT_EQ(childKeys(node("d")), keys({"d/a", "d/b", "d/c", "d/e", "d/z"}));
+
+    // An emptied tree follows nothing.
+    tree->Clear();
+    QApplication::processEvents();
+    EXPECT_EQ(inotifyWatches(), before);
+}
+
+} // namespace
