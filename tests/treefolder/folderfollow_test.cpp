@@ -36,15 +36,20 @@ protected:
         disk.makeDir("d/c/y");
         disk.makeDir("d/e");
         drives.list = {fixedDrive(disk.pathQ("d"))};
+        // d/c is shown twice: as Documents at the top, and inside d.
+        special.paths = {{SpecialFolderId::MyDocuments, disk.pathQ("d/c")}};
         tree = std::make_unique<TreeFolder>(&drives, &special);
         tree->resize(500, 700);
         tree->show();
         QApplication::processEvents();
     }
     QString key(const std::string &relative) const { return disk.pathQ(relative); }
+    // The node inside d, where a folder is shown twice.
     TreeNode node(const std::string &relative) const
     {
-        return tree->FolderNodes().find(relative == "d" ? key("d") + '/' : key(relative));
+        const QList<TreeNode> shown =
+            tree->FolderNodes().findAll(relative == "d" ? key("d") + '/' : key(relative));
+        return shown.isEmpty() ? TreeNode() : shown.last();
     }
     QStringList keys(std::initializer_list<const char *> relatives) const
     {
@@ -125,6 +130,17 @@ TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
     node("d").setExpanded(true);
     EXPECT_EQ(childKeys(node("d")), keys({"d/a", "d/b", "d/c", "d/e", "d/z"}));
 
+    // Closing one node of a folder shown twice leaves the other following it.
+    node("d/c").setExpanded(true);
+    TreeNode documents = tree->FolderNodes().find(key("d/c"));
+    ASSERT_NE(documents, node("d/c"));
+    documents.setExpanded(true);
+    documents.setExpanded(false);
+    QApplication::processEvents();
+    disk.makeDir("d/c/w");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !node("d/c/w").isNull(); }, FollowWaitMilliseconds));
+    EXPECT_EQ(node("d/c/w").parent(), node("d/c"));
+
     // An emptied tree follows nothing.
     tree->Clear();
     QApplication::processEvents();
@@ -132,3 +148,25 @@ TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
 }
 
 } // namespace
+
+TEST_F(FolderFollow, FoldersOnFileSystemsInotifyMissesAndLargeFoldersAreNotFollowed)
+{
+    // /proc changes unseen, as network and FUSE volumes do.
+    FakeDrives procDrives;
+    procDrives.list = {fixedDrive(QStringLiteral("/proc/self"))};
+    TreeFolder procTree(&procDrives, &special);
+    const int before = inotifyWatches();
+    procTree.FolderNodes().find(QStringLiteral("/proc/self/")).setExpanded(true);
+    ASSERT_GT(procTree.FolderNodes().find(QStringLiteral("/proc/self/")).children(), 0);
+    EXPECT_EQ(inotifyWatches(), before);
+
+    // A large folder, opened at once on the way to a folder inside it.
+    for (int i = 0; i < 2001; ++i)
+        disk.makeFile("d/big/f" + std::to_string(i), 0);
+    disk.makeDir("d/big/s");
+    tree->setPath(key("d/big/s"));
+    ASSERT_TRUE(node("d/big").expanded());
+    disk.makeDir("d/big/t");
+    letChangesSettle();
+    EXPECT_TRUE(node("d/big/t").isNull());
+}
