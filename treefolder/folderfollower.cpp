@@ -2,9 +2,9 @@
 
 #include "platform/directorylist.h"
 #include "platform/nativepath.h"
+#include "platform/postback.h"
 #include "platform/runtimeerror.h"
 #include "posix/changevisiblefilesystem.h"
-#include "posix/offthread.h"
 #include "treefolder/treenodes.h"
 
 #include <QGuiApplication>
@@ -19,9 +19,6 @@ namespace {
 
 // Changes come in bursts (an unpacked archive, a build): the folder is listed once they settle.
 constexpr int SettleMilliseconds = 200;
-// The opening has just listed the folder, so its volume answered; one that stalls since is
-// left unfollowed rather than holding the window.
-constexpr std::chrono::milliseconds FileSystemCheckBound(100);
 constexpr uint32_t SubfolderChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 quint64 serialOf(const TreeNode &node)
@@ -29,22 +26,16 @@ quint64 serialOf(const TreeNode &node)
     return node.item()->data(0, NodeRole::Serial).toULongLong();
 }
 
-// Whether inotify sees every change of the folder at path; asked off the GUI thread, as the
-// file system of a mount that stopped answering could hang for ever.
-bool changesSeen(const QString &path)
+// Whether inotify sees every change of the folder at path. Asked off the GUI thread: the file
+// system of a mount that stopped answering could hang for ever.
+bool changesSeen(const QByteArray &path)
 {
-    const std::optional<bool> seen = callWithin<bool>(
-        FileSystemCheckBound,
-        [native = nativePath(path)] {
-            const int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd < 0)
-                return false;
-            const bool local = changesVisibleToInotify(fd);
-            close(fd);
-            return local;
-        },
-        WithoutThread::Skip);
-    return seen.value_or(false);
+    const int fd = open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool seen = changesVisibleToInotify(fd);
+    close(fd);
+    return seen;
 }
 
 } // namespace
@@ -107,14 +98,30 @@ void FolderFollower::follow(const QString &id)
 {
     unfollow(id); // opened again, or a node of a rebuilt tree with the same identity
     const TreeNode node = m_nodes.findId(id);
-    if (m_inotify < 0 || !isOpen(node) || !changesSeen(node.key()))
+    if (m_inotify < 0 || !isOpen(node))
         return;
+    // No thread to ask on: the folder is not followed, as one that could hang is not.
+    runThenPost<bool>(
+        this, [path = nativePath(node.key())] { return changesSeen(path); },
+        [this, id, serial = serialOf(node)](bool seen) { watch(id, serial, seen); },
+        WithoutThread::Skip);
+}
+
+void FolderFollower::watch(const QString &id, quint64 serial, bool seen)
+{
+    const TreeNode node = m_nodes.findId(id);
+    if (!seen || !isOpen(node) || serialOf(node) != serial)
+        return;   // closed, removed or rebuilt while its file system was asked
+    unfollow(id); // asked twice: one watch is enough
     const int watch = inotify_add_watch(m_inotify, nativePath(node.key()).constData(),
                                         SubfolderChanges | IN_ONLYDIR);
     if (watch < 0)
         return; // at the system's watch limit, say: the folder stays as its opening listed it
-    m_byId.insert(id, Followed{watch, serialOf(node)});
+    m_byId.insert(id, Followed{watch, serial});
     m_byWatch.insert(watch, id);
+    // What changed between the opening's listing and the watch shows too.
+    m_due.insert(id);
+    m_settle.start();
 }
 
 void FolderFollower::unfollow(const QString &id)

@@ -51,6 +51,9 @@ private:
         int watch = -1;
         quint64 serial = 0; // tells the node from a later one with the same identity
     };
+    // Watches the folder of node id once its file system is known (seen: inotify sees every
+    // change there), unless the node closed or was rebuilt meanwhile.
+    void watch(const QString &id, quint64 serial, bool seen);
     void readEvents();
     void relistDue();
     void relist(const QString &id);

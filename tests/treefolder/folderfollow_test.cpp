@@ -118,7 +118,8 @@ TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
 {
     const int before = inotifyWatches();
     node("d").setExpanded(true);
-    EXPECT_EQ(inotifyWatches(), before + 1);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return inotifyWatches() == before + 1; }, FollowWaitMilliseconds));
     node("d").setExpanded(false);
     QApplication::processEvents();
     EXPECT_EQ(inotifyWatches(), before); // closing stops the watch
@@ -135,6 +136,7 @@ TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
     TreeNode documents = tree->FolderNodes().find(key("d/c"));
     ASSERT_NE(documents, node("d/c"));
     documents.setExpanded(true);
+    letChangesSettle(); // both are followed
     documents.setExpanded(false);
     QApplication::processEvents();
     disk.makeDir("d/c/w");
@@ -158,6 +160,7 @@ TEST_F(FolderFollow, FoldersOnFileSystemsInotifyMissesAndLargeFoldersAreNotFollo
     const int before = inotifyWatches();
     procTree.FolderNodes().find(QStringLiteral("/proc/self/")).setExpanded(true);
     ASSERT_GT(procTree.FolderNodes().find(QStringLiteral("/proc/self/")).children(), 0);
+    letChangesSettle();
     EXPECT_EQ(inotifyWatches(), before);
 
     // A large folder, opened at once on the way to a folder inside it.
