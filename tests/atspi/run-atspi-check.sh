@@ -10,10 +10,15 @@ if [ "${1:-}" = --inside ]; then
     /usr/libexec/at-spi-bus-launcher --launch-immediately &
     launcher=$!
     sleep 1
+    # The reader registers its listener before the program starts: the program learns at its
+    # start which events anyone listens to, and one registered just after may never reach it.
+    /usr/bin/python3 "$here/chart_through_atspi.py" Alpha Beta Gamma &
+    reader=$!
+    sleep 1
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$2" &
     app=$!
     status=0
-    /usr/bin/python3 "$here/chart_through_atspi.py" Alpha Beta Gamma || status=$?
+    wait "$reader" || status=$?
     kill "$app" "$launcher" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
     exit $status
