@@ -4,6 +4,7 @@
 #include "platform/nativepath.h"
 #include "platform/postback.h"
 
+#include <QFileInfo>
 #include <exception>
 
 namespace {
@@ -17,6 +18,7 @@ FolderListing listFolder(const QString &folder)
     try {
         listing.list.setPath(folder);
     } catch (const std::exception &) {
+        listing.gone = !QFileInfo::exists(folder);
         return listing;
     }
     listing.listed = true;

@@ -13,6 +13,7 @@
 struct FolderListing {
     QString requested; // the folder as it was asked for
     bool listed = false;
+    bool gone = false; // not listed because the folder is no longer there
     DirectoryList list;
     QList<ChartModel::Subfolder> subfolders;
 };

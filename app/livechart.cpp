@@ -299,8 +299,14 @@ void LiveChart::measure()
         listFolderLater(m_folder, this, [this, round](FolderListing listing) {
             if (round != m_round)
                 return;
+            // A folder removed from outside has no subfolder left to show; one that cannot be
+            // read now keeps what the chart shows.
+            if (listing.gone) {
+                sizeAgain(round, {});
+                return;
+            }
             if (!listing.listed) {
-                measured(); // gone or unreadable: the chart keeps what it shows
+                measured();
                 return;
             }
             sizeAgain(round, std::move(listing.subfolders));

@@ -91,6 +91,18 @@ TEST_F(LiveChartTest, AnOutsideAppendCreateAndRemoveEachReachTheChart)
     EXPECT_EQ(form.mousePointer(), Form1::Default);
 }
 
+// The charted folder removed from outside takes its slices with it: none is left behind
+// sized at 0 bytes as though its folder were still there.
+TEST_F(LiveChartTest, TheChartedFolderRemovedFromOutsideLeavesNoSlice)
+{
+    Form1 form(env);
+    chartData(form);
+    ASSERT_TRUE(QDir(tree.pathQ("Data")).removeRecursively());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.chartModel().count() == 0; }, 5000));
+    QTest::qWait(1500); // later changes, sized again, bring back nothing
+    EXPECT_EQ(form.chartModel().count(), 0);
+}
+
 // A file that keeps growing (a download) is sized again at most once a second, and the chart
 // ends on its last size.
 TEST_F(LiveChartTest, AFolderThatKeepsChangingIsSizedAtMostOnceASecond)
