@@ -3,30 +3,17 @@
 #include "foldersize/foldersize.h"
 #include "foldersize/sizememory.h"
 #include "formfixture.h"
+#include "support/inotifywatches.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <dirent.h>
 #include <fstream>
 #include <string>
 
 namespace {
-
-int inotifyWatchesOfThisProcess()
-{
-    int count = 0;
-    DIR *fds = opendir("/proc/self/fdinfo");
-    while (const dirent *entry = readdir(fds)) {
-        std::ifstream info(std::string("/proc/self/fdinfo/") + entry->d_name);
-        for (std::string line; std::getline(info, line);)
-            count += line.rfind("inotify wd:", 0) == 0;
-    }
-    closedir(fds);
-    return count;
-}
 
 class LiveChartTest : public FormTest {
 protected:

@@ -8,6 +8,7 @@
 #include "memorywalk.h"
 #include "posix/offthread.h"
 #include "scantestsupport.h"
+#include "support/inotifywatches.h"
 #include "support/runinchild.h"
 #include "support/temptree.h"
 
@@ -17,7 +18,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -295,19 +295,6 @@ TEST(SizeMemory, FileSystemsThatChangeUnseenAreNeverRemembered)
     EXPECT_EQ(memory.usage().remembered, 0u);
     close(local);
     close(proc);
-}
-
-int inotifyWatchesOfThisProcess()
-{
-    int count = 0;
-    DIR *fds = opendir("/proc/self/fdinfo");
-    while (const dirent *entry = readdir(fds)) {
-        std::ifstream info(std::string("/proc/self/fdinfo/") + entry->d_name);
-        for (std::string line; std::getline(info, line);)
-            count += line.rfind("inotify wd:", 0) == 0;
-    }
-    closedir(fds);
-    return count;
 }
 
 TEST(SizeMemory, RemembersLessPastItsWatchBudgetAndForgetsTheLeastRecentlyUsedFirst)

@@ -1,5 +1,6 @@
 #include "fakeservices.h"
 #include "recordinghost.h"
+#include "support/inotifywatches.h"
 #include "support/temptree.h"
 #include "treeprobe.h"
 
@@ -7,25 +8,12 @@
 #include <QDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 
 // Changes settle for a fifth of a second before the tree follows them; this is ample.
 constexpr int FollowWaitMilliseconds = 5000;
-
-// The inotify watches this process holds, as the kernel lists them.
-int inotifyWatches()
-{
-    int watches = 0;
-    for (const auto &fd : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
-        std::ifstream info(fd.path());
-        for (std::string line; std::getline(info, line);)
-            watches += line.rfind("inotify wd:", 0) == 0 ? 1 : 0;
-    }
-    return watches;
-}
 
 class FolderFollow : public ::testing::Test {
 protected:
@@ -119,19 +107,19 @@ TEST_F(FolderFollow, ANewSubfolderThatHasSubfoldersGetsAnExpandButton)
 
 TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
 {
-    const int before = inotifyWatches();
+    const int before = inotifyWatchesOfThisProcess();
     node("d").setExpanded(true);
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return inotifyWatches() == before + 1; }, FollowWaitMilliseconds));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inotifyWatchesOfThisProcess() == before + 1; },
+                                FollowWaitMilliseconds));
     node("d/a").setExpanded(true); // a folder of one child: closing it removes no row
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return inotifyWatches() == before + 2; }, FollowWaitMilliseconds));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return inotifyWatchesOfThisProcess() == before + 2; },
+                                FollowWaitMilliseconds));
     node("d/a").setExpanded(false);
     QApplication::processEvents();
-    EXPECT_EQ(inotifyWatches(), before + 1); // closing stops the watch
+    EXPECT_EQ(inotifyWatchesOfThisProcess(), before + 1); // closing stops the watch
     node("d").setExpanded(false);
     QApplication::processEvents();
-    EXPECT_EQ(inotifyWatches(), before);
+    EXPECT_EQ(inotifyWatchesOfThisProcess(), before);
 
     disk.makeDir("d/z");
     letChangesSettle();
@@ -155,7 +143,7 @@ TEST_F(FolderFollow, AClosedFolderIsNotFollowedAndListsAfreshWhenOpenedAgain)
     // An emptied tree follows nothing.
     tree->Clear();
     QApplication::processEvents();
-    EXPECT_EQ(inotifyWatches(), before);
+    EXPECT_EQ(inotifyWatchesOfThisProcess(), before);
 }
 
 } // namespace
@@ -166,11 +154,11 @@ TEST_F(FolderFollow, FoldersOnFileSystemsInotifyMissesAndLargeFoldersAreNotFollo
     FakeDrives procDrives;
     procDrives.list = {fixedDrive(QStringLiteral("/proc/self"))};
     TreeFolder procTree(&procDrives, &special);
-    const int before = inotifyWatches();
+    const int before = inotifyWatchesOfThisProcess();
     procTree.FolderNodes().find(QStringLiteral("/proc/self/")).setExpanded(true);
     ASSERT_GT(procTree.FolderNodes().find(QStringLiteral("/proc/self/")).children(), 0);
     letChangesSettle();
-    EXPECT_EQ(inotifyWatches(), before);
+    EXPECT_EQ(inotifyWatchesOfThisProcess(), before);
 
     // A large folder, opened at once on the way to a folder inside it.
     for (int i = 0; i < 2001; ++i)

@@ -1,0 +1,4 @@
+#pragma once
+
+// The inotify watches this process holds, as the kernel lists them in /proc/self/fdinfo.
+int inotifyWatchesOfThisProcess();
